@@ -1,0 +1,5 @@
+#include "app/main_window.h"
+
+namespace mv {
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {}
+} // namespace mv
