@@ -1,12 +1,24 @@
+#include "app/app_paths.h"
+#include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/user_port_dialog.h"
 
 #include <QApplication>
 #include <clocale>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Morvenda"));
+    QCoreApplication::setApplicationName(QStringLiteral("Morvenda"));
+    // The ODBC layer passes UTF-8 text; drivers convert by the process locale.
     std::setlocale(LC_ALL, "");
-    mv::frmMain w;
-    w.show();
-    return app.exec();
+    mv::QtUserPort port;
+    mv::setUserPort(&port);
+    mv::frmMain window(mv::AppPaths::forExecutableFolder(QCoreApplication::applicationDirPath()));
+    port.setParentWindow(&window);
+    window.show();
+    window.startup(mv::joinArguments(QCoreApplication::arguments()));
+    const int rc = app.exec();
+    mv::setUserPort(nullptr);
+    return rc;
 }

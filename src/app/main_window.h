@@ -1,12 +1,83 @@
 #pragma once
+// The main window: runs the start-up and shutdown sequences and wires commands to the
+// subsystem objects that do the work.
+#include "app/app_paths.h"
+#include "app/command_dispatcher.h"
+#include "app/command_line.h"
+#include "app/ini_file.h"
+#include "app/settings.h"
+
 #include <QMainWindow>
+#include <QStringList>
 
 namespace mv {
+
+class CommandBarsWidget;
+class MainPanesWidget;
+class SignalWatcher;
+class StatusBarWidget;
+
+// Values of a run that the execute command and the options tab use.
+struct RunSettings {
+    int maxRecords = 1000; // 0 = no limit
+    int queryTimeout = 30; // minutes
+    qint16 transactionStmtCount = 0;
+    bool resultSorting = false;
+};
 
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    explicit frmMain(const AppPaths& paths, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Runs the start-up steps in their fixed order; `commandLine` is the text after the program.
+    void startup(const QString& commandLine);
+    // Runs the shutdown steps; false when the user cancelled (the window stays open).
+    bool runShutdown();
+
+    // The step names, in the order they ran (start-up and shutdown), for anyone who needs to see it.
+    const QStringList& lifecycleTrace() const { return m_trace; }
+
+    void SetTitle(const QString& sDatei);
+
+    const AppPaths& paths() const { return m_paths; }
+    Settings& settings() { return m_settings; }
+    const IniFile& settingsFile() const { return m_ini; }
+    RunSettings& runSettings() { return m_run; }
+    CommandDispatcher& dispatcher() { return m_dispatcher; }
+    CommandBarsWidget* commandBars() const { return m_bars; }
+    StatusBarWidget* statusBarPanels() const { return m_status; }
+    MainPanesWidget* panes() const { return m_panes; }
+    const CommandLine& commandLine() const { return m_commandLine; }
+    bool batchGlobal() const { return m_batchGlobal; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void trace(const char* step) { m_trace << QString::fromUtf8(step); }
+    void registerCommands();
+    void loadingSteps(const QString& commandLine);
+    void SetLanguageSpecific();
+    void openSettingsDialog();
+
+    AppPaths m_paths;
+    IniFile m_ini;
+    Settings m_settings;
+    RunSettings m_run;
+    CommandDispatcher m_dispatcher;
+    CommandLine m_commandLine;
+    bool m_batchGlobal = false;
+    bool m_shutdownDone = false;
+    bool m_inShutdown = false;
+    QStringList m_trace;
+
+    MainPanesWidget* m_panes;
+    StatusBarWidget* m_status;
+    CommandBarsWidget* m_bars;
+    SignalWatcher* m_signals;
 };
 
 } // namespace mv

@@ -47,7 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{2, false, "No Tables available!", std::nullopt, "", "", "No Tables available!"},
         ReportCase{2, true, "x", 0, "", "", "x [0]"},
         ReportCase{2, true, "x", std::nullopt, "", "C_DbConnect", "x\r\nin Module {C_DbConnect}"},
-        ReportCase{2, false, "x", std::nullopt, "frmMain.Form_Load", "", "x\r\nin Function <frmMain.Form_Load>"}));
+        ReportCase{2, false, "x", std::nullopt, "frmMain.Form_Load", "", "x\r\nin Function <frmMain.Form_Load>"}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(ErrorReport, ErrorFormResetsWaitCursorPlainFormLeavesIt) {
     mvtest::ScriptedUserPort port;

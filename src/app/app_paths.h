@@ -1,0 +1,19 @@
+#pragma once
+// Where the program keeps its files: the settings file, the temp folder, session files, listings.
+#include <QString>
+
+namespace mv {
+
+struct AppPaths {
+    QString programFolder; // no trailing "/"
+    QString tempFolder() const { return programFolder + QStringLiteral("/temp"); }
+    QString settingsFile() const { return programFolder + QStringLiteral("/Morvenda.ini"); }
+
+    // The executable's folder when it is writable, else the user's data folder for Morvenda.
+    static AppPaths forExecutableFolder(const QString& executableFolder);
+};
+
+// Start-up step: empties the temp folder of files (sub-folders stay) or creates it.
+bool prepareTempFolder(const QString& folder);
+
+} // namespace mv

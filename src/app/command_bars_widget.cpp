@@ -1,0 +1,124 @@
+#include "app/command_bars_widget.h"
+
+#include "app/command_dispatcher.h"
+#include "app/command_table.h"
+#include "app/texts.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+
+namespace mv {
+
+CommandBarsWidget::CommandBarsWidget(QMainWindow* window, CommandDispatcher& dispatcher)
+    : QObject(window), m_window(window), m_dispatcher(dispatcher) {}
+
+void CommandBarsWidget::buildMenuBar() {
+    QMenuBar* bar = m_window->menuBar();
+    bar->clear();
+    m_menus.clear();
+    QMenu* top = nullptr;
+    QMenu* current = nullptr;
+    QAction* pendingSeparator = nullptr;
+    for (const MenuEntry& e : menuTable()) {
+        const QString key = QString::fromUtf8(e.key);
+        switch (e.kind) {
+        case MenuEntry::Menu:
+            top = current = new QMenu(menuCaption(e), bar);
+            top->setObjectName(key);
+            m_menus.insert(key, top);
+            connect(top, &QMenu::aboutToShow, this, [this, key] { emit menuAboutToShow(key); });
+            pendingSeparator = nullptr;
+            break;
+        case MenuEntry::Submenu: {
+            auto* sub = new QMenu(menuCaption(e), top);
+            sub->setObjectName(key);
+            m_menus.insert(key, sub);
+            current = sub;
+            break;
+        }
+        case MenuEntry::EndSubmenu: {
+            QMenu* sub = current;
+            current = top;
+            // A submenu is shown when it has entries or is filled at run time (recent lists).
+            const bool filledLater = m_dispatcher.has(sub->objectName() == QLatin1String("kRecentConn")
+                                                          ? QStringLiteral("kRC1")
+                                                          : QStringLiteral("kRF1"));
+            const bool isRecent = sub->objectName().startsWith(QLatin1String("kRecent"));
+            if (!sub->actions().isEmpty() || (isRecent && filledLater)) {
+                if (pendingSeparator) current->addAction(pendingSeparator), pendingSeparator = nullptr;
+                current->addMenu(sub);
+            }
+            break;
+        }
+        case MenuEntry::Separator: {
+            auto* sep = new QAction(current);
+            sep->setSeparator(true);
+            if (!key.isEmpty()) {
+                sep->setObjectName(key);
+                sep->setVisible(!e.hiddenAtStart);
+                m_actions.insert(key, sep);
+                current->addAction(sep);
+            } else if (!current->actions().isEmpty()) {
+                pendingSeparator = sep;
+            }
+            break;
+        }
+        case MenuEntry::Command: {
+            if (!m_dispatcher.has(key)) break;
+            if (pendingSeparator && current->actions().size() > 0) current->addAction(pendingSeparator);
+            pendingSeparator = nullptr;
+            auto* a = new QAction(menuCaption(e), current);
+            a->setObjectName(key);
+            if (e.shortcut && *e.shortcut) a->setShortcut(QKeySequence(QString::fromUtf8(e.shortcut)));
+            a->setCheckable(e.checkable);
+            a->setVisible(!e.hiddenAtStart);
+            connect(a, &QAction::triggered, this, [this, key] { m_dispatcher.dispatch(key); });
+            m_actions.insert(key, a);
+            current->addAction(a);
+            m_window->addAction(a); // shortcuts work while the menu is closed
+            break;
+        }
+        }
+    }
+    for (const MenuEntry& e : menuTable()) {
+        if (e.kind != MenuEntry::Menu) continue;
+        QMenu* m = m_menus.value(QString::fromUtf8(e.key));
+        if (m && !m->actions().isEmpty()) bar->addMenu(m);
+    }
+}
+
+void CommandBarsWidget::buildToolbar() {
+    if (!m_toolbar) {
+        m_toolbar = m_window->addToolBar(QStringLiteral("Toolbar"));
+        m_toolbar->setObjectName(QStringLiteral("smToolbar"));
+        m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        m_toolbar->setMovable(false);
+    }
+    m_toolbar->clear();
+    bool pendingSeparator = false;
+    for (const ToolbarEntry& e : toolbarTable()) {
+        if (!e.key) {
+            pendingSeparator = !m_toolbar->actions().isEmpty();
+            continue;
+        }
+        const QString key = QString::fromUtf8(e.key);
+        if (!m_dispatcher.has(key)) continue;
+        if (pendingSeparator) m_toolbar->addSeparator();
+        pendingSeparator = false;
+        auto* a = m_toolbar->addAction(ui_text(e.german, e.english));
+        a->setObjectName(key);
+        a->setToolTip(ui_text(e.tipGerman, e.tipEnglish));
+        a->setIcon(QIcon(QStringLiteral(":/icons/") + key + QStringLiteral(".svg")));
+        connect(a, &QAction::triggered, this, [this, key] {
+            // The editor loses the focus first, so its text is complete when the command reads it.
+            if (m_focusTarget) m_focusTarget->setFocus();
+            m_dispatcher.dispatch(key);
+        });
+    }
+    m_toolbar->setVisible(!m_toolbar->actions().isEmpty());
+}
+
+} // namespace mv

@@ -1,0 +1,42 @@
+#pragma once
+// Builds the menu bar and the main toolbar from the command tables. Only entries whose command
+// exists in the dispatcher are shown; every action's objectName() is its key.
+#include <QHash>
+#include <QObject>
+
+class QAction;
+class QMainWindow;
+class QMenu;
+class QToolBar;
+
+namespace mv {
+
+class CommandDispatcher;
+
+class CommandBarsWidget : public QObject {
+    Q_OBJECT
+public:
+    CommandBarsWidget(QMainWindow* window, CommandDispatcher& dispatcher);
+
+    void buildMenuBar();  // English captions, German by key in German
+    void buildToolbar();  // a click first moves the focus to `focusTarget` when set
+    void setFocusTarget(QWidget* w) { m_focusTarget = w; }
+
+    QAction* action(const QString& key) const { return m_actions.value(key); }
+    QMenu* menu(const QString& key) const { return m_menus.value(key); }
+    QToolBar* toolbar() const { return m_toolbar; }
+
+signals:
+    // Emitted before a top-level menu opens, so check marks and enabled states can be refreshed.
+    void menuAboutToShow(const QString& key);
+
+private:
+    QMainWindow* m_window;
+    CommandDispatcher& m_dispatcher;
+    QHash<QString, QAction*> m_actions;
+    QHash<QString, QMenu*> m_menus;
+    QToolBar* m_toolbar = nullptr;
+    QWidget* m_focusTarget = nullptr;
+};
+
+} // namespace mv

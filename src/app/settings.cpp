@@ -1,0 +1,81 @@
+#include "app/settings.h"
+
+#include "app/error_report.h"
+#include "app/texts.h"
+
+#include <QRegularExpression>
+#include <cmath>
+
+namespace mv {
+namespace {
+
+const QString kSection = QStringLiteral("Settings");
+
+[[noreturn]] void typeMismatch() { throw MvError(err::TypeMismatch, QStringLiteral("Type mismatch")); }
+
+double toNumber(const QString& text) {
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok) typeMismatch();
+    return v;
+}
+
+} // namespace
+
+bool toBoolean(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) return true;
+    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return false;
+    return toNumber(t) != 0.0;
+}
+
+int toInt16(const QString& text) {
+    const double v = std::nearbyint(toNumber(text)); // rounds half to even, as the conversion does
+    if (v < -32768.0 || v > 32767.0) throw MvError(6, QStringLiteral("Overflow"));
+    return int(v);
+}
+
+double leadingNumber(const QString& text) {
+    static const QRegularExpression number(QStringLiteral("^\\s*([-+]?(\\d+(\\.\\d*)?|\\.\\d+)([eE][-+]?\\d+)?)"));
+    const auto m = number.match(text);
+    return m.hasMatch() ? m.captured(1).toDouble() : 0.0;
+}
+
+QString editFontText(const FontSpec& font) {
+    return font.name + u'|' + (font.bold ? QStringLiteral("True") : QStringLiteral("False")) + u'|' +
+           QString::number(qRound(font.pointSize * 100.0));
+}
+
+void LoadSettings(const IniFile& ini, const QString& programFolder, Settings& s) {
+    guardedVoid(Reporter::ErrorMsg, "LoadSettings", "Globals", [&] {
+        auto get = [&](const char* key, const QString& def) { return ini.read(kSection, QLatin1String(key), def); };
+        s.autoSyntaxColoring = toBoolean(get("AutoSyntaxColoring", QStringLiteral("True")));
+        s.allowUpdate = toBoolean(get("AllowUpdate", QStringLiteral("False")));
+        s.allowAddNew = toBoolean(get("AllowAddNew", QStringLiteral("False")));
+        s.allowDelete = toBoolean(get("AllowDelete", QStringLiteral("False")));
+        s.fileShortLen = toInt16(get("FileShortLen", QStringLiteral("60")));
+        const QString udl = get("UDL", QStringLiteral("XX"));
+        if (udl != QLatin1String("XX")) s.startupUDL = udl;
+        s.standardUDLPath = get("StandardUDLPath", programFolder);
+        s.standardQueryPath = get("StandardQueryPath", programFolder);
+        const QStringList font = get("EditFont", QStringLiteral("Courier New|False|1000")).split(u'|');
+        if (font.size() < 3) throw MvError(err::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+        FontSpec f;
+        f.name = font[0];
+        f.bold = toBoolean(font[1]);
+        const double size = toNumber(font[2]);
+        f.pointSize = size >= 100.0 ? size / 100.0 : size;
+        s.editFont = f;
+        s.language = int(std::nearbyint(leadingNumber(get("Language", QStringLiteral("2")))));
+        setLanguage(s.language);
+    });
+}
+
+void SaveSettings(const IniFile& ini, const Settings& s) {
+    guardedVoid(Reporter::ErrorMsg, "SaveSettings", "Globals", [&] {
+        ini.write(kSection, QStringLiteral("AutoSyntaxColoring"),
+                  s.autoSyntaxColoring ? QStringLiteral("True") : QStringLiteral("False"));
+    });
+}
+
+} // namespace mv

@@ -1,0 +1,39 @@
+#pragma once
+// The in-memory settings of a run and their reading from and writing to the settings file.
+#include "app/ini_file.h"
+#include "app/user_port.h"
+
+#include <QString>
+
+namespace mv {
+
+struct Settings {
+    bool autoSyntaxColoring = true;
+    bool allowUpdate = false;
+    bool allowAddNew = false;
+    bool allowDelete = false;
+    int fileShortLen = 60;
+    QString startupUDL;        // empty: no data link file at start
+    QString standardUDLPath;   // empty until read
+    QString standardQueryPath; // empty until read
+    FontSpec editFont;         // Courier New, 10 pt, not bold
+    int language = 2;
+};
+
+// Reads every key of section "Settings" in its fixed order. A value that cannot be converted
+// stops the reading at that key (reported); the keys after it keep their earlier values.
+// `programFolder` is the default of both paths. Also sets the program language.
+void LoadSettings(const IniFile& ini, const QString& programFolder, Settings& settings);
+// Writes what is saved at exit: AutoSyntaxColoring.
+void SaveSettings(const IniFile& ini, const Settings& settings);
+
+// The EditFont value: name|bold|size in hundredths of a point.
+QString editFontText(const FontSpec& font);
+
+// Conversions with the program's rules; throw MvError 13 (type mismatch) or 6 (overflow).
+bool toBoolean(const QString& text);
+int toInt16(const QString& text);
+// The leading number of a text (blanks before it ignored); 0 when it starts with none.
+double leadingNumber(const QString& text);
+
+} // namespace mv

@@ -1,0 +1,50 @@
+#include "app/status_bar_widget.h"
+
+#include "app/command_table.h"
+#include "app/texts.h"
+
+#include <QEvent>
+#include <QLabel>
+
+namespace mv {
+
+StatusBarWidget::StatusBarWidget(QWidget* parent) : QStatusBar(parent) {
+    setObjectName(QStringLiteral("stbMainX"));
+    for (const StatusPanel& p : statusPanels()) {
+        auto* label = new QLabel(this);
+        label->setObjectName(QString::fromUtf8(p.key));
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setMinimumWidth(80);
+        label->installEventFilter(this);
+        const bool stretch = QLatin1String(p.key) == QLatin1String("kConnection");
+        addPermanentWidget(label, stretch ? 3 : 1);
+        m_panels.insert(QString::fromUtf8(p.key), label);
+    }
+    applyLanguage();
+}
+
+void StatusBarWidget::applyLanguage() {
+    for (const StatusPanel& p : statusPanels()) {
+        QLabel* label = m_panels.value(QString::fromUtf8(p.key));
+        label->setText(ui_text(p.german, p.english));
+        label->setToolTip(ui_text(p.tipGerman, p.tipEnglish));
+    }
+}
+
+void StatusBarWidget::setPanelText(const QString& key, const QString& text) {
+    if (QLabel* l = m_panels.value(key)) l->setText(text);
+}
+
+QString StatusBarWidget::panelText(const QString& key) const {
+    QLabel* l = m_panels.value(key);
+    return l ? l->text() : QString();
+}
+
+bool StatusBarWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease)
+        if (auto* label = qobject_cast<QLabel*>(watched)) emit panelClicked(label->objectName());
+    return QStatusBar::eventFilter(watched, event);
+}
+
+} // namespace mv

@@ -1,0 +1,31 @@
+#pragma once
+// The status bar with its keyed panels.
+#include <QHash>
+#include <QStatusBar>
+
+class QLabel;
+
+namespace mv {
+
+class StatusBarWidget : public QStatusBar {
+    Q_OBJECT
+public:
+    explicit StatusBarWidget(QWidget* parent = nullptr);
+    // The panel of a key (kConnection, kTime, kRecords, kEdit); nullptr for an unknown key.
+    QLabel* panel(const QString& key) const { return m_panels.value(key); }
+    void setPanelText(const QString& key, const QString& text);
+    QString panelText(const QString& key) const;
+    // Texts and tool tips of the current language.
+    void applyLanguage();
+
+signals:
+    void panelClicked(const QString& key);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QHash<QString, QLabel*> m_panels;
+};
+
+} // namespace mv

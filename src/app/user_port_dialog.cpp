@@ -1,0 +1,138 @@
+#include "app/user_port_dialog.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace mv {
+namespace {
+
+QMessageBox::StandardButton toQt(MsgResult r) {
+    switch (r) {
+    case MsgResult::Ok: return QMessageBox::Ok;
+    case MsgResult::Cancel: return QMessageBox::Cancel;
+    case MsgResult::Yes: return QMessageBox::Yes;
+    case MsgResult::No: return QMessageBox::No;
+    case MsgResult::Retry: return QMessageBox::Retry;
+    case MsgResult::Abort: return QMessageBox::Abort;
+    case MsgResult::Ignore: return QMessageBox::Ignore;
+    }
+    return QMessageBox::Ok;
+}
+
+MsgResult fromQt(int b) {
+    switch (b) {
+    case QMessageBox::Cancel: return MsgResult::Cancel;
+    case QMessageBox::Yes: return MsgResult::Yes;
+    case QMessageBox::No: return MsgResult::No;
+    case QMessageBox::Retry: return MsgResult::Retry;
+    case QMessageBox::Abort: return MsgResult::Abort;
+    case QMessageBox::Ignore: return MsgResult::Ignore;
+    default: return MsgResult::Ok;
+    }
+}
+
+QMessageBox::StandardButtons buttonsOf(MsgButtons b) {
+    switch (b) {
+    case MsgButtons::Ok: return QMessageBox::Ok;
+    case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MsgButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    case MsgButtons::AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon iconOf(MsgIcon i) {
+    switch (i) {
+    case MsgIcon::None: return QMessageBox::NoIcon;
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::Exclamation: return QMessageBox::Warning;
+    case MsgIcon::Question: return QMessageBox::Question;
+    case MsgIcon::Critical: return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+MsgResult QtUserPort::message(const MessageRequest& r) {
+    // A box must show the normal pointer even while a long operation runs.
+    const bool waiting = QApplication::overrideCursor() != nullptr;
+    if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    QMessageBox box(iconOf(r.icon), r.title, r.text, buttonsOf(r.buttons), m_parent);
+    if (r.defaultButton) box.setDefaultButton(toQt(*r.defaultButton));
+    const int result = box.exec();
+    if (waiting) QApplication::restoreOverrideCursor();
+    return fromQt(result);
+}
+
+QString QtUserPort::toQtFilter(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString desc = parts[i].trimmed();
+        const QString pattern = parts[i + 1].trimmed().replace(u';', u' ');
+        if (!desc.contains(u'(')) desc += QStringLiteral(" (") + pattern + u')';
+        else if (!desc.contains(pattern)) desc = desc.left(desc.indexOf(u'(')).trimmed() + QStringLiteral(" (") + pattern + u')';
+        out << desc;
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> QtUserPort::chooseFile(const FileDialogRequest& r) {
+    QFileDialog dialog(m_parent, r.title, r.initialDir, toQtFilter(r.filter));
+    dialog.setAcceptMode(r.mode == FileDialogRequest::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(r.mode == FileDialogRequest::Save ? QFileDialog::AnyFile
+                                                          : (r.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
+    if (!r.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!r.fileName.isEmpty()) dialog.selectFile(r.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+std::optional<FontSpec> QtUserPort::chooseFont(const FontRequest& r) {
+    QFont initial(r.initial.name);
+    initial.setPointSizeF(r.initial.pointSize);
+    initial.setBold(r.initial.bold);
+    bool ok = false;
+    const QFont f = QFontDialog::getFont(&ok, initial, m_parent, r.title);
+    if (!ok) return std::nullopt;
+    FontSpec spec;
+    spec.name = f.family();
+    spec.bold = f.bold();
+    spec.pointSize = f.pointSizeF();
+    return spec;
+}
+
+std::optional<QString> QtUserPort::inputText(const QString& prompt, const QString& title, const QString& initial) {
+    bool ok = false;
+    const QString v = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, initial, &ok);
+    if (!ok) return std::nullopt;
+    return v;
+}
+
+void QtUserPort::setWaitCursor(bool on) {
+    if (on) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++m_waitDepth;
+    } else {
+        while (m_waitDepth > 0) {
+            QApplication::restoreOverrideCursor();
+            --m_waitDepth;
+        }
+    }
+}
+
+bool QtUserPort::openExternal(const QString& urlOrPath) {
+    const QUrl url = QFileInfo::exists(urlOrPath) ? QUrl::fromLocalFile(urlOrPath) : QUrl(urlOrPath);
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace mv

@@ -1,0 +1,29 @@
+#pragma once
+// The user port shown with Qt's own message boxes and dialogs.
+#include "app/user_port.h"
+
+class QWidget;
+
+namespace mv {
+
+class QtUserPort final : public UserPort {
+public:
+    explicit QtUserPort(QWidget* parentWindow = nullptr) : m_parent(parentWindow) {}
+    void setParentWindow(QWidget* w) { m_parent = w; }
+
+    MsgResult message(const MessageRequest& request) override;
+    std::optional<QString> chooseFile(const FileDialogRequest& request) override;
+    std::optional<FontSpec> chooseFont(const FontRequest& request) override;
+    std::optional<QString> inputText(const QString& prompt, const QString& title, const QString& initial) override;
+    void setWaitCursor(bool on) override;
+    bool openExternal(const QString& urlOrPath) override;
+
+    // "Text (*.txt) | *.txt | All | *.*" -> "Text (*.txt);;All (*.*)"
+    static QString toQtFilter(const QString& filter);
+
+private:
+    QWidget* m_parent;
+    int m_waitDepth = 0;
+};
+
+} // namespace mv

@@ -1,0 +1,209 @@
+#include "app/command_bars_widget.h"
+#include "app/main_panes_widget.h"
+#include "app/main_window.h"
+#include "app/settings_dialog.h"
+#include "app/status_bar_widget.h"
+#include "app/texts.h"
+#include "support/scripted_user_port.h"
+#include "support/temp_folder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace mv;
+
+namespace {
+
+AppPaths pathsIn(const mvtest::TempFolder& dir) { return AppPaths{dir.path()}; }
+
+TEST(MainWindow, StartupStepsRunInOrderAndEmptyTheTempFolder) {
+    mvtest::TempFolder dir;
+    QDir().mkpath(dir.file("temp/keep"));
+    dir.write("temp/old.tmp", "x");
+    dir.write("temp/keep/inner.txt", "x");
+    mvtest::ScriptedUserPort port;
+    frmMain w(pathsIn(dir));
+    w.startup("");
+    EXPECT_EQ(w.lifecycleTrace(),
+              (QStringList{"initialize", "language-default", "title", "temp-folder", "run-settings", "load-settings",
+                           "menus", "transaction-count", "sorting-off", "command-line", "language-texts",
+                           "explorer-lists", "ready"}));
+    EXPECT_FALSE(QFile::exists(dir.file("temp/old.tmp")));
+    EXPECT_TRUE(QFile::exists(dir.file("temp/keep/inner.txt")));
+    EXPECT_TRUE(w.windowTitle().startsWith("-=:|Morvenda "));
+    EXPECT_EQ(w.runSettings().maxRecords, 1000);
+    EXPECT_EQ(w.runSettings().queryTimeout, 30);
+    EXPECT_FALSE(w.batchGlobal());
+    EXPECT_TRUE(port.messages.isEmpty());
+}
+
+TEST(MainWindow, GermanSettingsGiveGermanTextsAndListColumns) {
+    mvtest::TempFolder dir;
+    dir.write("Morvenda.ini", "[Settings]\nLanguage=1\n");
+    mvtest::ScriptedUserPort port;
+    frmMain w(pathsIn(dir));
+    w.startup("");
+    EXPECT_EQ(w.statusBarPanels()->panelText("kConnection"), "Keine Datenbankverbindung! ");
+    EXPECT_EQ(w.statusBarPanels()->panel("kRecords")->toolTip(), "Anzahl der Datensätze des Abfrageergebnisses");
+    EXPECT_EQ(w.commandBars()->action("kExit")->text(), "&Beenden");
+    EXPECT_EQ(w.panes()->fieldList()->headerItem()->text(2), "Größe");
+    EXPECT_EQ(w.panes()->tableList()->headerItem()->text(0), "Tabellen/Views");
+    setLanguage(2);
+}
+
+TEST(MainWindow, EnglishStatusPanelsAndOnlyExistingCommandsInMenus) {
+    mvtest::TempFolder dir;
+    mvtest::ScriptedUserPort port;
+    frmMain w(pathsIn(dir));
+    w.startup("");
+    auto* bar = w.statusBarPanels();
+    EXPECT_EQ(bar->panelText("kConnection"), "No database connection! ");
+    EXPECT_EQ(bar->panelText("kTime"), "Elapsed time: -- ");
+    EXPECT_EQ(bar->panelText("kRecords"), " -- Records ");
+    EXPECT_EQ(bar->panelText("kEdit"), "");
+    EXPECT_EQ(bar->panel("kEdit")->toolTip(), "Line/Column Number");
+    QAction* exit = w.commandBars()->action("kExit");
+    ASSERT_NE(exit, nullptr);
+    EXPECT_EQ(exit->text(), "E&xit");
+    EXPECT_EQ(exit->shortcut(), QKeySequence("Alt+Q"));
+    // A menu appears only with entries whose commands exist.
+    ASSERT_FALSE(w.menuBar()->actions().isEmpty());
+    for (QAction* top : w.menuBar()->actions()) {
+        ASSERT_NE(top->menu(), nullptr);
+        EXPECT_FALSE(top->menu()->actions().isEmpty()) << top->menu()->objectName().toStdString();
+        for (QAction* a : top->menu()->actions())
+            if (!a->isSeparator() && !a->menu()) {
+                EXPECT_TRUE(w.dispatcher().has(a->objectName()));
+            }
+    }
+}
+
+TEST(MainWindow, MinimumSizeIsSixThousandByFourThousandFiveHundredTwips) {
+    mvtest::TempFolder dir;
+    frmMain w(pathsIn(dir));
+    w.show();
+    w.resize(100, 100);
+    QApplication::processEvents();
+    EXPECT_GE(w.width(), 400);
+    EXPECT_GE(w.height(), 300);
+}
+
+TEST(MainWindow, ShutdownSavesSettingsAndKeepsOtherLines) {
+    mvtest::TempFolder dir;
+    dir.write("Morvenda.ini", "[Recent Files]\nRF1=/a.sql\n[Settings]\nAutoSyntaxColoring=True\n");
+    mvtest::ScriptedUserPort port;
+    {
+        frmMain w(pathsIn(dir));
+        w.startup("");
+        w.settings().autoSyntaxColoring = false;
+        EXPECT_TRUE(w.close());
+        EXPECT_TRUE(w.lifecycleTrace().contains("save-settings"));
+    }
+    EXPECT_EQ(dir.read("Morvenda.ini"), QByteArray("[Recent Files]\nRF1=/a.sql\n[Settings]\nAutoSyntaxColoring=False\n"));
+}
+
+TEST(MainWindow, SigtermRunsTheShutdownSequence) {
+    mvtest::TempFolder dir;
+    mvtest::ScriptedUserPort port;
+    frmMain w(pathsIn(dir));
+    w.startup("");
+    w.show();
+    QApplication::processEvents();
+    std::raise(SIGTERM);
+    QElapsedTimer t;
+    t.start();
+    while (w.isVisible() && t.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(w.lifecycleTrace().contains("save-settings"));
+    EXPECT_TRUE(QFile::exists(dir.file("Morvenda.ini")));
+}
+
+TEST(MainWindow, ExitCommandClosesThroughTheDispatcher) {
+    mvtest::TempFolder dir;
+    frmMain w(pathsIn(dir));
+    w.startup("");
+    w.show();
+    w.dispatcher().dispatch("kExit");
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.lifecycleTrace().last(), "release");
+}
+
+TEST(SettingsDialog, SaveWritesPathsUdlFontAndLanguage) {
+    mvtest::TempFolder dir;
+    mvtest::ScriptedUserPort port;
+    IniFile ini(dir.file("Morvenda.ini"));
+    Settings s;
+    s.standardUDLPath = "/old/udl";
+    s.standardQueryPath = "/old/qry";
+    s.startupUDL = "/old/start.udl";
+    frmSettings d(s, ini);
+    EXPECT_EQ(d.windowTitle(), "Morvenda Settings");
+    EXPECT_EQ(d.tabs()->tabText(0), "Paths");
+    EXPECT_EQ(d.tabs()->currentIndex(), 0);
+    d.txtStandardUDLpath()->clear();            // empty: the old value stays
+    port.files.push_back(QString("/data/queries/xxx.qry"));
+    d.cmdBrowse_Click(1);
+    ASSERT_EQ(port.fileRequests.size(), 1);
+    EXPECT_EQ(port.fileRequests[0].title, "Browse Query-Path");
+    EXPECT_EQ(port.fileRequests[0].filter, "Data Link File (*.qry) | *.qry");
+    EXPECT_EQ(port.fileRequests[0].fileName, "xxx.qry");
+    EXPECT_EQ(d.txtStandardQueryPath()->text(), "/data/queries");
+    d.cmdClear_Click();
+    port.fonts.push_back(FontSpec{"DejaVu Sans Mono", true, 11.5});
+    d.cmdEditFont_Click();
+    EXPECT_EQ(d.lblFontSample()->text(), "DejaVu Sans Mono 11.5");
+    d.chooseLanguage(1);
+    d.cmdSave_Click();
+    setLanguage(2);
+    EXPECT_EQ(ini.read("Settings", "StandardUDLPath", "none"), "none");
+    EXPECT_EQ(ini.read("Settings", "StandardQueryPath", ""), "/data/queries");
+    EXPECT_EQ(ini.read("Settings", "UDL", "XX"), "");
+    EXPECT_EQ(ini.read("Settings", "EditFont", ""), "DejaVu Sans Mono|True|1150");
+    EXPECT_EQ(ini.read("Settings", "Language", ""), "1");
+    EXPECT_EQ(s.standardUDLPath, "/old/udl");
+    EXPECT_TRUE(s.startupUDL.isEmpty());
+}
+
+TEST(SettingsDialog, CancelAfterChoosingGermanKeepsGermanForTheRunButWritesNothing) {
+    mvtest::TempFolder dir;
+    mvtest::ScriptedUserPort port;
+    IniFile ini(dir.file("Morvenda.ini"));
+    Settings s;
+    {
+        frmSettings d(s, ini);
+        d.chooseLanguage(1);
+        d.reject();
+    }
+    EXPECT_TRUE(isGerman());
+    EXPECT_FALSE(QFile::exists(dir.file("Morvenda.ini")));
+    frmSettings german(s, ini);
+    EXPECT_EQ(german.windowTitle(), "Morvenda Einstellungen");
+    EXPECT_TRUE(german.optGerman()->isChecked());
+    setLanguage(2);
+}
+
+TEST(SettingsDialog, CancelledBrowseChangesNothing) {
+    mvtest::TempFolder dir;
+    mvtest::ScriptedUserPort port;
+    IniFile ini(dir.file("Morvenda.ini"));
+    Settings s;
+    s.startupUDL = "/a/b.udl";
+    frmSettings d(s, ini);
+    d.cmdBrowse_Click(2);
+    EXPECT_EQ(port.fileRequests[0].title, "Browse Startup UDL-File");
+    EXPECT_EQ(d.txtStartupUDL()->text(), "/a/b.udl");
+    EXPECT_TRUE(port.messages.isEmpty());
+}
+
+} // namespace
