@@ -10,6 +10,8 @@
 #include <QMenuBar>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace mv {
 
 CommandBarsWidget::CommandBarsWidget(QMainWindow* window, CommandDispatcher& dispatcher)
@@ -86,7 +88,10 @@ void CommandBarsWidget::buildMenuBar() {
     for (const MenuEntry& e : menuTable()) {
         if (e.kind != MenuEntry::Menu) continue;
         QMenu* m = m_menus.value(QString::fromUtf8(e.key));
-        if (m && !m->actions().isEmpty()) bar->addMenu(m);
+        if (!m) continue;
+        const auto actions = m->actions();
+        if (std::any_of(actions.begin(), actions.end(), [](QAction* a) { return !a->isSeparator(); }))
+            bar->addMenu(m);
     }
 }
 
