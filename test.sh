@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds (Release, folder build), starts throwaway PostgreSQL and MariaDB
+# servers on loopback, runs every test and stops the servers again. Exits non-zero on any failure.
+#
+# Environment: MV_PG_PORT (default 55432), MV_MY_PORT (default 53306), MV_BUILD_DIR (default build),
+# CI=true makes a server that does not start fail the run; otherwise the tests that need it are skipped.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+cd "$ROOT"
+source scripts/setup.sh
+
+BUILD=${MV_BUILD_DIR:-$ROOT/build}
+SERVERS=$BUILD/test-servers
+under_ci() { [[ ${CI:-} =~ ^([Tt]rue|TRUE|1|yes)$ ]]; }
+
+mv_ensure_packages "${MV_TEST_PACKAGES[@]}"
+mv_ensure_c_utf8
+mv_ensure_odbc_drivers
+mv_build "$ROOT" "$BUILD"
+
+# From here on the servers are stopped on every way out: success, failure, Ctrl-C, kill.
+stopped=0
+stop_servers() {
+    ((stopped)) && return 0
+    stopped=1
+    mv_say "stopping the test servers"
+    "$ROOT/scripts/test-servers.sh" stop "$SERVERS"
+}
+on_exit() {
+    local rc=$?
+    trap - EXIT INT TERM
+    if ! stop_servers; then
+        echo "error: a test server could not be stopped (see $SERVERS)" >&2
+        ((rc == 0)) && rc=1
+    fi
+    exit "$rc"
+}
+trap on_exit EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+mv_say "starting the test servers (PostgreSQL :${MV_PG_PORT:-55432}, MariaDB :${MV_MY_PORT:-53306})"
+if ! "$ROOT/scripts/test-servers.sh" start "$SERVERS"; then
+    if under_ci; then
+        echo "error: a test server did not start (CI=true); logs are in $SERVERS" >&2
+        exit 1
+    fi
+fi
+eval "$("$ROOT/scripts/test-servers.sh" env "$SERVERS")"
+export MV_TEST_SQLITE_SQL=$ROOT/examples/demo/sqlite.sql
+
+missing_servers() {
+    local v
+    for v in MV_TEST_PG_SKIP MV_TEST_MY_SKIP; do
+        [[ -n ${!v:-} ]] && echo "warning: ${!v}; the tests that need it are skipped" >&2
+    done
+    return 0
+}
+missing_servers
+
+export LC_ALL=C.UTF-8
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR=$BUILD/xdg-runtime
+mkdir -p "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+# tests/CMakeLists.txt gives each test this folder; make sure it exists with the rights Qt wants.
+mkdir -p /tmp/mv-xdg-runtime && chmod 700 /tmp/mv-xdg-runtime || true
+
+mv_say "running the tests"
+rc=0
+ctest --test-dir "$BUILD" --output-on-failure -j2 || rc=$?
+missing_servers
+exit "$rc"
