@@ -108,6 +108,7 @@ pg_ready() {
 
 pg_start() {
     rm -f "$D/pg.ready" "$D/pg.failed"
+    mkdir -p "$B" && : >"$PGLOG"
     if port_busy "$PG_PORT"; then
         pg_fail "port $PG_PORT is in use by another program (choose another with MV_PG_PORT)"
         return 1
@@ -171,12 +172,12 @@ my_ready() {
 
 my_start() {
     rm -f "$D/my.ready" "$D/my.failed"
+    : >"$MYERR"
     if port_busy "$MY_PORT"; then
         my_fail "port $MY_PORT is in use by another program (choose another with MV_MY_PORT)"
         return 1
     fi
     rm -rf "$MYDATA" "$MYPID"
-    : >"$MYERR"
     mkdir -p "$MYDATA" "$SOCK" && chmod 777 "$SOCK" || {
         my_fail "cannot prepare $MYDATA"
         return 1
