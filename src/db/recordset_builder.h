@@ -1,0 +1,69 @@
+#pragma once
+// Fills a new recordset column by column without a QVariant per cell: the ODBC fetch appends
+// each column of a fetched block with the typed append matching the column's storage kind, the
+// loaders and importers use the same calls. finish() hands over the open recordset.
+//
+// Each column grows on its own; finish() checks that all have the same length. A typed append to
+// a column of another storage kind throws MvError 13 (a programming error, reported loudly).
+#include "db/recordset.h"
+
+#include <string_view>
+
+namespace mv {
+
+class RecordsetBuilder {
+public:
+    RecordsetBuilder() = default;
+    explicit RecordsetBuilder(const QList<FieldInfo>& fields);
+
+    // Before the first cell only (3219 otherwise). Fixed types get their fixed size.
+    int addField(const FieldInfo& field);
+    int fieldCount() const { return int(m_fields.size()); }
+    const FieldInfo& field(int col) const { return m_fields[col]; }
+    StorageKind kind(int col) const { return m_columns[size_t(col)].kind(); }
+    // Room for this many rows (text columns: average bytes per cell guess, 16).
+    void reserve(qsizetype rows);
+
+    void appendNull(int col);
+    void appendInt(int col, qint64 value);   // Integer: whole numbers; booleans 0 / 1
+    void appendReal(int col, double value);  // Real
+    // Decimal: kept exactly; an ASCII text that is no decimal number (a server's "NaN") is kept as
+    // it came.
+    void appendDecimal(int col, std::string_view ascii);
+    void appendDateTime(int col, DateTimeValue value); // DateTime (date or time part as the type needs)
+    // DateTime from its parts; a date that does not exist (year 0, "0000-00-00") is stored as Null
+    // and false returned.
+    bool appendDateTime(int col, int year, int month, int day, int hour, int minute, int second,
+                        quint32 nanos);
+    void appendText(int col, std::string_view utf8); // Text (GUIDs are brought to "{...}" form)
+    void appendText(int col, QStringView text);
+    void appendBytes(int col, QByteArrayView bytes); // Binary
+    // Any kind, converted by the edit rules of toCell (throws 13 / too long).
+    void appendValue(int col, const QVariant& value);
+    // One value per field, in field order; missing trailing values are Null.
+    void appendRow(const QVariantList& values);
+
+    // Rows complete in every column.
+    qsizetype rowCount() const;
+
+    // For the binary persistence: a whole column at once, and the saved sort.
+    void setColumn(int col, ColumnStore&& column);
+    void setRowOrder(std::vector<int> rows, const QString& sortText);
+    void setUpdatable(bool updatable) { m_updatable = updatable; }
+
+    // The open recordset, cursor on its first row. Throws 3219 when the columns differ in length,
+    // the row order is no permutation or there are more rows than a 32-bit count holds. The
+    // builder is empty afterwards.
+    Recordset finish();
+
+private:
+    ColumnStore& columnOf(int col, StorageKind kind);
+
+    QList<FieldInfo> m_fields;
+    std::vector<ColumnStore> m_columns;
+    std::vector<int> m_order;
+    QString m_sortText;
+    bool m_updatable = true;
+};
+
+} // namespace mv
