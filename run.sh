@@ -25,7 +25,7 @@ if [[ ! -f $DEMO_DB ]]; then
     mv_say "creating the demo database $DEMO_DB"
     # Built beside and renamed, so an interrupted run leaves no half-filled database behind.
     rm -f "$DEMO_DB.new"
-    sqlite3 -bail "$DEMO_DB.new" <"$DEMO_SQL"
+    sqlite3 -batch -bail -init /dev/null "$DEMO_DB.new" <"$DEMO_SQL"
     mv "$DEMO_DB.new" "$DEMO_DB"
 fi
 

@@ -54,7 +54,9 @@ QString demoSqlitePath(const TempFolder& folder, QString* error) {
 
     QProcess process;
     process.setStandardInputFile(sql);
-    process.start(sqlite3, {QStringLiteral("-batch"), QStringLiteral("-bail"), dbFile});
+    // -init /dev/null: a ~/.sqliterc of the person running the tests must not change the database.
+    process.start(sqlite3, {QStringLiteral("-batch"), QStringLiteral("-bail"), QStringLiteral("-init"),
+                            QStringLiteral("/dev/null"), dbFile});
     const bool finished = process.waitForFinished(60000);
     if (!finished) process.kill();
     if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
