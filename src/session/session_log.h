@@ -1,0 +1,87 @@
+#pragma once
+// The session protocol text and the typed log records of one program run, and their files.
+#include "db/recordset.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace mv {
+
+enum LogType : qint16 {
+    LogUnknown = 0,
+    LogSelect = 1,
+    LogSql = 2,
+    LogConnection = 10,
+    LogTransactionStart = 20,
+    LogTransactionCommit = 21,
+    LogTransactionRollback = 22,
+    LogSessionStart = 30,
+    LogSessionEnd = 31,
+    LogBatchStart = 40,
+    LogBatchStop = 41,
+};
+
+// The display text of a log type code (the same in both languages).
+QString logTypeText(int code);
+
+// One record; an invalid start or finish (or the day-number 1.0 marker) means "not given".
+struct SessionLogRecord {
+    qint16 logType = LogUnknown;
+    QDateTime execStart;
+    QDateTime execFinish;
+    QString sql;
+    bool error = false;
+    double affectedRecords = 0;
+    double recordLimit = 0;
+    bool async = false;
+    double timeout = 0;
+    QString execTime;
+    bool transaction = false;
+    QString errorText;
+    QString connectionString;
+};
+
+// 31 December 1899, midnight: the "no date given" marker.
+QDateTime noDateMarker();
+
+class SessionLog {
+public:
+    explicit SessionLog(QString programFolder = {});
+
+    void setProgramFolder(const QString& folder) { m_folder = folder; }
+    const QString& programFolder() const { return m_folder; }
+
+    // The protocol text, appended to by the connection object and the execute command.
+    QString& SessionText() { return m_text; }
+    const QString& SessionText() const { return m_text; }
+    void append(const QString& text) { m_text += text; }
+    qint16 SessionHeaderLength() const { return m_headerLength; }
+
+    // The record list (13 fields in their fixed order), kept in insertion order.
+    const Recordset& records() const { return m_records; }
+
+    bool InitSessionLogObject();
+    void StartSession(bool keep);
+    void EndSession();
+    void SaveSession(bool temporary);
+    bool SessionLogInsert(const SessionLogRecord& record);
+    // Empties the list and the text and starts afresh; the caller then asks the connection object
+    // to repeat its connection report and refreshes the session document.
+    bool SessionlogClear();
+
+    // The files of the last SaveSession / EndSession, for the caller's information.
+    const QString& lastTextFile() const { return m_lastTextFile; }
+    const QString& lastXmlFile() const { return m_lastXmlFile; }
+
+    static QString headerNotice();
+
+private:
+    QString m_folder;
+    QString m_text;
+    qint16 m_headerLength = 0;
+    Recordset m_records;
+    QString m_lastTextFile;
+    QString m_lastXmlFile;
+};
+
+} // namespace mv
