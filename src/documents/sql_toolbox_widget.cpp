@@ -1,0 +1,80 @@
+#include "documents/sql_toolbox_widget.h"
+
+#include "app/error_report.h"
+#include "app/mv_error.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace mv {
+
+SqlToolboxWidget::SqlToolboxWidget(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("picCommands"));
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(4, 4, 4, 4);
+    rows->setSpacing(4);
+    m_sqlCmd =
+        buildRow(QStringLiteral("cmdSqlCmd"), sqlCommandCaptions(), &SqlToolboxWidget::cmdSqlCmd_Click);
+    m_ops = buildRow(QStringLiteral("cmdOps"), operatorCaptions(), &SqlToolboxWidget::cmdOps_Click);
+    m_moreSql =
+        buildRow(QStringLiteral("cmdMoreSQL"), moreSqlCaptions(), &SqlToolboxWidget::cmdMoreSQL_Click);
+    rows->addStretch(1);
+}
+
+QList<QPushButton*> SqlToolboxWidget::buildRow(const QString& name, const QStringList& captions,
+                                               void (SqlToolboxWidget::*click)(int)) {
+    QList<QPushButton*> buttons;
+    auto* line = new QHBoxLayout;
+    line->setSpacing(4);
+    int width = 0;
+    for (int i = 0; i < captions.size(); ++i) {
+        auto* button = new QPushButton(captions[i], this);
+        button->setObjectName(name + QLatin1Char('_') + QString::number(i));
+        button->setFocusPolicy(Qt::NoFocus); // the editor keeps the focus while buttons are clicked
+        connect(button, &QPushButton::clicked, this, [this, click, i] { (this->*click)(i); });
+        width = std::max(width, button->sizeHint().width());
+        buttons << button;
+        line->addWidget(button);
+    }
+    // All buttons of a row have the size of the first one's design: one width for the row.
+    for (QPushButton* button : buttons)
+        button->setFixedWidth(width);
+    line->addStretch(1);
+    static_cast<QVBoxLayout*>(layout())->addLayout(line);
+    return buttons;
+}
+
+QList<QPushButton*> SqlToolboxWidget::row(const QString& name) const {
+    if (name == QLatin1String("cmdSqlCmd")) return m_sqlCmd;
+    if (name == QLatin1String("cmdOps")) return m_ops;
+    if (name == QLatin1String("cmdMoreSQL")) return m_moreSql;
+    return {};
+}
+
+QString SqlToolboxWidget::caption(const QString& rowName, int index) const {
+    const QList<QPushButton*> buttons = row(rowName);
+    if (index < 0 || index >= buttons.size())
+        throw MvError(err::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+    return buttons[index]->text();
+}
+
+void SqlToolboxWidget::cmdSqlCmd_Click(int index) {
+    guardedVoid(Reporter::Msg, "cmdSqlCmd_Click", "frmMain", [&] {
+        const ExplorerPick pick = m_pick ? m_pick() : ExplorerPick{};
+        emit insertText(sqlCommandTemplate(caption(QStringLiteral("cmdSqlCmd"), index), pick), true);
+    });
+}
+
+void SqlToolboxWidget::cmdOps_Click(int index) {
+    guardedVoid(Reporter::Msg, "cmdOps_Click", "frmMain",
+                [&] { emit insertText(caption(QStringLiteral("cmdOps"), index), false); });
+}
+
+void SqlToolboxWidget::cmdMoreSQL_Click(int index) {
+    guardedVoid(Reporter::Msg, "cmdMoreSQL_Click", "frmMain", [&] {
+        emit insertText(captionWithTabs(caption(QStringLiteral("cmdMoreSQL"), index)), true);
+    });
+}
+
+} // namespace mv
