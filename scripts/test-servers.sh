@@ -131,7 +131,7 @@ pg_start() {
     fi
     local psql=(env PGCLIENTENCODING=UTF8 psql -X -q -v ON_ERROR_STOP=1 -p "$PG_PORT")
     if ! "${psql[@]}" -h "$SOCK" -U postgres -d postgres \
-        -c "CREATE ROLE morvenda LOGIN PASSWORD 'morvenda'" \
+        -c "CREATE ROLE morvenda LOGIN CREATEDB PASSWORD 'morvenda'" \
         -c "CREATE DATABASE morvenda OWNER morvenda ENCODING 'UTF8' TEMPLATE template0" >>"$PGLOG" 2>&1; then
         pg_fail "creating the database morvenda failed (see $PGLOG)"
         return 1
@@ -206,12 +206,14 @@ my_start() {
         my_fail "the server did not answer within $WAIT_SECONDS s (see $MYERR)"
         return 1
     fi
+    # The same rights as on the shared development server, so tests behave alike on both
+    # (the catalog tests list the system tables).
     if ! mariadb --no-defaults -S "$MYSOCK" -uroot >>"$MYERR" 2>&1 <<'SQL'; then
 CREATE DATABASE morvenda CHARACTER SET utf8mb4 COLLATE utf8mb4_unicode_ci;
-CREATE USER 'morvenda'@'127.0.0.1' IDENTIFIED BY 'morvenda';
+CREATE USER 'morvenda'@'%' IDENTIFIED BY 'morvenda';
 CREATE USER 'morvenda'@'localhost' IDENTIFIED BY 'morvenda';
-GRANT ALL PRIVILEGES ON morvenda.* TO 'morvenda'@'127.0.0.1';
-GRANT ALL PRIVILEGES ON morvenda.* TO 'morvenda'@'localhost';
+GRANT ALL PRIVILEGES ON *.* TO 'morvenda'@'%';
+GRANT ALL PRIVILEGES ON *.* TO 'morvenda'@'localhost';
 SQL
         my_fail "creating the database morvenda failed (see $MYERR)"
         return 1
