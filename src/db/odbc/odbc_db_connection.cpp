@@ -1,0 +1,282 @@
+#include "db/odbc/odbc_db_connection.h"
+
+#include "app/texts.h"
+#include "db/odbc/odbc_catalog.h"
+#include "db/odbc/odbc_fetch.h"
+#include "db/odbc/odbc_pool.h"
+#include "db/odbc/odbc_statement.h"
+#include "db/odbc/odbc_statement_guard.h"
+
+namespace mv {
+
+std::unique_ptr<DbConnection> createDbConnection() { return std::make_unique<odbc::OdbcDbConnection>(); }
+
+void closePooledConnections() { odbc::ConnectionPool::instance().clear(); }
+
+} // namespace mv
+
+namespace mv::odbc {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Drivers that end a statement at its time-out themselves get this long before the watchdog
+// steps in as well.
+constexpr auto NativeTimeoutGrace = std::chrono::seconds(2);
+// Clock granularity between the server's timer and ours.
+constexpr auto TimeoutTolerance = std::chrono::milliseconds(100);
+// A multi-result statement is not followed further than this.
+constexpr int MaxDiscardedResults = 10000;
+
+QString cancelledText() {
+    return ui_text("Der Vorgang wurde vom Benutzer abgebrochen.", "The operation was cancelled by the user.");
+}
+
+QString timedOutText() { return ui_text("Zeitüberschreitung der Abfrage.", "Query timeout expired."); }
+
+DbError notOpenError() {
+    return DbError(DbError::Kind::NotOpen, ui_text("Die Verbindung ist nicht geöffnet.", "The connection is not open."));
+}
+
+} // namespace
+
+OdbcDbConnection::~OdbcDbConnection() { disconnect(); }
+
+Session& OdbcDbConnection::session() {
+    if (!m_session) throw notOpenError();
+    return *m_session;
+}
+
+void OdbcDbConnection::open(const QString& connectionString) {
+    if (m_session) close();
+    std::unique_ptr<Session> s = ConnectionPool::instance().take(connectionString);
+    if (!s) s = openSession(connectionString);
+    m_info = s->info;
+    m_properties = s->properties;
+    m_session = std::move(s);
+    m_connectionString = connectionString;
+    m_inTransaction = false;
+    m_broken = false;
+    m_open = true;
+}
+
+void OdbcDbConnection::close() {
+    if (!m_session) return;
+    m_open = false;
+    std::unique_ptr<Session> s = std::move(m_session);
+    if (m_inTransaction || m_broken || !s->connection.autocommit()) {
+        m_inTransaction = false;
+        return; // the destructor rolls back and disconnects
+    }
+    ConnectionPool::instance().give(m_connectionString, std::move(s));
+}
+
+void OdbcDbConnection::disconnect() {
+    m_open = false;
+    m_inTransaction = false;
+    m_session.reset();
+}
+
+void OdbcDbConnection::rethrow(const DbError& error) {
+    if (error.connectionBroken()) m_broken = true;
+    throw error;
+}
+
+void OdbcDbConnection::cancel() {
+    m_cancelRequested = true;
+    std::lock_guard lock(m_runMutex);
+    if (m_executing != SQL_NULL_HANDLE) SQLCancel(m_executing);
+}
+
+void OdbcDbConnection::applyTimeout(int seconds) {
+    Session& s = session();
+    if (s.connection.family() != DriverFamily::MariaDB || !s.serverTimeoutSupported) return;
+    if (s.serverTimeout == seconds) return;
+    try {
+        Statement st(s.connection);
+        st.execDirect(QByteArray("SET SESSION max_statement_time=") + QByteArray::number(seconds));
+        s.serverTimeout = seconds;
+    } catch (const DbError& e) {
+        if (e.connectionBroken()) rethrow(e);
+        s.serverTimeoutSupported = false; // a server without the variable: the watchdog alone
+    }
+}
+
+void OdbcDbConnection::setSelectLimit(qint64 limit) {
+    Session& s = session();
+    if (s.serverSelectLimit == limit) return;
+    try {
+        Statement st(s.connection);
+        st.execDirect(QByteArray("SET SESSION sql_select_limit=") +
+                      (limit > 0 ? QByteArray::number(limit) : QByteArray("DEFAULT")));
+        s.serverSelectLimit = limit;
+    } catch (const DbError& e) {
+        rethrow(e);
+    }
+}
+
+void OdbcDbConnection::applyRowLimit(Statement& statement, qint64 maxRecords) {
+    Session& s = session();
+    const qint64 limit = qMax<qint64>(0, maxRecords);
+    switch (s.connection.family()) {
+    case DriverFamily::PostgreSQL:
+    case DriverFamily::SQLite:
+        if (limit > 0) statement.trySetAttr(SQL_ATTR_MAX_ROWS, SQLULEN(limit));
+        return;
+    case DriverFamily::MariaDB:
+        // The connector applies SQL_ATTR_MAX_ROWS to UPDATE and DELETE as well, changing fewer
+        // rows than the statement says; the server's own limit holds for result sets only.
+        setSelectLimit(limit);
+        return;
+    default:
+        // Unknown drivers might limit changes too: the fetch stops at the limit by itself.
+        return;
+    }
+}
+
+ExecResult OdbcDbConnection::execute(const QString& sql, const ExecOptions& options) {
+    Session& s = session();
+    m_cancelRequested = false;
+    m_timedOut = false;
+
+    QString text = sql;
+    if (s.connection.family() == DriverFamily::MariaDB) {
+        const GuardedStatement guarded = guardForMariaDb(sql);
+        if (!guarded.refusal.isEmpty()) {
+            DbDiagnostic d;
+            d.message = guarded.refusal;
+            d.source = QStringLiteral("Morvenda");
+            throw DbError(DbError::Kind::Failed, guarded.refusal, {d});
+        }
+        text = guarded.sql;
+    }
+
+    const int timeout = qMax(0, options.timeoutSeconds);
+    applyTimeout(timeout);
+    Statement statement(s.connection);
+    if (timeout > 0) statement.trySetAttr(SQL_ATTR_QUERY_TIMEOUT, SQLULEN(timeout));
+    applyRowLimit(statement, options.maxRecords);
+
+    const bool nativeTimeout = s.connection.family() == DriverFamily::PostgreSQL ||
+                               (s.connection.family() == DriverFamily::MariaDB && s.serverTimeoutSupported);
+    if (timeout > 0) {
+        const auto deadline = Clock::now() + std::chrono::seconds(timeout) +
+                              (nativeTimeout ? NativeTimeoutGrace : Clock::duration::zero());
+        m_watchdog.arm(deadline, [this] {
+            m_timedOut = true;
+            std::lock_guard lock(m_runMutex);
+            if (m_executing != SQL_NULL_HANDLE) SQLCancel(m_executing);
+        });
+    }
+    try {
+        ExecResult result = run(statement, text.toUtf8(), options);
+        m_watchdog.disarm();
+        return result;
+    } catch (...) {
+        m_watchdog.disarm();
+        throw;
+    }
+}
+
+ExecResult OdbcDbConnection::run(Statement& statement, const QByteArray& sql, const ExecOptions& options) {
+    auto stopAsked = [&] {
+        return m_cancelRequested.load() || (options.stopRequested && options.stopRequested->load());
+    };
+    auto stopError = [&](const std::vector<DbDiagnostic>& records = {}) {
+        if (m_timedOut.load() && !stopAsked()) return DbError(DbError::Kind::TimedOut, timedOutText(), records);
+        return DbError(DbError::Kind::Cancelled, cancelledText(), records);
+    };
+
+    {
+        std::lock_guard lock(m_runMutex);
+        if (stopAsked()) throw stopError();
+        m_executing = statement.handle();
+    }
+    const auto started = Clock::now();
+    bool gaveResult = false;
+    try {
+        gaveResult = statement.execDirect(sql);
+    } catch (const DbError& e) {
+        {
+            std::lock_guard lock(m_runMutex);
+            m_executing = SQL_NULL_HANDLE;
+        }
+        // A stop is known by our own flags, never by the SQLSTATE: each driver reports it differently.
+        if (stopAsked() || m_timedOut.load()) throw stopError(e.diagnostics());
+        const int timeout = options.timeoutSeconds;
+        if (timeout > 0 && Clock::now() - started + TimeoutTolerance >= std::chrono::seconds(timeout))
+            throw DbError(DbError::Kind::TimedOut, timedOutText(), e.diagnostics());
+        rethrow(e);
+    }
+    {
+        std::lock_guard lock(m_runMutex);
+        m_executing = SQL_NULL_HANDLE;
+    }
+
+    ExecResult result;
+    try {
+        if (statement.numResultCols() > 0) {
+            FetchOutcome fetched = fetchResult(statement, m_session->connection.family(), options.maxRecords,
+                                               [&] { return stopAsked() || m_timedOut.load(); });
+            if (fetched.end == FetchEnd::Stopped) throw stopError();
+            result.rows = std::move(fetched.rows);
+            result.limitReached = fetched.end == FetchEnd::LimitReached;
+        } else {
+            result.recordsAffected = gaveResult ? qint64(statement.rowCount()) : 0;
+        }
+        // Only the first result counts; the others are read past (an error in them still fails).
+        // MDBTools has no further results and fails the call without a word.
+        if (m_session->connection.family() != DriverFamily::MDBTools)
+            for (int i = 0; i < MaxDiscardedResults && statement.moreResults(); ++i) {
+            }
+    } catch (const DbError& e) {
+        if (e.kind() == DbError::Kind::Cancelled || e.kind() == DbError::Kind::TimedOut) throw;
+        rethrow(e);
+    }
+    result.messages = statement.takeMessages();
+    return result;
+}
+
+void OdbcDbConnection::beginTransaction() {
+    Session& s = session();
+    if (m_inTransaction) return;
+    try {
+        s.connection.setAutocommit(false);
+    } catch (const DbError& e) {
+        rethrow(e);
+    }
+    m_inTransaction = true;
+}
+
+void OdbcDbConnection::endTransaction(bool commit) {
+    Session& s = session();
+    if (!m_inTransaction)
+        throw DbError(DbError::Kind::Failed,
+                      ui_text("Es ist keine Transaktion geöffnet.", "No transaction is open."));
+    try {
+        s.connection.endTransaction(commit);
+        m_inTransaction = false;
+        s.connection.setAutocommit(true);
+    } catch (const DbError& e) {
+        rethrow(e);
+    }
+}
+
+void OdbcDbConnection::commitTransaction() { endTransaction(true); }
+
+void OdbcDbConnection::rollbackTransaction() { endTransaction(false); }
+
+Recordset OdbcDbConnection::openSchema(SchemaKind kind, const SchemaRestrictions& restrictions) {
+    Session& s = session();
+    // The driver's catalog functions are queries too: a row limit left from a statement must not
+    // cut them short.
+    if (s.connection.family() == DriverFamily::MariaDB) setSelectLimit(0);
+    try {
+        return openSchemaRowset(s, kind, restrictions);
+    } catch (const DbError& e) {
+        rethrow(e);
+    }
+}
+
+} // namespace mv::odbc

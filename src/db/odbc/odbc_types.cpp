@@ -1,0 +1,192 @@
+#include "db/odbc/odbc_types.h"
+
+#include <limits>
+
+namespace mv::odbc {
+
+namespace {
+
+// ODBC driver extensions for SQL Server's time types (FreeTDS reports them).
+constexpr SQLSMALLINT SqlSsTime2 = -154;
+constexpr SQLSMALLINT SqlSsTimestampOffset = -155;
+
+constexpr qint64 LongDefinedSize = std::numeric_limits<qint32>::max();
+
+bool isBooleanName(const QString& typeName) {
+    const QString name = typeName.trimmed().toLower();
+    return name == QLatin1String("bool") || name == QLatin1String("boolean");
+}
+
+bool isCharacterSqlType(SQLSMALLINT sqlType) {
+    switch (sqlType) {
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+    case SQL_WLONGVARCHAR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool isLongSqlType(SQLSMALLINT sqlType) {
+    return sqlType == SQL_LONGVARCHAR || sqlType == SQL_WLONGVARCHAR || sqlType == SQL_LONGVARBINARY;
+}
+
+int adoTypeOf(SQLSMALLINT sqlType, bool isUnsigned, const QString& typeName) {
+    if ((isCharacterSqlType(sqlType) || sqlType == SQL_BIT) && isBooleanName(typeName)) return ado::adBoolean;
+    switch (sqlType) {
+    case SQL_CHAR: return ado::adChar;
+    case SQL_VARCHAR: return ado::adVarChar;
+    case SQL_LONGVARCHAR: return ado::adLongVarChar;
+    case SQL_WCHAR: return ado::adWChar;
+    case SQL_WVARCHAR: return ado::adVarWChar;
+    case SQL_WLONGVARCHAR: return ado::adLongVarWChar;
+    case SQL_DECIMAL:
+    case SQL_NUMERIC: return ado::adNumeric;
+    case SQL_TINYINT: return isUnsigned ? ado::adUnsignedTinyInt : ado::adTinyInt;
+    case SQL_SMALLINT: return isUnsigned ? ado::adUnsignedSmallInt : ado::adSmallInt;
+    case SQL_INTEGER: return isUnsigned ? ado::adUnsignedInt : ado::adInteger;
+    case SQL_BIGINT: return isUnsigned ? ado::adUnsignedBigInt : ado::adBigInt;
+    case SQL_REAL: return ado::adSingle;
+    case SQL_FLOAT:
+    case SQL_DOUBLE: return ado::adDouble;
+    case SQL_BIT: return ado::adBoolean;
+    case SQL_BINARY: return ado::adBinary;
+    case SQL_VARBINARY: return ado::adVarBinary;
+    case SQL_LONGVARBINARY: return ado::adLongVarBinary;
+    case SQL_TYPE_DATE:
+    case SQL_DATE: return ado::adDBDate;
+    case SQL_TYPE_TIME:
+    case SQL_TIME:
+    case SqlSsTime2: return ado::adDBTime;
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP: return ado::adDBTimeStamp;
+    case SQL_GUID: return ado::adGUID;
+    case SqlSsTimestampOffset: return ado::adVarWChar;
+    default:
+        // Intervals and the types of a single DBMS travel as text.
+        return ado::adVarWChar;
+    }
+}
+
+ColumnPlan planColumn(const ColumnDescription& column, DriverFamily family) {
+    ColumnPlan plan;
+    FieldInfo& f = plan.field;
+    f.name = column.name;
+    f.type = adoTypeOf(column.sqlType, column.isUnsigned, column.typeName);
+    f.nullable = column.nullable != SQL_NO_NULLS;
+
+    // Server databases keep values within the declared size; PostgreSQL's sizes are guesses for
+    // unsized types, but its driver can re-read a cut value, so everything is bound there.
+    const bool sizesHold = family == DriverFamily::PostgreSQL || family == DriverFamily::MariaDB;
+    const bool canReread = family == DriverFamily::PostgreSQL;
+    const bool longType = isLongSqlType(column.sqlType);
+    const SQLULEN size = column.size;
+
+    auto boundOrRead = [&](SQLULEN declaredLimit, SQLLEN bytes, SQLLEN rereadBytes) {
+        if (sizesHold && !longType && size > 0 && size <= declaredLimit) plan.elementBytes = bytes;
+        else if (canReread) plan.elementBytes = rereadBytes;
+        else plan.elementBytes = 0;
+    };
+
+    switch (f.type) {
+    case ado::adBoolean:
+        if (column.sqlType == SQL_BIT) {
+            plan.read = ValueRead::Bit;
+            plan.cType = SQL_C_BIT;
+            plan.elementBytes = sizeof(unsigned char);
+        } else {
+            plan.read = ValueRead::BoolText;
+            plan.cType = SQL_C_CHAR;
+            plan.elementBytes = 16;
+        }
+        break;
+    case ado::adTinyInt:
+    case ado::adUnsignedTinyInt:
+    case ado::adSmallInt:
+    case ado::adUnsignedSmallInt:
+    case ado::adInteger:
+        plan.read = ValueRead::Long;
+        plan.cType = SQL_C_SLONG;
+        plan.elementBytes = sizeof(SQLINTEGER);
+        break;
+    case ado::adUnsignedInt:
+        plan.read = ValueRead::ULong;
+        plan.cType = SQL_C_ULONG;
+        plan.elementBytes = sizeof(SQLUINTEGER);
+        break;
+    case ado::adBigInt:
+        plan.read = ValueRead::Integer;
+        plan.cType = SQL_C_SBIGINT;
+        plan.elementBytes = sizeof(SQLBIGINT);
+        break;
+    case ado::adUnsignedBigInt:
+        plan.read = ValueRead::Unsigned;
+        plan.cType = SQL_C_UBIGINT;
+        plan.elementBytes = sizeof(SQLUBIGINT);
+        break;
+    case ado::adSingle:
+        plan.read = ValueRead::Single;
+        plan.cType = SQL_C_FLOAT;
+        plan.elementBytes = sizeof(SQLREAL);
+        break;
+    case ado::adDouble:
+        plan.read = ValueRead::Double;
+        plan.cType = SQL_C_DOUBLE;
+        plan.elementBytes = sizeof(SQLDOUBLE);
+        break;
+    case ado::adNumeric:
+        plan.read = ValueRead::Decimal;
+        plan.cType = SQL_C_CHAR;
+        f.precision = int(qMin<SQLULEN>(size, 1000));
+        f.scale = qMax<int>(0, column.decimals);
+        // Sign, point, a leading zero and the terminator around the digits.
+        boundOrRead(100, SQLLEN(size) + 4, 128);
+        break;
+    case ado::adDBDate:
+        plan.read = ValueRead::Date;
+        plan.cType = SQL_C_TYPE_DATE;
+        plan.elementBytes = sizeof(SQL_DATE_STRUCT);
+        break;
+    case ado::adDBTime:
+        plan.read = ValueRead::Time;
+        plan.cType = SQL_C_TYPE_TIME;
+        plan.elementBytes = sizeof(SQL_TIME_STRUCT);
+        break;
+    case ado::adDBTimeStamp:
+        plan.read = ValueRead::Timestamp;
+        plan.cType = SQL_C_TYPE_TIMESTAMP;
+        plan.elementBytes = sizeof(SQL_TIMESTAMP_STRUCT);
+        f.scale = qMax<int>(0, column.decimals);
+        break;
+    case ado::adGUID:
+        plan.read = ValueRead::Guid;
+        plan.cType = SQL_C_CHAR;
+        plan.elementBytes = 64;
+        break;
+    case ado::adBinary:
+    case ado::adVarBinary:
+    case ado::adLongVarBinary:
+        plan.read = ValueRead::Binary;
+        plan.cType = SQL_C_BINARY;
+        f.definedSize = size > 0 && !longType ? qint64(size) : LongDefinedSize;
+        boundOrRead(8000, SQLLEN(size), 1024);
+        break;
+    default:
+        plan.read = ValueRead::Text;
+        plan.cType = SQL_C_CHAR;
+        f.definedSize = size > 0 && !longType ? qint64(size) : LongDefinedSize;
+        // Up to four UTF-8 bytes a character, and the terminator.
+        boundOrRead(2000, SQLLEN(size) * 4 + 1, 1024);
+        break;
+    }
+    f = normalisedField(f);
+    return plan;
+}
+
+} // namespace mv::odbc
