@@ -51,12 +51,16 @@ Recordset::Recordset(const Recordset& other)
       m_updatable(other.m_updatable), m_pos(other.m_pos), m_onDeleted(other.m_onDeleted) {}
 
 Recordset& Recordset::operator=(const Recordset& other) {
-    if (this != &other) *this = Recordset(other);
+    if (this == &other) return *this;
+    d = other.d;
+    m_order = other.m_order;
+    m_edit = other.m_edit ? std::make_unique<RecordsetEdit>(*other.m_edit) : nullptr;
+    m_open = other.m_open;
+    m_updatable = other.m_updatable;
+    m_pos = other.m_pos;
+    m_onDeleted = other.m_onDeleted;
     return *this;
 }
-
-Recordset::Recordset(Recordset&& other) noexcept = default;
-Recordset& Recordset::operator=(Recordset&& other) noexcept = default;
 Recordset::~Recordset() = default;
 
 Recordset Recordset::clone() const {

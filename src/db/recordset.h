@@ -9,6 +9,9 @@
 // Rows: index 0 .. recordCount()-1 in the current sort order. Cells are read by row and column
 // (value, isNull, text) or at the cursor (value(col)).
 //
+// Threads: a recordset may be filled on one thread and handed to another; copies on different
+// threads are independent. One object is not used by two threads at once.
+//
 // Errors: every failing operation throws MvError with an ADO-style number (see rserr in
 // recordset_cell.h) and a message in the user's language. Nothing fails silently.
 //
@@ -42,10 +45,10 @@ public:
 
     // A closed recordset without fields (fabricate one: appendField(...), then open()).
     Recordset();
+    // Copies share the rows (a move is a copy, so no recordset is ever left without data). The
+    // cursor, sort and a pending edit are copied with it.
     Recordset(const Recordset& other);
     Recordset& operator=(const Recordset& other);
-    Recordset(Recordset&& other) noexcept;
-    Recordset& operator=(Recordset&& other) noexcept;
     ~Recordset();
 
     // A copy of the rows and the sort with its own cursor on the first row.

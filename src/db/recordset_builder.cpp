@@ -99,8 +99,11 @@ void RecordsetBuilder::appendText(int col, std::string_view utf8) {
 }
 
 void RecordsetBuilder::appendText(int col, QStringView text) {
-    const QByteArray utf8 = text.toUtf8();
-    appendText(col, std::string_view(utf8.constData(), size_t(utf8.size())));
+    ColumnStore& c = columnOf(col, StorageKind::Text);
+    if (m_fields[col].type == ado::adGUID) {
+        if (const auto guid = cell::canonicalGuid(text)) return c.appendBytes(guid->toLatin1());
+    }
+    c.appendUtf16(text);
 }
 
 void RecordsetBuilder::appendBytes(int col, QByteArrayView bytes) {

@@ -1,5 +1,6 @@
 #include "db/recordset_column.h"
 
+#include <QStringEncoder>
 #include <algorithm>
 #include <cstring>
 
@@ -53,6 +54,16 @@ void ColumnStore::appendDateTime(DateTimeValue value) {
 
 void ColumnStore::appendBytes(QByteArrayView bytes) {
     m_arena.insert(m_arena.end(), bytes.data(), bytes.data() + bytes.size());
+    m_offsets.push_back(m_arena.size());
+    pushNullBit(false);
+}
+
+void ColumnStore::appendUtf16(QStringView text) {
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
+    const size_t start = m_arena.size();
+    m_arena.resize(start + size_t(encoder.requiredSpace(text.size())));
+    const char* end = encoder.appendToBuffer(m_arena.data() + start, text);
+    m_arena.resize(size_t(end - m_arena.data()));
     m_offsets.push_back(m_arena.size());
     pushNullBit(false);
 }

@@ -34,6 +34,7 @@ public:
     void appendReal(double value);
     void appendDateTime(DateTimeValue value);
     void appendBytes(QByteArrayView bytes);
+    void appendUtf16(QStringView text); // stored as UTF-8 without an intermediate copy
 
     void setNull(qsizetype row);
     void setInt(qsizetype row, qint64 value);

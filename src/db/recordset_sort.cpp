@@ -132,24 +132,100 @@ int compareCells(const ColumnStore& column, int adoType, qsizetype a, qsizetype 
     return compareText(column.bytesAt(a), column.bytesAt(b));
 }
 
+namespace {
+
+// The first sort key travels with the row: the value itself for numbers, the first eight bytes for
+// texts and bytes. Sorting then reads mostly from one array instead of jumping through the columns.
+// A key orders two cells exactly as compareCells does whenever the keys differ.
+struct Item {
+    quint64 key;
+    int row;
+    quint8 state; // Null, a key, no key (compare the cells)
+};
+enum : quint8 { NullCell = 0, Keyed = 1, Unkeyed = 2 };
+
+constexpr quint64 SignBit = quint64(1) << 63;
+
+Item itemFor(const ColumnStore& c, int adoType, int row) {
+    if (c.isNull(row)) return {0, row, NullCell};
+    switch (c.kind()) {
+    case StorageKind::Integer: {
+        const quint64 v = quint64(c.intAt(row));
+        return {adoType == ado::adUnsignedBigInt ? v : v ^ SignBit, row, Keyed};
+    }
+    case StorageKind::Real: {
+        double d = c.realAt(row);
+        if (std::isnan(d)) return {~quint64(0), row, Keyed};
+        if (d == 0) d = 0; // -0 equals 0
+        quint64 bits = 0;
+        std::memcpy(&bits, &d, sizeof bits);
+        return {(bits & SignBit) ? ~bits : bits | SignBit, row, Keyed};
+    }
+    case StorageKind::DateTime: return {quint64(c.dateTimeAt(row).seconds) ^ SignBit, row, Keyed};
+    case StorageKind::Text:
+    case StorageKind::Binary: {
+        const QByteArrayView b = c.bytesAt(row);
+        const bool text = c.kind() == StorageKind::Text;
+        quint64 key = 0;
+        const qsizetype n = std::min<qsizetype>(b.size(), 8);
+        for (qsizetype i = 0; i < n; ++i) {
+            const quint8 byte = quint8(b[i]);
+            // Beyond ASCII the text order is Unicode's, which bytes do not give.
+            if (text && byte >= 0x80) return {0, row, Unkeyed};
+            key = (key << 8) | quint8(text ? asciiLower(char(byte)) : char(byte));
+        }
+        key <<= 8 * (8 - n);
+        return {key, row, Keyed};
+    }
+    case StorageKind::Decimal: break;
+    }
+    return {0, row, Unkeyed};
+}
+
+} // namespace
+
 std::vector<int> sortedRows(const std::vector<ColumnStore>& columns, const QList<FieldInfo>& fields,
                             qsizetype rows, const std::vector<SortKey>& keys) {
     std::vector<int> order(static_cast<size_t>(rows));
-    std::iota(order.begin(), order.end(), 0);
-    if (keys.empty()) return order;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        for (const SortKey& key : keys) {
-            const ColumnStore& col = columns[size_t(key.column)];
+    if (keys.empty()) {
+        std::iota(order.begin(), order.end(), 0);
+        return order;
+    }
+    const SortKey first = keys.front();
+    const ColumnStore& firstColumn = columns[size_t(first.column)];
+    const int firstType = fields[first.column].type;
+    // Equal keys of numbers mean equal values; texts, bytes and date-times may still differ.
+    const bool exactKeys = firstColumn.kind() == StorageKind::Integer || firstColumn.kind() == StorageKind::Real;
+
+    std::vector<Item> items(static_cast<size_t>(rows));
+    for (qsizetype r = 0; r < rows; ++r) items[size_t(r)] = itemFor(firstColumn, firstType, int(r));
+
+    auto compareRest = [&](int a, int b) {
+        for (size_t k = 1; k < keys.size(); ++k) {
+            const ColumnStore& col = columns[size_t(keys[k].column)];
             const bool na = col.isNull(a), nb = col.isNull(b);
             int c = 0;
             if (na || nb)
                 c = na == nb ? 0 : (na ? -1 : 1);
             else
-                c = compareCells(col, fields[key.column].type, a, b);
-            if (c != 0) return key.descending ? c > 0 : c < 0;
+                c = compareCells(col, fields[keys[k].column].type, a, b);
+            if (c != 0) return keys[k].descending ? -c : c;
         }
-        return false;
+        return 0;
+    };
+
+    std::stable_sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+        int c = 0;
+        if (a.state == NullCell || b.state == NullCell)
+            c = a.state == b.state ? 0 : (a.state == NullCell ? -1 : 1);
+        else if (a.state == Keyed && b.state == Keyed && a.key != b.key)
+            c = a.key < b.key ? -1 : 1;
+        else if (!(a.state == Keyed && b.state == Keyed && exactKeys))
+            c = compareCells(firstColumn, firstType, a.row, b.row);
+        if (c != 0) return first.descending ? c > 0 : c < 0;
+        return compareRest(a.row, b.row) < 0;
     });
+    for (size_t i = 0; i < items.size(); ++i) order[i] = items[i].row;
     return order;
 }
 

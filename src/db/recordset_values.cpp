@@ -19,15 +19,41 @@ qint64 floorDiv(qint64 a, qint64 b) {
     return q;
 }
 
-// ASCII copy of a short text; empty when it holds anything else (no number is spelled so).
-std::optional<std::string> asciiOf(QStringView text) {
-    std::string out;
-    out.reserve(size_t(text.size()));
-    for (QChar c : text) {
-        if (c.unicode() > 0x7F) return std::nullopt;
-        out.push_back(char(c.unicode()));
+// ASCII copy of a text, on the stack when short; not ok when it holds anything else (no number or
+// date is spelled so).
+class Ascii {
+public:
+    explicit Ascii(QStringView text) {
+        char* out = m_small;
+        if (text.size() >= qsizetype(sizeof m_small)) {
+            m_big.resize(size_t(text.size()));
+            out = m_big.data();
+        }
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = text[i].unicode();
+            if (c > 0x7F) return;
+            out[i] = char(c);
+        }
+        ok = true;
+        view = std::string_view(out, size_t(text.size()));
     }
-    return out;
+    Ascii(const Ascii&) = delete;
+    Ascii& operator=(const Ascii&) = delete;
+
+    bool ok = false;
+    std::string_view view;
+
+private:
+    char m_small[64];
+    std::string m_big;
+};
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
 }
 
 std::string_view trimmed(std::string_view s) {
@@ -38,8 +64,16 @@ std::string_view trimmed(std::string_view s) {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-QString padded(qint64 value, int width) {
-    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
+char* writePadded(char* out, quint64 value, int width) {
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (int i = n; i < width; ++i) *out++ = '0';
+    while (n > 0) *out++ = digits[--n];
+    return out;
 }
 
 // Reads 1..maxDigits digits at pos; -1 when there are none.
@@ -131,40 +165,46 @@ QDateTime DateTimeValue::toDateTime() const { return QDateTime(date(), time(), Q
 
 namespace cell {
 
-QString formatDouble(double value) {
-    if (std::isnan(value)) return QStringLiteral("NaN");
-    if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+namespace {
+template <class T>
+void appendFloating(QByteArray& out, T value) {
+    if (std::isnan(value)) return void(out.append("NaN"));
+    if (std::isinf(value)) return void(out.append(value > 0 ? "INF" : "-INF"));
     char buf[64];
     const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    QString s = QString::fromLatin1(buf, r.ptr - buf);
-    s.replace(QLatin1Char('e'), QLatin1Char('E'));
-    return s;
+    for (char* p = buf; p != r.ptr; ++p)
+        if (*p == 'e') *p = 'E';
+    out.append(buf, r.ptr - buf);
+}
+} // namespace
+
+void appendDouble(QByteArray& out, double value) { appendFloating(out, value); }
+void appendSingle(QByteArray& out, float value) { appendFloating(out, value); }
+
+QString formatDouble(double value) {
+    QByteArray out;
+    appendDouble(out, value);
+    return QString::fromLatin1(out);
 }
 
 QString formatSingle(float value) {
-    if (std::isnan(value)) return QStringLiteral("NaN");
-    if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    QString s = QString::fromLatin1(buf, r.ptr - buf);
-    s.replace(QLatin1Char('e'), QLatin1Char('E'));
-    return s;
+    QByteArray out;
+    appendSingle(out, value);
+    return QString::fromLatin1(out);
 }
 
 namespace {
 template <class T>
 std::optional<T> parseFloating(QStringView text) {
-    const auto ascii = asciiOf(text);
-    if (!ascii) return std::nullopt;
-    std::string_view s = trimmed(*ascii);
-    const std::string lower = [&] {
-        std::string l(s);
-        for (char& c : l) c = char(std::tolower(static_cast<unsigned char>(c)));
-        return l;
-    }();
-    if (lower == "nan") return std::numeric_limits<T>::quiet_NaN();
-    if (lower == "inf" || lower == "+inf" || lower == "infinity") return std::numeric_limits<T>::infinity();
-    if (lower == "-inf" || lower == "-infinity") return -std::numeric_limits<T>::infinity();
+    const Ascii ascii(text);
+    if (!ascii.ok) return std::nullopt;
+    std::string_view s = trimmed(ascii.view);
+    if (!s.empty() && !isDigit(s.back()) && s.back() != '.') {
+        if (equalsNoCase(s, "nan")) return std::numeric_limits<T>::quiet_NaN();
+        if (equalsNoCase(s, "inf") || equalsNoCase(s, "+inf") || equalsNoCase(s, "infinity"))
+            return std::numeric_limits<T>::infinity();
+        if (equalsNoCase(s, "-inf") || equalsNoCase(s, "-infinity")) return -std::numeric_limits<T>::infinity();
+    }
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
     if (s.empty()) return std::nullopt;
     T value{};
@@ -203,9 +243,9 @@ std::optional<qint64> parseInteger(QStringView text, int adoType) {
         if (!b) return std::nullopt;
         return *b ? 1 : 0;
     }
-    const auto ascii = asciiOf(text);
-    if (!ascii) return std::nullopt;
-    std::string_view s = trimmed(*ascii);
+    const Ascii ascii(text);
+    if (!ascii.ok) return std::nullopt;
+    std::string_view s = trimmed(ascii.view);
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
     if (s.empty()) return std::nullopt;
     if (adoType == ado::adUnsignedBigInt) {
@@ -221,10 +261,18 @@ std::optional<qint64> parseInteger(QStringView text, int adoType) {
     return v;
 }
 
+void appendInteger(QByteArray& out, qint64 value, int adoType) {
+    if (adoType == ado::adBoolean) return void(out.append(value ? "True" : "False"));
+    char buf[24];
+    const auto r = adoType == ado::adUnsignedBigInt ? std::to_chars(buf, buf + sizeof buf, quint64(value))
+                                                    : std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, r.ptr - buf);
+}
+
 QString formatInteger(qint64 value, int adoType) {
-    if (adoType == ado::adBoolean) return value ? QStringLiteral("True") : QStringLiteral("False");
-    if (adoType == ado::adUnsignedBigInt) return QString::number(quint64(value));
-    return QString::number(value);
+    QByteArray out;
+    appendInteger(out, value, adoType);
+    return QString::fromLatin1(out);
 }
 
 std::optional<QByteArray> canonicalDecimal(std::string_view text) {
@@ -347,35 +395,61 @@ QString decimalFromDouble(double value) {
     return canon ? QString::fromLatin1(*canon) : formatDouble(value);
 }
 
+void appendDate(QByteArray& out, const DateTimeValue& value) {
+    int y = 0, m = 0, d = 0;
+    value.date().getDate(&y, &m, &d);
+    char buf[32];
+    char* p = buf;
+    if (y < 0) *p++ = '-';
+    p = writePadded(p, quint64(y < 0 ? -qint64(y) : y), 4);
+    *p++ = '-';
+    p = writePadded(p, quint64(m), 2);
+    *p++ = '-';
+    p = writePadded(p, quint64(d), 2);
+    out.append(buf, p - buf);
+}
+
+void appendTime(QByteArray& out, const DateTimeValue& value, bool trimFraction) {
+    const int s = value.secondsOfDay();
+    char buf[32];
+    char* p = writePadded(buf, quint64(s / 3600), 2);
+    *p++ = ':';
+    p = writePadded(p, quint64(s / 60 % 60), 2);
+    *p++ = ':';
+    p = writePadded(p, quint64(s % 60), 2);
+    if (value.nanos != 0) {
+        *p++ = '.';
+        p = writePadded(p, value.nanos, 9);
+        if (trimFraction)
+            while (p[-1] == '0') --p;
+    }
+    out.append(buf, p - buf);
+}
+
 QString formatDate(const DateTimeValue& value) {
-    const QDate d = value.date();
-    const int y = d.year();
-    QString year = padded(y < 0 ? -y : y, 4);
-    if (y < 0) year.prepend(QLatin1Char('-'));
-    return year + QLatin1Char('-') + padded(d.month(), 2) + QLatin1Char('-') + padded(d.day(), 2);
+    QByteArray out;
+    appendDate(out, value);
+    return QString::fromLatin1(out);
 }
 
 QString formatTime(const DateTimeValue& value, bool trimFraction) {
-    const int s = value.secondsOfDay();
-    QString out = padded(s / 3600, 2) + QLatin1Char(':') + padded(s / 60 % 60, 2) + QLatin1Char(':') +
-                  padded(s % 60, 2);
-    if (value.nanos != 0) {
-        QString frac = padded(value.nanos, 9);
-        if (trimFraction)
-            while (frac.endsWith(QLatin1Char('0'))) frac.chop(1);
-        out += QLatin1Char('.') + frac;
-    }
-    return out;
+    QByteArray out;
+    appendTime(out, value, trimFraction);
+    return QString::fromLatin1(out);
 }
 
 QString formatDateTime(const DateTimeValue& value, QChar separator, bool trimFraction) {
-    return formatDate(value) + separator + formatTime(value, trimFraction);
+    QByteArray out;
+    appendDate(out, value);
+    out.append(char(separator.unicode()));
+    appendTime(out, value, trimFraction);
+    return QString::fromLatin1(out);
 }
 
 std::optional<DateTimeValue> parseDateTime(QStringView text, int adoType) {
-    const auto ascii = asciiOf(text);
-    if (!ascii) return std::nullopt;
-    std::string_view s = trimmed(*ascii);
+    const Ascii ascii(text);
+    if (!ascii.ok) return std::nullopt;
+    std::string_view s = trimmed(ascii.view);
     if (!s.empty() && (s.back() == 'Z' || s.back() == 'z')) s.remove_suffix(1);
     size_t pos = 0;
 

@@ -41,6 +41,8 @@ namespace cell {
 // Shortest text that reads back to the same value, exponent as "E+308"; "NaN", "INF", "-INF".
 QString formatDouble(double value);
 QString formatSingle(float value);
+void appendDouble(QByteArray& out, double value);
+void appendSingle(QByteArray& out, float value);
 std::optional<double> parseDouble(QStringView text);
 std::optional<float> parseSingle(QStringView text);
 
@@ -48,6 +50,7 @@ std::optional<float> parseSingle(QStringView text);
 std::optional<qint64> parseInteger(QStringView text, int adoType);
 bool integerInRange(qint64 value, int adoType);
 QString formatInteger(qint64 value, int adoType);
+void appendInteger(QByteArray& out, qint64 value, int adoType);
 std::optional<bool> parseBoolean(QStringView text);
 
 // Exact decimals: optional sign, digits, optional fraction, optional exponent. The canonical form
@@ -63,6 +66,8 @@ QString decimalFromDouble(double value);
 // Date-times: "yyyy-MM-ddThh:mm:ss" (separator 'T' or ' '), fractions ".123000000" (nine digits,
 // written only when not zero; `trimFraction` drops trailing zeros for display).
 QString formatDate(const DateTimeValue& value);
+void appendDate(QByteArray& out, const DateTimeValue& value);
+void appendTime(QByteArray& out, const DateTimeValue& value, bool trimFraction);
 QString formatTime(const DateTimeValue& value, bool trimFraction);
 QString formatDateTime(const DateTimeValue& value, QChar separator, bool trimFraction);
 // Accepts a date, a time, or a date-time with 'T' or blank, 1 to 9 fraction digits and a

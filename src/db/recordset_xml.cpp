@@ -94,27 +94,41 @@ void appendEscapedText(QByteArray& out, QByteArrayView utf8) {
 
 void appendValue(QByteArray& out, const ColumnStore& c, qsizetype row, const FieldInfo& f) {
     switch (c.kind()) {
-    case StorageKind::Integer: out.append(cell::formatInteger(c.intAt(row), f.type).toLatin1()); return;
+    case StorageKind::Integer: cell::appendInteger(out, c.intAt(row), f.type); return;
     case StorageKind::Real:
-        out.append((f.type == ado::adSingle ? cell::formatSingle(float(c.realAt(row)))
-                                            : cell::formatDouble(c.realAt(row)))
-                       .toLatin1());
+        if (f.type == ado::adSingle)
+            cell::appendSingle(out, float(c.realAt(row)));
+        else
+            cell::appendDouble(out, c.realAt(row));
         return;
     case StorageKind::Decimal: {
-        const QByteArray stored = c.bytesAt(row).toByteArray();
-        appendEscapedText(out, f.type == ado::adNumeric ? cell::padDecimal(stored, f.scale) : stored);
+        const QByteArrayView stored = c.bytesAt(row);
+        if (f.type == ado::adNumeric)
+            appendEscapedText(out, cell::padDecimal(stored.toByteArray(), f.scale));
+        else
+            appendEscapedText(out, stored);
         return;
     }
     case StorageKind::DateTime: {
         const DateTimeValue v = c.dateTimeAt(row);
-        QString text;
-        if (f.type == ado::adDBDate) text = cell::formatDate(v);
-        else if (f.type == ado::adDBTime) text = cell::formatTime(v, false);
-        else text = cell::formatDateTime(v, QLatin1Char('T'), false);
-        out.append(text.toLatin1());
+        if (f.type != ado::adDBTime) cell::appendDate(out, v);
+        if (f.type == ado::adDBDate) return;
+        if (f.type != ado::adDBTime) out.append('T');
+        cell::appendTime(out, v, false);
         return;
     }
-    case StorageKind::Binary: out.append(cell::toHex(c.bytesAt(row))); return;
+    case StorageKind::Binary: {
+        static const char digits[] = "0123456789abcdef";
+        const QByteArrayView bytes = c.bytesAt(row);
+        const qsizetype start = out.size();
+        out.resize(start + 2 * bytes.size());
+        char* p = out.data() + start;
+        for (char b : bytes) {
+            *p++ = digits[quint8(b) >> 4];
+            *p++ = digits[quint8(b) & 15];
+        }
+        return;
+    }
     case StorageKind::Text: appendEscapedText(out, c.bytesAt(row)); return;
     }
 }

@@ -117,7 +117,8 @@ private:
 
     // Attributes of the schema by namespace: "dt:type", "rs:name", "name".
     void collect(QHash<QString, QString>& into) const {
-        for (const QXmlStreamAttribute& a : m_xml.attributes()) {
+        const QXmlStreamAttributes attributes = m_xml.attributes();
+        for (const QXmlStreamAttribute& a : attributes) {
             const QStringView ns = a.namespaceUri();
             QString key;
             if (ns.isEmpty()) key = a.name().toString();
@@ -221,7 +222,8 @@ private:
 
     RowValues rowValues() const {
         RowValues values(size_t(m_xmlNames.size()));
-        for (const QXmlStreamAttribute& a : m_xml.attributes()) {
+        const QXmlStreamAttributes attributes = m_xml.attributes();
+        for (const QXmlStreamAttribute& a : attributes) {
             if (!a.namespaceUri().isEmpty()) continue;
             const int col = int(m_xmlNames.indexOf(a.name()));
             if (col >= 0) values[size_t(col)] = a.value().toString();
@@ -269,7 +271,8 @@ private:
         ++m_row;
         const int count = int(m_xmlNames.size());
         int hint = 0;
-        for (const QXmlStreamAttribute& a : m_xml.attributes()) {
+        const QXmlStreamAttributes attributes = m_xml.attributes();
+        for (const QXmlStreamAttribute& a : attributes) {
             if (!a.namespaceUri().isEmpty()) continue;
             const QStringView name = a.name();
             // Attributes usually come in field order: try the next field first.

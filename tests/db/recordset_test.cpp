@@ -294,6 +294,16 @@ TEST(RecordsetSharing, CloneSharesUntilOneSideWrites) {
     EXPECT_EQ(copy.recordCount(), 3);
 }
 
+TEST(RecordsetSharing, MovedFromRecordsetStaysUsable) {
+    Recordset rs = fabricated({FieldInfo{"a", ado::adInteger}});
+    addRow(rs, {1});
+    Recordset taken = std::move(rs);
+    EXPECT_EQ(taken.recordCount(), 1);
+    EXPECT_EQ(rs.recordCount(), 1); // NOLINT(bugprone-use-after-move): a move shares, like a copy
+    rs.setCell(0, 0, 2);
+    EXPECT_EQ(taken.value(0, 0).toInt(), 1);
+}
+
 // ---- sorting ----
 
 TEST(RecordsetSort, MultiKeyStableWithNullsFirstAscending) {
