@@ -13,7 +13,7 @@ namespace mv {
 namespace {
 using Base = QsciScintillaBase;
 constexpr const char* kModule = "modSourceEdit";
-// Colour entry 27 of the original set-up: light grey, used for the line-number margin.
+// Light grey (EEEEEE) behind the line numbers.
 const QColor kMarginGrey(0xEE, 0xEE, 0xEE);
 
 unsigned long ul(long v) {
@@ -148,8 +148,11 @@ QString SqlEditorWidget::textRange(long from, long to) const {
 }
 
 void SqlEditorWidget::replaceRange(long from, long to, const QByteArray& utf8) {
+    // One undo step, so Undo never leaves the replaced text deleted but not restored.
+    beginUndoAction();
     SendScintilla(Base::SCI_SETTARGETRANGE, ul(from), to);
     SendScintilla(Base::SCI_REPLACETARGET, static_cast<uintptr_t>(utf8.size()), utf8.constData());
+    endUndoAction();
 }
 
 // ---- Caret and selection ----

@@ -266,7 +266,12 @@ TEST_F(FindReplaceTest, QuickSearchOpensOneFindDialog) {
     EXPECT_EQ(child<QComboBox>(dialog, "cboFind")->currentText(), "a");
     panel.cmdReplace_Click();
     EXPECT_EQ(panel.findDialog(), dialog);
-    dialog->close(); // Cancel unloads it; the next Replace opens a new one
+    child<QPushButton>(dialog, "cmdCancel")->click(); // Cancel unloads it; the next Replace opens a new one
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(panel.findDialog(), nullptr);
+    panel.cmdReplace_Click();
+    ASSERT_NE(panel.findDialog(), nullptr);
+    panel.findDialog()->reject(); // Escape unloads it too
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(panel.findDialog(), nullptr);
 }

@@ -4,7 +4,11 @@
 #include "documents/sql_toolbox_widget.h"
 #include "support/scripted_user_port.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -71,6 +75,11 @@ TEST_F(SqlEditorTest, EditFontOnEveryStyle) {
         EXPECT_EQ(f.family(), "DejaVu Sans Mono") << style;
         EXPECT_TRUE(f.bold()) << style;
         EXPECT_DOUBLE_EQ(f.pointSizeF(), 11.5) << style;
+        // What the editor draws with, not only what the lexer holds.
+        EXPECT_EQ(editor.SendScintilla(Base::SCI_STYLEGETSIZEFRACTIONAL, static_cast<unsigned long>(style)),
+                  1150);
+        EXPECT_EQ(editor.SendScintilla(Base::SCI_STYLEGETWEIGHT, static_cast<unsigned long>(style)),
+                  -QFont::Bold); // Qt weight, negated
     }
     EXPECT_EQ(editor.editFont(), (FontSpec{"DejaVu Sans Mono", true, 11.5}));
     EXPECT_EQ(QString::fromLatin1(editor.sqlLexer()->language()), "mvSQL");
@@ -209,11 +218,39 @@ TEST_F(SqlEditorTest, EditStates) {
     editor.undo();
     EXPECT_EQ(editor.text(), "");
     EXPECT_TRUE(editor.canRedo());
+    // Inserting over a selection is one step: Undo restores the selected text at once.
+    editor.setText("SELECT a");
+    editor.setSelection(0, 7, 0, 8);
+    editor.BeiCursorEinfuegen("b, c", false, false);
+    editor.undo();
+    EXPECT_EQ(editor.text(), "SELECT a");
     editor.setText("abc");
     editor.clearText();
     EXPECT_EQ(editor.text(), "");
     editor.undo();
     EXPECT_EQ(editor.text(), "abc");
+}
+
+TEST_F(SqlEditorTest, RightClickOpensTheEditMenu) {
+    QMenu menu;
+    int shown = 0;
+    QObject::connect(&menu, &QMenu::aboutToShow, [&] {
+        ++shown;
+        QTimer::singleShot(0, &menu, &QMenu::close);
+    });
+    auto rightClick = [this] {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                editor.viewport()->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(editor.viewport(), &event);
+        return event.isAccepted();
+    };
+    EXPECT_TRUE(rightClick()); // no menu yet: the editor's own menu is suppressed all the same
+    editor.setContextMenu(&menu);
+    EXPECT_TRUE(rightClick());
+    EXPECT_EQ(shown, 1);
+    editor.setContextMenuEnabled(false); // the Session tab
+    EXPECT_TRUE(rightClick());
+    EXPECT_EQ(shown, 1);
 }
 
 TEST_F(SqlEditorTest, ToolboxInsertsThroughTheEditor) {
