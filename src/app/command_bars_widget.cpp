@@ -95,6 +95,19 @@ void CommandBarsWidget::buildMenuBar() {
     }
 }
 
+void CommandBarsWidget::setSubmenuEntry(QMenu* submenu, const QString& key, const QString& caption) {
+    for (QAction* a : submenu->actions()) {
+        if (a->objectName() == key) {
+            a->setText(QString(caption).replace(u'&', QStringLiteral("&&")));
+            return;
+        }
+    }
+    auto* a = submenu->addAction(QString(caption).replace(u'&', QStringLiteral("&&")));
+    a->setObjectName(key);
+    m_actions.insert(key, a);
+    connect(a, &QAction::triggered, this, [this, key] { m_dispatcher.dispatch(key); });
+}
+
 void CommandBarsWidget::buildToolbar() {
     if (!m_toolbar) {
         m_toolbar = m_window->addToolBar(QStringLiteral("Toolbar"));

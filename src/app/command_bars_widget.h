@@ -25,6 +25,8 @@ public:
     QAction* action(const QString& key) const { return m_actions.value(key); }
     QMenu* menu(const QString& key) const { return m_menus.value(key); }
     QToolBar* toolbar() const { return m_toolbar; }
+    // Adds or recaptions the entry `key` of a submenu filled at run time (recent lists).
+    void setSubmenuEntry(QMenu* submenu, const QString& key, const QString& caption);
 
 signals:
     // Emitted before a top-level menu opens, so check marks and enabled states can be refreshed.

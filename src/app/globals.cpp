@@ -59,11 +59,22 @@ bool IsCollItem(const KeyedCollection& collection, const QString& key) {
     });
 }
 
-bool CheckName(QString& name, int databaseKind) {
+bool CheckName(QString& name, int databaseKind, const QString& identifierQuote) {
     guardedVoid(Reporter::ErrorMsg, "CheckName", "Globals", [&] {
-        if ((databaseKind != 1 && databaseKind != 2) || !name.contains(u' ')) return;
+        if (!name.contains(u' ')) return;
+        QString open, close;
+        if (databaseKind == 1 || databaseKind == 2) {
+            open = QStringLiteral("["), close = QStringLiteral("]");
+        } else {
+            const QString q = identifierQuote.trimmed();
+            if (q.isEmpty()) return;
+            open = close = q;
+        }
         const qsizetype dot = name.indexOf(u'.');
-        name = dot < 0 ? u'[' + name + u']' : name.left(dot + 1) + u'[' + name.mid(dot + 1) + u']';
+        QString part = dot < 0 ? name : name.mid(dot + 1);
+        // A quote character inside the name is doubled, so the name cannot end the quotes early.
+        if (open == close) part.replace(open, open + open);
+        name = (dot < 0 ? QString() : name.left(dot + 1)) + open + part + close;
     });
     return false;
 }

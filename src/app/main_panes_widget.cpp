@@ -3,6 +3,7 @@
 #include "app/texts.h"
 
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -24,6 +25,15 @@ MainPanesWidget::MainPanesWidget(QWidget* parent) : QSplitter(Qt::Horizontal, pa
     m_lFelder = new QTreeWidget(m_paneFields);
     m_lFelder->setObjectName(QStringLiteral("lFelder"));
     m_paneFields->layout()->addWidget(m_lFelder);
+    m_queryBar = new QHBoxLayout;
+    m_queryBar->setContentsMargins(0, 0, 0, 0);
+    m_cmdCloseDB = new QPushButton(QStringLiteral("DB x"), m_paneQuery);
+    m_cmdCloseDB->setObjectName(QStringLiteral("cmdCloseDB"));
+    m_cmdCloseDB->setToolTip(ui_text("Zeige/verstecke Datenbank Explorer", "Show/Hide Dtabase Explorer"));
+    m_cmdCloseDB->setFixedWidth(48);
+    m_queryBar->addWidget(m_cmdCloseDB);
+    m_queryBar->addStretch();
+    static_cast<QVBoxLayout*>(m_paneQuery->layout())->addLayout(m_queryBar);
     for (QTreeWidget* list : {m_lTabList, m_lFelder}) {
         list->setRootIsDecorated(false);
         list->setUniformRowHeights(true);

@@ -3,6 +3,8 @@
 // toolbox, document tabs with the editor, and the result grid on the right.
 #include <QSplitter>
 
+class QHBoxLayout;
+class QPushButton;
 class QTreeWidget;
 class QVBoxLayout;
 
@@ -22,6 +24,10 @@ public:
     QSplitter* rightSplitter() const { return m_right; }
 
     QTreeWidget* tableList() const { return m_lTabList; }
+    // The explorer toggle beside the document tabs.
+    QPushButton* cmdCloseDB() const { return m_cmdCloseDB; }
+    // The row above the editor that holds the toggles and the document tabs.
+    QHBoxLayout* queryBar() const { return m_queryBar; }
     QTreeWidget* fieldList() const { return m_lFelder; }
     // The columns of both explorer lists, in the current language (widths given in twips).
     void prepareExplorerLists();
@@ -39,6 +45,8 @@ private:
     QWidget* m_paneResult;
     QTreeWidget* m_lTabList;
     QTreeWidget* m_lFelder;
+    QPushButton* m_cmdCloseDB;
+    QHBoxLayout* m_queryBar;
 };
 
 } // namespace mv

@@ -8,9 +8,12 @@
 #include "app/signal_watcher.h"
 #include "app/status_bar_widget.h"
 #include "app/texts.h"
+#include "db/connection_ui_widget.h"
+#include "db/db_connect.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QPushButton>
 
 namespace mv {
 
@@ -20,7 +23,7 @@ constexpr int kMinHeight = 4500 / 15;
 } // namespace
 
 frmMain::frmMain(const AppPaths& paths, QWidget* parent)
-    : QMainWindow(parent), m_paths(paths), m_ini(paths.settingsFile()) {
+    : QMainWindow(parent), m_paths(paths), m_ini(paths.settingsFile()), m_session(paths.programFolder) {
     setObjectName(QStringLiteral("frmMain"));
     m_dispatcher.setWindowName(objectName());
     m_panes = new MainPanesWidget(this);
@@ -28,16 +31,20 @@ frmMain::frmMain(const AppPaths& paths, QWidget* parent)
     m_status = new StatusBarWidget(this);
     setStatusBar(m_status);
     m_bars = new CommandBarsWidget(this, m_dispatcher);
+    m_bars->setFocusTarget(m_panes->cmdCloseDB());
+    connect(m_panes->cmdCloseDB(), &QPushButton::clicked, this, [this] { cmdCloseDB_Click(); });
     m_signals = new SignalWatcher(this);
     connect(m_signals, &SignalWatcher::terminationRequested, this, [this] { close(); });
     setMinimumSize(kMinWidth, kMinHeight);
     resize(1100, 750);
-    registerCommands();
 }
 
 frmMain::~frmMain() = default;
 
+C_DbConnect& frmMain::cn() { return m_connection->cn(); }
+
 void frmMain::registerCommands() {
+    m_connection->registerCommands(m_dispatcher);
     m_dispatcher.add(QStringLiteral("kSettings"), [this] { openSettingsDialog(); });
     m_dispatcher.add(QStringLiteral("kExit"), [this] { close(); });
 }
@@ -47,8 +54,14 @@ void frmMain::SetTitle(const QString& sDatei) {
 }
 
 void frmMain::startup(const QString& commandLine) {
-    // Steps 1 and 2: the platform's shell library and common controls need nothing here; the
-    // connection object is created first when it exists.
+    // 1. The platform's shell library and common controls need nothing here.
+    // 2. The connection object, with this window as its work window.
+    guardedVoid(Reporter::Msg, "Form_Initialize", "frmMain", [&] {
+        if (!m_connection) {
+            m_connection = new ConnectionUi(this, m_status, m_bars, m_session, m_settings);
+            registerCommands();
+        }
+    });
     trace("initialize");
 
     // Loading (steps 3 to 21) is one unit: an error skips the rest of it.
@@ -59,8 +72,12 @@ void frmMain::startup(const QString& commandLine) {
         // 22. the explorer's list views get their columns
         m_panes->prepareExplorerLists();
         trace("explorer-lists");
-        // 23. a configured start-up data link file and 24. the requested run follow here once
-        // connecting and executing exist.
+        // 23. a configured start-up data link file replaces a connection of the command line
+        if (!m_settings.startupUDL.isEmpty()) {
+            m_connection->connecting().OpenDataLinkFile(true, m_settings.startupUDL);
+            trace("startup-udl");
+        }
+        // 24. the requested run follows here once executing exists.
     });
     trace("ready");
 }
@@ -88,13 +105,25 @@ void frmMain::loadingSteps(const QString& commandLine) {
     trace("menus");
     // 14.
     m_run.transactionStmtCount = 0;
+    cn().setTransaction(false);
     trace("transaction-count");
+    // 16.
+    m_connection->connecting().LoadRecentConnections(m_ini);
+    trace("recent-lists");
     // 17.
     m_run.resultSorting = false;
     trace("sorting-off");
+    // 19.
+    m_session.StartSession(false);
+    trace("start-session");
     // 20.
     m_commandLine = parseCommandLine(commandLine);
-    m_batchGlobal = false; // a run needs a connection, which the command line cannot open yet
+    m_batchGlobal = false;
+    if (!m_commandLine.dataLinkFile.isEmpty()) {
+        m_connection->connecting().OpenDataLinkFile(true, m_commandLine.dataLinkFile, m_commandLine.user,
+                                                    m_commandLine.password);
+        m_batchGlobal = !m_commandLine.queryFile().isEmpty() && cn().hasConnection() && m_commandLine.run;
+    }
     trace("command-line");
     // 21.
     SetLanguageSpecific();
@@ -102,7 +131,10 @@ void frmMain::loadingSteps(const QString& commandLine) {
     trace("language-texts");
 }
 
-void frmMain::SetLanguageSpecific() { m_status->applyLanguage(); }
+void frmMain::SetLanguageSpecific() {
+    m_status->applyLanguage();
+    m_panes->cmdCloseDB()->setToolTip(ui_text("Zeige/verstecke Datenbank Explorer", "Show/Hide Dtabase Explorer"));
+}
 
 bool frmMain::runShutdown() {
     if (m_shutdownDone) return true;
@@ -116,8 +148,11 @@ bool frmMain::runShutdown() {
         }
         trace(name);
     };
-    // 1. to 4. (documents, recent lists) come with their subsystems.
+    // 1. to 3. (documents, recent files) come with their subsystems.
+    step("save-recent-connections", [&] { m_connection->connecting().SaveRecentConnections(m_ini); });
     step("save-settings", [&] { SaveSettings(m_ini, m_settings); });
+    step("end-session", [&] { m_session.EndSession(); });
+    step("end-connection", [&] { cn().EndCn(); });
     step("release", [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w != this && w->isVisible() && w->objectName() != objectName()) w->close();
@@ -137,6 +172,23 @@ void frmMain::resizeEvent(QResizeEvent* event) {
     if (isMinimized()) return;
     if (width() < kMinWidth || height() < kMinHeight)
         resize(std::max(width(), kMinWidth), std::max(height(), kMinHeight));
+}
+
+void frmMain::cmdCloseDB_Click() {
+    QSplitter* left = m_panes->leftSplitter();
+    QPushButton* button = m_panes->cmdCloseDB();
+    if (left->width() >= MainPanesWidget::twips(40) && left->isVisible()) {
+        left->hide();
+        button->setText(QStringLiteral("DB *"));
+    } else {
+        left->show();
+        QList<int> sizes = m_panes->sizes();
+        const int total = sizes.value(0) + sizes.value(1);
+        sizes[0] = MainPanesWidget::twips(3900);
+        sizes[1] = std::max(1, total - sizes[0]);
+        m_panes->setSizes(sizes);
+        button->setText(QStringLiteral("DB x"));
+    }
 }
 
 void frmMain::openSettingsDialog() {

@@ -6,24 +6,20 @@
 #include "app/command_line.h"
 #include "app/ini_file.h"
 #include "app/settings.h"
+#include "exec/run_settings.h"
+#include "session/session_log.h"
 
 #include <QMainWindow>
 #include <QStringList>
 
 namespace mv {
 
+class C_DbConnect;
 class CommandBarsWidget;
+class ConnectionUi;
 class MainPanesWidget;
 class SignalWatcher;
 class StatusBarWidget;
-
-// Values of a run that the execute command and the options tab use.
-struct RunSettings {
-    int maxRecords = 1000; // 0 = no limit
-    int queryTimeout = 30; // minutes
-    qint16 transactionStmtCount = 0;
-    bool resultSorting = false;
-};
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -51,6 +47,11 @@ public:
     MainPanesWidget* panes() const { return m_panes; }
     const CommandLine& commandLine() const { return m_commandLine; }
     bool batchGlobal() const { return m_batchGlobal; }
+    SessionLog& session() { return m_session; }
+    C_DbConnect& cn();
+    ConnectionUi* connectionUi() const { return m_connection; }
+    // The explorer toggle: hides or shows the explorer panes.
+    void cmdCloseDB_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -67,6 +68,7 @@ private:
     IniFile m_ini;
     Settings m_settings;
     RunSettings m_run;
+    SessionLog m_session;
     CommandDispatcher m_dispatcher;
     CommandLine m_commandLine;
     bool m_batchGlobal = false;
@@ -78,6 +80,7 @@ private:
     StatusBarWidget* m_status;
     CommandBarsWidget* m_bars;
     SignalWatcher* m_signals;
+    ConnectionUi* m_connection = nullptr;
 };
 
 } // namespace mv

@@ -5,11 +5,16 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QPixmap>
 
 namespace mv {
 
 StatusBarWidget::StatusBarWidget(QWidget* parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("stbMainX"));
+    m_connectionIcon = new QLabel(this);
+    m_connectionIcon->setObjectName(QStringLiteral("kConnectionIcon"));
+    m_connectionIcon->setFixedWidth(20);
+    addPermanentWidget(m_connectionIcon);
     for (const StatusPanel& p : statusPanels()) {
         auto* label = new QLabel(this);
         label->setObjectName(QString::fromUtf8(p.key));
@@ -35,6 +40,13 @@ void StatusBarWidget::applyLanguage() {
 void StatusBarWidget::setPanelText(const QString& key, const QString& text) {
     if (QLabel* l = m_panels.value(key)) l->setText(text);
 }
+
+void StatusBarWidget::setConnectionIcon(const QPixmap& picture, const QString& key) {
+    m_connectionIcon->setPixmap(picture);
+    m_connectionIcon->setProperty("iconKey", key);
+}
+
+QString StatusBarWidget::connectionIconKey() const { return m_connectionIcon->property("iconKey").toString(); }
 
 QString StatusBarWidget::panelText(const QString& key) const {
     QLabel* l = m_panels.value(key);

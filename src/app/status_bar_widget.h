@@ -14,6 +14,9 @@ public:
     // The panel of a key (kConnection, kTime, kRecords, kEdit); nullptr for an unknown key.
     QLabel* panel(const QString& key) const { return m_panels.value(key); }
     void setPanelText(const QString& key, const QString& text);
+    // The picture before the connection panel and the key it stands for.
+    void setConnectionIcon(const QPixmap& picture, const QString& key);
+    QString connectionIconKey() const;
     QString panelText(const QString& key) const;
     // Texts and tool tips of the current language.
     void applyLanguage();
@@ -26,6 +29,7 @@ protected:
 
 private:
     QHash<QString, QLabel*> m_panels;
+    QLabel* m_connectionIcon = nullptr;
 };
 
 } // namespace mv

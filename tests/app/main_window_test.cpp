@@ -6,6 +6,10 @@
 #include "app/texts.h"
 #include "support/scripted_user_port.h"
 #include "support/temp_folder.h"
+#include "support/test_databases.h"
+#include "db/db_connect.h"
+#include <QPushButton>
+#include <QSplitter>
 
 #include <QAction>
 #include <QApplication>
@@ -37,8 +41,8 @@ TEST(MainWindow, StartupStepsRunInOrderAndEmptyTheTempFolder) {
     w.startup("");
     EXPECT_EQ(w.lifecycleTrace(),
               (QStringList{"initialize", "language-default", "title", "temp-folder", "run-settings", "load-settings",
-                           "menus", "transaction-count", "sorting-off", "command-line", "language-texts",
-                           "explorer-lists", "ready"}));
+                           "menus", "transaction-count", "recent-lists", "sorting-off", "start-session",
+                           "command-line", "language-texts", "explorer-lists", "ready"}));
     EXPECT_FALSE(QFile::exists(dir.file("temp/old.tmp")));
     EXPECT_TRUE(QFile::exists(dir.file("temp/keep/inner.txt")));
     EXPECT_TRUE(w.windowTitle().startsWith("-=:|Morvenda "));
@@ -136,7 +140,63 @@ TEST(MainWindow, ExitCommandClosesThroughTheDispatcher) {
     w.show();
     w.dispatcher().dispatch("kExit");
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(w.lifecycleTrace().last(), "release");
+    EXPECT_EQ(w.lifecycleTrace().mid(w.lifecycleTrace().indexOf("ready") + 1),
+              (QStringList{"save-recent-connections", "save-settings", "end-session", "end-connection", "release"}));
+    // The session files of the run are there.
+    EXPECT_FALSE(QDir(dir.path()).entryList({"MorvendaSession_T*.txt"}).isEmpty());
+    EXPECT_FALSE(QDir(dir.path()).entryList({"MorvendaSession_T*.xml"}).isEmpty());
+}
+
+TEST(MainWindow, RecentConnectionsComeFromTheSettingsFileAndOpenWithoutDialog) {
+    mvtest::TempFolder dir;
+    const QString db = mvtest::demoSqlitePath(dir);
+    dir.write("Morvenda.ini", ("[Recent Connections]\n1=" + db + "\n3=/nowhere/b.udl\n").toUtf8());
+    mvtest::ScriptedUserPort port;
+    frmMain w(pathsIn(dir));
+    w.startup("");
+    QMenu* sub = w.commandBars()->menu("kRecentConn");
+    ASSERT_NE(sub, nullptr);
+    QStringList keys;
+    for (QAction* a : sub->actions()) keys << a->objectName();
+    EXPECT_EQ(keys, (QStringList{"kRC1", "kRC2"}));
+    w.dispatcher().dispatch("kRC1");
+    EXPECT_TRUE(w.cn().hasConnection());
+    EXPECT_TRUE(port.fileRequests.isEmpty());
+    EXPECT_EQ(w.statusBarPanels()->panelText("kConnection"), "Admin@" + db);
+    EXPECT_EQ(w.statusBarPanels()->connectionIconKey(), "kOpenConnection");
+    w.close();
+    EXPECT_TRUE(dir.read("Morvenda.ini").contains("2=/nowhere/b.udl"));
+    EXPECT_TRUE(dir.read("Morvenda.ini").contains("3=/nowhere/b.udl"));
+}
+
+TEST(MainWindow, CommandLineConnectsAndTheStartupDataLinkReplacesIt) {
+    mvtest::TempFolder dir;
+    const QString first = mvtest::demoSqlitePath(dir);
+    QDir().mkpath(dir.file("second"));
+    mvtest::TempFolder other;
+    const QString second = mvtest::demoSqlitePath(other);
+    dir.write("Morvenda.ini", ("[Settings]\nUDL=" + second + "\n").toUtf8());
+    mvtest::ScriptedUserPort port;
+    frmMain w(pathsIn(dir));
+    w.startup("/INI=" + first + " /RUN");
+    EXPECT_FALSE(w.batchGlobal()); // no query file
+    EXPECT_EQ(w.cn().Database(), second);
+    EXPECT_TRUE(w.lifecycleTrace().contains("startup-udl"));
+}
+
+TEST(MainWindow, ExplorerToggleHidesAndRestores) {
+    mvtest::TempFolder dir;
+    frmMain w(pathsIn(dir));
+    w.startup("");
+    w.show();
+    QApplication::processEvents();
+    w.cmdCloseDB_Click();
+    EXPECT_FALSE(w.panes()->leftSplitter()->isVisible());
+    EXPECT_EQ(w.panes()->cmdCloseDB()->text(), "DB *");
+    w.cmdCloseDB_Click();
+    EXPECT_TRUE(w.panes()->leftSplitter()->isVisible());
+    EXPECT_EQ(w.panes()->cmdCloseDB()->text(), "DB x");
+    EXPECT_EQ(w.panes()->sizes().value(0), 3900 / 15);
 }
 
 TEST(SettingsDialog, SaveWritesPathsUdlFontAndLanguage) {

@@ -1,0 +1,233 @@
+#include "db/db_connect.h"
+
+#include "app/clock.h"
+#include "app/error_report.h"
+#include "app/texts.h"
+#include "app/user_port.h"
+#include "db/connection_string.h"
+#include "session/session_log.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace mv {
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kTab = QStringLiteral("\t");
+QString separatorLine() { return QStringLiteral("//") + QString(78, u'-'); }
+} // namespace
+
+C_DbConnect::C_DbConnect(SessionLog& session, ConnectionHost* host, QObject* parent)
+    : QObject(parent), m_session(session), m_host(host) {}
+
+C_DbConnect::~C_DbConnect() {
+    if (m_cn) m_cn->cancel();
+    joinWorker();
+    m_hasConnection = false;
+}
+
+void C_DbConnect::setIcon(const char* key) {
+    if (m_host) m_host->SetConnectionIcon(QString::fromUtf8(key));
+}
+
+void C_DbConnect::setQTimeObj(std::function<void(const QString&)> display) { m_timeObj = std::move(display); }
+
+QString C_DbConnect::elapsedText(const QDateTime& start, const QDateTime& now) {
+    const qint64 secs = std::max<qint64>(0, start.secsTo(now));
+    const QString hms = QStringLiteral("%1:%2:%3")
+                            .arg(secs / 3600, 2, 10, QLatin1Char('0'))
+                            .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))
+                            .arg(secs % 60, 2, 10, QLatin1Char('0'));
+    const QString fraction = QStringLiteral(".%1").arg(now.time().msec() / 10, 2, 10, QLatin1Char('0'));
+    return ui_text("Verstrichene Zeit: ", "Elapsed time: ") + hms + fraction + u' ';
+}
+
+std::pair<std::optional<qint32>, std::optional<bool>> C_DbConnect::kindOf(const QString& provider,
+                                                                            const QString& dbmsName) {
+    if (provider == QLatin1String("MSDASQL.1")) {
+        const QString dbms = dbmsName.toUpper();
+        if (dbms == QLatin1String("POSTGRESQL")) return {KindPostgreSql, true};
+        if (dbms == QLatin1String("MYSQL") || dbms == QLatin1String("MARIADB")) return {KindMySql, true};
+        if (dbms == QLatin1String("DBASE") || dbms == QLatin1String("PARADOX")) return {std::nullopt, false};
+        return {KindOdbc, true};
+    }
+    if (provider == QLatin1String("Microsoft.Jet.OLEDB.4.0") || provider == QLatin1String("Microsoft.Jet.OLEDB.3.5"))
+        return {KindJet, true};
+    if (provider == QLatin1String("SQLOLEDB.1")) return {KindSqlServer, true};
+    if (provider == QLatin1String("MSDAORA.1")) return {KindOracle, true};
+    if (provider == QLatin1String("IBMDADB2.1")) return {KindDb2, true};
+    // Any other provider: asynchronous execution stays allowed, since our layer runs every
+    // statement on a worker thread the same way.
+    return {KindOther, true};
+}
+
+QString C_DbConnect::Database() const {
+    const QString cs = m_conString;
+    const qsizetype at = cs.indexOf(QLatin1String("Data Source="));
+    if (at >= 0) {
+        const qsizetype from = at + 12;
+        const qsizetype semi = cs.indexOf(u';', from);
+        return cs.mid(from, semi < 0 ? -1 : semi - from);
+    }
+    const auto keys = parseConnectionKeys(cs);
+    if (keys) {
+        for (const char* key : {"Database", "DSN", "Server", "DBQ", "Initial Catalog"}) {
+            const QString v = keys->value(QLatin1String(key));
+            if (!v.isEmpty()) return v;
+        }
+    }
+    return {};
+}
+
+void C_DbConnect::openPhysical() {
+    // User and password go to the driver only when both are given; the string may carry them.
+    const bool both = !m_user.isEmpty() && !m_password.isEmpty();
+    const OdbcTranslation t = toOdbc(m_conString, both ? m_user : QString(), both ? m_password : QString());
+    if (!t.ok()) throw DbError(DbError::Kind::Failed, t.error);
+    m_odbcString = t.odbc;
+    if (!m_cn) m_cn = createDbConnection();
+    m_cn->open(m_odbcString);
+}
+
+QString C_DbConnect::failureReport(const std::exception_ptr& error) const {
+    QString text = ui_text("// Verbindung fehlgeschlagen!", "// Connection failed!") + kCrLf + separatorLine() + kCrLf;
+    auto block = [&](long number, const QString& source, long native, const QString& state, const QString& desc) {
+        text += ui_text("// Nummer:", "// Number:") + kTab + kTab + QString::number(number) + kCrLf;
+        text += ui_text("// Quelle:", "// Source:") + kTab + kTab + source + kTab + kCrLf;
+        text += ui_text("// Nativer Fehler:", "// Native Error:") + kTab + QString::number(native) + kCrLf;
+        text += ui_text("// SQL-Status:", "// SQLState:") + kTab + kTab + state + kCrLf;
+        text += ui_text("// Beschreibung:", "// Description:") + kTab + desc + kCrLf;
+    };
+    try {
+        std::rethrow_exception(error);
+    } catch (const DbError& e) {
+        if (e.diagnostics().empty()) block(e.number(), QString(), 0, QString(), e.description());
+        for (const DbDiagnostic& d : e.diagnostics()) block(e.number(), d.source, d.nativeError, d.sqlState, d.message);
+    } catch (...) {
+        const CaughtError c = describeCurrentException();
+        block(c.number, QString(), 0, QString(), c.description);
+    }
+    return text;
+}
+
+void C_DbConnect::reportFailure(const std::exception_ptr& error, const char* procedure) {
+    try {
+        std::rethrow_exception(error);
+    } catch (...) {
+        report(Reporter::ErrorMsg, describeCurrentException(), procedure, "C_DbConnect");
+    }
+}
+
+bool C_DbConnect::Init(const QString& sConStr, const QString& sUser, const QString& sPwd, bool bDisconnect) {
+    joinWorker();
+    try {
+        // A new connection replaces the previous one.
+        if (m_cn) m_cn->disconnect();
+        m_cn = createDbConnection();
+        m_conString = sConStr;
+        m_user = sUser;
+        m_password = sPwd;
+        openPhysical();
+    } catch (...) {
+        const std::exception_ptr error = std::current_exception();
+        reportFailure(error, "Init");
+        const QString report = failureReport(error);
+        m_session.append(report + kCrLf);
+        SessionLogRecord r;
+        r.logType = LogConnection;
+        r.error = true;
+        r.errorText = report;
+        r.connectionString = HidePassword(sConStr);
+        m_session.SessionLogInsert(r);
+        if (bDisconnect && m_cn) m_cn->disconnect();
+        setIcon("kErrorConnection");
+        return false;
+    }
+    return guarded(Reporter::ErrorMsg, "Init", "C_DbConnect", false, [&] {
+        m_isDisconnected = bDisconnect;
+        m_provider = providerOf(sConStr);
+        const DbInfo& info = m_cn->info();
+        const bool transactions = info.transactionDdl == 8 || info.transactionDdl == 16;
+        if (m_host) m_host->setStartTransEnabled(transactions);
+        QString report = ui_text("// Verbindung hergestellt!", "// Connection established!") + kCrLf;
+        report += separatorLine() + kCrLf;
+        report += ui_text("// Mit Datenbank:", "// On Database:") + kTab + kTab + Database() + kCrLf;
+        report += ui_text("// Mit Benutzer:", "// With User:") + kTab + (isGerman() ? kTab : kTab + kTab) + m_user + kCrLf;
+        report += ui_text("// Über Provider:", "// Using Provider:") + kTab + kTab + m_provider + kCrLf;
+        report += QStringLiteral("// ADO Version:") + kTab + kTab + info.managerVersion + kCrLf;
+        report += QStringLiteral("// Connection String:") + kTab + HidePassword(sConStr) + kCrLf;
+        report += ui_text("// Transaktion:", "// Transaction:") + kTab + kTab +
+                  (transactions ? ui_text("Verfügbar", "Enabled") : ui_text("Nicht Verfügbar", "Disabled")) + kCrLf;
+        const auto [kind, async] = kindOf(m_provider, info.dbmsName);
+        if (kind) m_kind = *kind;
+        if (async) setAllowAsync(*async);
+        if (bDisconnect) CloseConnection();
+        m_hasConnection = true;
+        m_session.append(report);
+        SessionLogRecord r;
+        r.logType = LogConnection;
+        r.sql = report;
+        r.connectionString = HidePassword(sConStr);
+        m_session.SessionLogInsert(r);
+        m_initLog = report;
+        return true;
+    });
+}
+
+void C_DbConnect::RepeatInitLog() {
+    guardedVoid(Reporter::ErrorMsg, "RepeatInitLog", "C_DbConnect", [&] {
+        m_session.append(m_initLog);
+        SessionLogRecord r;
+        r.logType = LogConnection;
+        r.sql = m_initLog;
+        r.connectionString = HidePassword(m_conString);
+        m_session.SessionLogInsert(r);
+    });
+}
+
+bool C_DbConnect::ReConnect() {
+    if (IsConnected() && m_transaction) return false;
+    joinWorker();
+    try {
+        openPhysical();
+        setIcon("kActiveConnection");
+        return true;
+    } catch (...) {
+        const std::exception_ptr error = std::current_exception();
+        reportFailure(error, "ReConnect");
+        m_session.append(failureReport(error) + kCrLf);
+        if (m_isDisconnected && m_cn) m_cn->disconnect();
+        setIcon("kErrorConnection");
+        return false;
+    }
+}
+
+bool C_DbConnect::CloseConnection() {
+    guardedVoid(Reporter::ErrorMsg, "CloseConnection", "C_DbConnect", [&] {
+        if (!IsConnected() || m_transaction || m_execRunning) return;
+        m_cn->close();
+        setIcon("kOpenConnection");
+    });
+    return false;
+}
+
+void C_DbConnect::EndCn() {
+    guardedVoid(Reporter::ErrorMsg, "EndCn", "C_DbConnect", [&] {
+        if (m_cn) {
+            m_cn->cancel();
+            waitForCompletion();
+            joinWorker();
+            if (m_cn->isOpen()) m_cn->close();
+        }
+        m_cn.reset();
+        m_hasConnection = false;
+        // A transaction never outlives its connection (closing rolled it back).
+        m_transaction = false;
+        setIcon("kCloseConnection");
+        if (m_host) m_host->setConnectionCaption(ui_text("Keine Datenbankverbindung! ", "No database connection! "));
+    });
+}
+
+} // namespace mv

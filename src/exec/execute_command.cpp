@@ -1,0 +1,313 @@
+#include "exec/execute_command.h"
+
+#include "app/clock.h"
+#include "app/error_report.h"
+#include "app/formats.h"
+#include "app/globals.h"
+#include "app/texts.h"
+#include "app/text_file.h"
+#include "app/user_port.h"
+#include "db/connection_string.h"
+#include "db/db_connect.h"
+#include "exec/run_settings.h"
+#include "exec/sql_text.h"
+#include "session/session_log.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+
+namespace mv {
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString hms(qint64 secs) {
+    return QStringLiteral("%1:%2:%3")
+        .arg(secs / 3600, 2, 10, QLatin1Char('0'))
+        .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))
+        .arg(secs % 60, 2, 10, QLatin1Char('0'));
+}
+
+struct WaitCursor {
+    WaitCursor() { userPort().setWaitCursor(true); }
+    ~WaitCursor() { userPort().setWaitCursor(false); }
+};
+} // namespace
+
+ExecuteCommand::ExecuteCommand(C_DbConnect& cn, SessionLog& session, QueryParameters& parameters, RunSettings& run,
+                               ExecuteHost& host)
+    : m_cn(cn), m_session(session), m_parameters(parameters), m_run(run), m_host(host) {}
+
+QString ExecuteCommand::signed_(qint64 n) { return n >= 0 ? u' ' + QString::number(n) : QString::number(n); }
+
+QString ExecuteCommand::recordsText(qint64 count) {
+    return formatCount(count) + (count == 1 ? ui_text(" Datensatz", " Record") : ui_text(" Datensätze", " Records"));
+}
+
+QString ExecuteCommand::maxRecText() const { return formatCount(m_run.maxRecords); }
+QString ExecuteCommand::timeoutText() const { return QString::number(m_run.queryTimeout); }
+
+void ExecuteCommand::ShowRecordCount(qint64 count) {
+    m_host.setPanelText(QStringLiteral("kRecords"), recordsText(count));
+    m_host.setPanelText(QStringLiteral("kTime"), QStringLiteral("--"));
+}
+
+QString ExecuteCommand::elapsed() const {
+    const qint64 secs = std::max<qint64>(0, m_cn.QueryExecStart().secsTo(m_cn.QueryExecFinish()));
+    return hms(secs) + m_cn.QueryExecMilisec();
+}
+
+QString ExecuteCommand::maxRemark(bool single) const {
+    const QString text = maxRecText();
+    if (text == QLatin1String("0")) return {};
+    return ui_text(single ? " ( Max. Datensätze ist auf  " : " ( Max. Datensätze ist auf ", " ( Max. Records set to ") +
+           text + ui_text(" gesetzt )", " )");
+}
+
+void ExecuteCommand::cmdExecute() {
+    if (m_running) return; // a second start while a run waits is refused
+    if (!m_cn.hasConnection()) return;
+    m_running = true;
+    m_host.setExecuteEnabled(false);
+    bool save = true;
+    guardedVoid(Reporter::ErrorMsg, "cmdExecute", "frmMain", [&] {
+        WaitCursor wait;
+        m_host.unbindGrid();
+        m_host.setPanelText(QStringLiteral("kRecords"), QString());
+        m_host.setPanelText(QStringLiteral("kTime"), ui_text("Ausführungszeit: -- ", "Elapsed Time: -- "));
+        m_cn.setQTimeObj([this](const QString& t) { m_host.setPanelText(QStringLiteral("kTime"), t); });
+        m_cn.setQueryTimeout(m_run.queryTimeout);
+        QCoreApplication::processEvents();
+        const QString selected = m_host.editorSelectedText();
+        const QString text = selected.isEmpty() ? m_host.editorText() : selected;
+        const QString runText = TrimStr(StripComment(text));
+        const QStringList statements = SplitStmts(runText);
+        if (statements.isEmpty()) return; // too many statements: reported
+        if (statements.size() - 1 < 1) {
+            save = runSingle(runText);
+        } else {
+            runScript(statements);
+        }
+    });
+    if (save) m_session.SaveSession(true);
+    m_host.setGridBusy(true);
+    userPort().setWaitCursor(false);
+    m_running = false;
+    m_host.setExecuteEnabled(true);
+}
+
+bool ExecuteCommand::runSingle(const QString& statement) {
+    QString runText = statement;
+    m_cn.SetScriptMode(false);
+    m_host.setGridBusy(false);
+    QString mark;
+    if (m_cn.Transaction()) {
+        m_host.SetGridState(2);
+        m_host.setPanelText(QStringLiteral("kRecords"),
+                            ui_text("Ausführung einer Transaktions-Abfrage ...", "execute (Transaction) Query ..."));
+        mark = ui_text(" (Transaktion) ", " (Transaction) ");
+    } else {
+        m_host.SetGridState(3);
+        m_host.setPanelText(QStringLiteral("kRecords"), ui_text("Abfrage ausführen ...", "execute Query ..."));
+    }
+    if (m_parameters.ParseParameter(runText)) {
+        if (!m_host.parameterTabShown() && m_parameters.hasParameterSet()) m_host.showParameterTab();
+        // Missing or unconvertible values end the run: nothing is sent, nothing is logged.
+        if (!m_parameters.InsertParameterValues(runText, m_host.parameterInputs(), m_cn.mvDatabase())) return false;
+    }
+    QString block = QStringLiteral("//-{ '") + generalDate(now()) + u'\'' + mark +
+                    ui_text("Ausführung gestartet! }", "execution start! }") + QString(35, u'-') + kCrLf + kCrLf;
+    Recordset rs;
+    const qint32 status = m_cn.Execute(runText, rs, true, m_run.maxRecords, false);
+    qint64 count = 0;
+    int logType = LogUnknown;
+    if (status == C_DbConnect::ExecSucceeded) {
+        if (rs.isOpen() || rs.fieldCount() > 0) {
+            m_host.bindGrid(rs.clone());
+            m_host.refreshGrid();
+            count = rs.recordCount();
+            logType = LogSelect;
+        } else {
+            count = m_cn.RecordsAffected();
+            logType = LogSql;
+        }
+    }
+    if (status != C_DbConnect::ExecFailed && m_cn.Transaction()) {
+        ++m_run.transactionStmtCount;
+        m_host.SetGridState(2);
+    }
+    const int columns = logType == LogSelect ? m_host.gridColumnsShown() : 0;
+    QString execTime;
+    if (status == C_DbConnect::ExecStopped) {
+        showMessage(ui_text("Die Abfrage wurde vom benutzer unterbrochen!", "Execution canceled by user!"),
+                    MsgIcon::Exclamation);
+        block = ui_text("// Die Abfrage wurde vom benutzer unterbrochen!", "// Execution canceled by user!");
+    } else {
+        execTime = elapsed();
+        block += runText + kCrLf + kCrLf;
+        block += ui_text("// { Die Abfrage lieferte ", "// { The Query delivered ") + signed_(columns) +
+                 ui_text(" Spalten und ", " Columns and ") + signed_(count) + ui_text(" Zeilen!", " Rows!") +
+                 maxRemark(true) + kCrLf;
+        block += QStringLiteral("// { ") + execTime + kCrLf;
+        if (status == C_DbConnect::ExecSucceeded)
+            block += ui_text("// { Abfrage OK", "// { Query OK") + kCrLf;
+        else
+            block += ui_text("// { Die Abfrage verursachte Fehler", "// { The query caused errors") + kCrLf +
+                     m_cn.LastError() + kCrLf;
+    }
+    m_session.append(block + kCrLf);
+    SessionLogRecord r;
+    r.logType = qint16(logType);
+    r.execStart = m_cn.QueryExecStart();
+    r.execFinish = m_cn.QueryExecFinish();
+    r.sql = QString(runText).replace(u'\t', u' ');
+    r.error = status == C_DbConnect::ExecFailed;
+    r.affectedRecords = double(count);
+    r.recordLimit = m_run.maxRecords;
+    r.async = m_cn.async();
+    r.timeout = m_run.queryTimeout * 60.0;
+    r.execTime = execTime;
+    r.transaction = m_cn.Transaction();
+    r.errorText = status == C_DbConnect::ExecFailed ? m_cn.LastError() : QString();
+    r.connectionString = HidePassword(m_cn.InitConString());
+    m_session.SessionLogInsert(r);
+    m_host.setPanelText(QStringLiteral("kRecords"), recordsText(count));
+    return true;
+}
+
+void ExecuteCommand::runScript(const QStringList& statements) {
+    m_cn.SetScriptMode(true);
+    m_host.setPanelText(QStringLiteral("kRecords"), ui_text("Skript wird ausgeführt ...", "execute Script ..."));
+    const QDateTime scriptStart = now();
+    SessionLogRecord startRecord;
+    startRecord.logType = LogBatchStart;
+    startRecord.execStart = startRecord.execFinish = scriptStart;
+    m_session.SessionLogInsert(startRecord);
+    QString block = ui_text("//-{ Skript Ausführung gestartet! }", "//-{ Script execution start! }") +
+                    QString(32, u'-') + kCrLf + kCrLf;
+    bool failed = false;
+    for (const QString& element : statements) {
+        const QString statement = TrimStr(StripComment(element));
+        QCoreApplication::processEvents();
+        block += statement + kCrLf + kCrLf + ui_text("... Abfrage wird ausgeführt ... bitte warten!",
+                                                     "... executing Query ... please wait!") + kCrLf;
+        Recordset none;
+        const qint32 status = m_cn.Execute(statement, none, true, m_run.maxRecords, false);
+        if (status == C_DbConnect::ExecFailed) failed = true;
+        const qint32 count = m_cn.RecordsAffected();
+        const QString execTime = status == C_DbConnect::ExecStopped ? QString() : elapsed();
+        block += ui_text("// { Die Abfrage betraf ", "// { The Query Affected ") + signed_(count) +
+                 ui_text(" Datensätze!", " Records!") + maxRemark(false) + kCrLf;
+        block += QStringLiteral("// { ") + execTime + kCrLf;
+        if (status == C_DbConnect::ExecSucceeded)
+            block += ui_text("// { Abfrage OK", "// { Query OK") + kCrLf;
+        else
+            block += ui_text("// { Die Abfrage verursachte Fehler", "// { Query caused Errors") + kCrLf +
+                     m_cn.LastError() + kCrLf;
+        block += kCrLf + QStringLiteral("//") + QString(60, u'-') + kCrLf + kCrLf;
+        SessionLogRecord r;
+        r.logType = LogSql;
+        r.execStart = m_cn.QueryExecStart();
+        r.execFinish = m_cn.QueryExecFinish();
+        r.sql = QString(statement).replace(u'\t', u' ');
+        r.error = status == C_DbConnect::ExecFailed;
+        r.affectedRecords = count;
+        r.recordLimit = m_run.maxRecords;
+        r.async = m_cn.async();
+        r.timeout = m_run.queryTimeout * 60.0;
+        r.execTime = execTime;
+        r.transaction = m_cn.Transaction();
+        r.errorText = status == C_DbConnect::ExecSucceeded ? QString() : m_cn.LastError();
+        r.connectionString = HidePassword(m_cn.InitConString());
+        m_session.SessionLogInsert(r);
+        if (status != C_DbConnect::ExecFailed && m_cn.Transaction()) {
+            ++m_run.transactionStmtCount;
+            m_host.SetGridState(2);
+        }
+        if (m_host.sessionTabSelected()) {
+            m_host.refreshGrid();
+            m_host.showSessionText(m_session.SessionText() + block);
+        }
+        QCoreApplication::processEvents();
+        // Stop ends the whole script: the statements after the stopped one do not run.
+        if (status == C_DbConnect::ExecStopped) break;
+    }
+    const qint64 secs = std::max<qint64>(0, scriptStart.secsTo(now()));
+    const QString footTime = QStringLiteral("%1:%2.%3")
+                                 .arg(secs / 3600, 2, 10, QLatin1Char('0'))
+                                 .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))
+                                 .arg(secs % 60, 2, 10, QLatin1Char('0'));
+    block += ui_text("// { Skriptaussführung beendet! [", "// { Script execution finished! [") + footTime +
+             QStringLiteral("] }") + QString(18, u'-') + kCrLf;
+    m_session.append(block + kCrLf);
+    SessionLogRecord stop;
+    stop.logType = LogBatchStop;
+    stop.execStart = scriptStart;
+    stop.execFinish = now();
+    stop.execTime = footTime;
+    m_session.SessionLogInsert(stop);
+    m_host.refreshGrid();
+    m_host.setPanelText(QStringLiteral("kRecords"), formatCount(0) + ui_text(" Datensätze", " Records"));
+    m_cn.SetScriptMode(false);
+    if (failed) showMessage(ui_text("Das Script verursachte Fehler!", "The script caused errors!"), MsgIcon::Exclamation);
+}
+
+bool ExecuteCommand::txtMaxRec_LostFocus(const QString& text) {
+    return guarded(Reporter::ErrorMsg, "txtMaxRec_LostFocus", "", false, [&] {
+        bool ok = false;
+        qint64 v = QLocale().toLongLong(text.trimmed(), &ok);
+        if (!ok) v = text.trimmed().toLongLong(&ok);
+        if (!ok) throw MvError(err::TypeMismatch, QStringLiteral("Type mismatch"));
+        if (v < 0 || v > std::numeric_limits<qint32>::max()) throw MvError(6, QStringLiteral("Overflow"));
+        m_run.maxRecords = qint32(v);
+        return true;
+    });
+}
+
+bool ExecuteCommand::txtTimeout_LostFocus(const QString& text) {
+    return guarded(Reporter::ErrorMsg, "txtTimeout_LostFocus", "", false, [&] {
+        bool ok = false;
+        const qint64 v = text.trimmed().toLongLong(&ok);
+        if (!ok) throw MvError(err::TypeMismatch, QStringLiteral("Type mismatch"));
+        if (v < 0 || v > std::numeric_limits<qint32>::max() / 60) throw MvError(6, QStringLiteral("Overflow"));
+        m_run.queryTimeout = qint32(v);
+        return true;
+    });
+}
+
+void ExecuteCommand::chkAsync_Click(bool checked) {
+    m_run.async = checked;
+    m_cn.setAsync(checked);
+}
+
+QString ExecuteCommand::GetRecordcount(const QString& filter, const QString& programFolder) {
+    return guarded(Reporter::ErrorMsg, "GetRecordcount", "Globals", QString(), [&] {
+        m_cn.setQTimeObj([this](const QString& t) { m_host.setPanelText(QStringLiteral("kTime"), t); });
+        Recordset tables;
+        QString report;
+        const QString quote = m_cn.Connection() ? m_cn.Connection()->info().identifierQuote : QString();
+        if (m_cn.GetTablesRs(tables, false)) {
+            const int nameCol = tables.fieldIndex(QStringLiteral("TABLE_NAME"));
+            const int schemaCol = tables.fieldIndex(QStringLiteral("TABLE_SCHEMA"));
+            for (int row = 0; row < tables.recordCount(); ++row) {
+                const QString name = tables.text(row, nameCol);
+                const QString schema = schemaCol >= 0 ? tables.text(row, schemaCol) : QString();
+                const QString qualified = schema.trimmed().isEmpty() ? name : schema + u'.' + name;
+                if (!filter.isEmpty() && !(schema + u'.' + qualified).contains(filter)) continue;
+                QString quoted = qualified;
+                CheckName(quoted, m_cn.mvDatabase(), quote);
+                Recordset rs;
+                if (m_cn.Execute(QStringLiteral("SELECT count(*) FROM ") + quoted, rs, true, 1, false) ==
+                        C_DbConnect::ExecSucceeded &&
+                    rs.recordCount() > 0)
+                    report += qualified + u'\t' + formatCount(rs.value(0, 0).toLongLong()) + kCrLf;
+            }
+        }
+        const QString file = NicenPath(programFolder) + QStringLiteral("Recordcount.txt");
+        showMessage(QStringLiteral("The file '") + file + QStringLiteral("' was created"), MsgIcon::None);
+        DateiSpeichern(file, report);
+        return report;
+    });
+}
+
+} // namespace mv

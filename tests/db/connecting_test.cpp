@@ -1,0 +1,141 @@
+#include "app/settings.h"
+#include "db/connecting.h"
+#include "db/data_link_file.h"
+#include "db/db_connect.h"
+#include "session/session_log.h"
+#include "support/scripted_user_port.h"
+#include "support/test_databases.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace mv;
+
+namespace {
+
+class ConnectingTest : public ::testing::Test {
+protected:
+    ConnectingTest() {
+        settings.standardUDLPath = folder.path();
+        hooks.setAsyncSwitch = [this](bool c, bool e) { calls << QString("async %1 %2").arg(c).arg(e); };
+        hooks.setConnectionCaption = [this](const QString& t) { caption = t; };
+        hooks.cleanUpExplorer = [this] { calls << "cleanup"; };
+        hooks.readTables = [this] { calls << "readTables"; };
+        hooks.refreshRecentMenu = [this] { calls << "menu"; };
+        hooks.showLoginDialog = [this](const QString& cs) { loginShownWith << cs; };
+        session.StartSession(false);
+    }
+    QString writeUdl(const QString& name, const QString& cs) {
+        const QString path = folder.file(name);
+        writeDataLinkFile(path, cs);
+        return path;
+    }
+
+    mvtest::TempFolder folder;
+    mvtest::ScriptedUserPort port;
+    SessionLog session;
+    Settings settings;
+    C_DbConnect cn{session};
+    ConnectingHooks hooks;
+    QStringList calls;
+    QString caption;
+    QStringList loginShownWith;
+};
+
+TEST_F(ConnectingTest, CancelledOpenDialogDoesNothing) {
+    Connecting c(cn, session, settings, hooks);
+    c.OpenDataLinkFile(false);
+    ASSERT_EQ(port.fileRequests.size(), 1);
+    EXPECT_EQ(port.fileRequests[0].title, "Open Data Link File");
+    EXPECT_TRUE(port.fileRequests[0].filter.startsWith("Data Link File (*.udl) | *.udl|Access Database (*.mdb) | *.mdb|"));
+    EXPECT_EQ(port.fileRequests[0].initialDir, folder.path());
+    EXPECT_TRUE(calls.isEmpty());
+    EXPECT_TRUE(port.messages.isEmpty());
+    EXPECT_FALSE(port.waitCursor);
+}
+
+TEST_F(ConnectingTest, SqliteFileConnectsAtOnceAndUpdatesEverything) {
+    const QString db = mvtest::demoSqlitePath(folder);
+    ASSERT_FALSE(db.isEmpty());
+    Connecting c(cn, session, settings, hooks);
+    port.files.push_back(db);
+    c.OpenDataLinkFile(false);
+    ASSERT_TRUE(cn.hasConnection()) << port.lastText().toStdString();
+    EXPECT_EQ(c.CurrentDataLinkFile(), db);
+    EXPECT_EQ(caption, "Admin@" + db);
+    EXPECT_TRUE(session.SessionText().endsWith("// asyncronous execution:\tenabled\r\n\r\n"));
+    EXPECT_EQ(calls, (QStringList{"cleanup", "async 1 1", "cleanup", "menu", "readTables"}));
+    EXPECT_EQ(c.recentConnections().entries(), QStringList{db});
+    EXPECT_TRUE(loginShownWith.isEmpty());
+    EXPECT_FALSE(port.waitCursor);
+    // The same file again keeps the list as it is.
+    calls.clear();
+    c.OpenDataLinkFile(true, db);
+    EXPECT_FALSE(calls.contains("menu"));
+    EXPECT_EQ(c.recentConnections().size(), 1);
+}
+
+TEST_F(ConnectingTest, DataLinkFileWithUserAndPasswordConnectsAtOnce) {
+    const auto pg = mvtest::testDatabase("postgresql", folder);
+    MVTEST_REQUIRE(pg);
+    QString odbc = pg.connectionString;
+    odbc.remove(QRegularExpression("(Uid|Pwd)=[^;]*;?", QRegularExpression::CaseInsensitiveOption));
+    const QString udl = writeUdl("pg.udl", "Provider=MSDASQL.1;Password=morvenda;User ID=morvenda;Extended Properties=\"" +
+                                               odbc + "\"");
+    Connecting c(cn, session, settings, hooks);
+    c.OpenDataLinkFile(true, udl);
+    EXPECT_TRUE(cn.hasConnection()) << port.lastText().toStdString();
+    EXPECT_EQ(cn.mvDatabase(), 5);
+    EXPECT_EQ(caption, "morvenda@" + cn.Database());
+    EXPECT_TRUE(loginShownWith.isEmpty());
+    EXPECT_FALSE(session.SessionText().contains("Password=morvenda"));
+}
+
+TEST_F(ConnectingTest, OdbcCredentialsInsideExtendedPropertiesStillAskForTheLogin) {
+    const QString cs = "Provider=MSDASQL.1;Extended Properties=\"Driver=SQLite3;Database=/x.db\"";
+    const QString udl = writeUdl("odbc.udl", cs);
+    Connecting c(cn, session, settings, hooks);
+    c.OpenDataLinkFile(true, udl);
+    EXPECT_EQ(loginShownWith, QStringList{cs});
+}
+
+TEST_F(ConnectingTest, ServerProviderWithoutCredentialsAsksInTheLoginDialog) {
+    const QString cs = "Provider=SQLOLEDB.1;Data Source=dbhost;Initial Catalog=sales";
+    const QString udl = writeUdl("mssql.udl", cs);
+    Connecting c(cn, session, settings, hooks);
+    c.OpenDataLinkFile(true, udl);
+    EXPECT_FALSE(cn.hasConnection());
+    EXPECT_EQ(loginShownWith, QStringList{cs});
+    EXPECT_FALSE(port.waitCursor);
+}
+
+TEST_F(ConnectingTest, CommandLineUserAndPasswordCompleteAServerString) {
+    const QString cs = "Provider=SQLOLEDB.1;Data Source=127.0.0.1,1;Initial Catalog=sales";
+    const QString udl = writeUdl("mssql.udl", cs);
+    Connecting c(cn, session, settings, hooks);
+    c.OpenDataLinkFile(true, udl, "sa", "secret");
+    // Both were given, so no dialog: the connect is tried (and fails: no server there).
+    EXPECT_TRUE(loginShownWith.isEmpty());
+    EXPECT_FALSE(cn.hasConnection());
+    EXPECT_FALSE(session.SessionText().contains("secret"));
+    EXPECT_TRUE(c.recentConnections().entries().isEmpty());
+    EXPECT_FALSE(calls.contains("readTables"));
+}
+
+TEST_F(ConnectingTest, GarbageDataLinkFileStopsWithAMessage) {
+    folder.write("bad.udl", QByteArray("\x00\x01\x02garbage", 10));
+    Connecting c(cn, session, settings, hooks);
+    c.OpenDataLinkFile(true, folder.file("bad.udl"));
+    EXPECT_FALSE(cn.hasConnection());
+    EXPECT_EQ(port.messages.size(), 1);
+    EXPECT_FALSE(calls.contains("cleanup"));
+}
+
+TEST_F(ConnectingTest, SixthFileDropsTheOldest) {
+    Connecting c(cn, session, settings, hooks);
+    for (int i = 1; i <= 6; ++i) c.InsertRecentConn(QString("/f%1.udl").arg(i));
+    EXPECT_EQ(c.recentConnections().entries(),
+              (QStringList{"/f6.udl", "/f5.udl", "/f4.udl", "/f3.udl", "/f2.udl"}));
+}
+
+} // namespace

@@ -1,0 +1,255 @@
+#include "app/clock.h"
+#include "app/formats.h"
+#include "app/texts.h"
+#include "db/db_connect.h"
+#include "exec/execute_command.h"
+#include "exec/run_settings.h"
+#include "exec/transactions.h"
+#include "session/session_log.h"
+#include "support/scripted_user_port.h"
+#include "support/test_databases.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace mv;
+
+namespace {
+
+struct NoInputs : ParameterInputs {
+    QMap<QString, QString> values;
+    QString parameterInput(const QString& name) const override { return values.value(name); }
+};
+
+struct FakeHost : ExecuteHost {
+    QString selected, text;
+    std::optional<Recordset> bound;
+    QMap<QString, QString> panels;
+    QList<int> gridStates;
+    bool paramTab = false;
+    bool sessionTab = false;
+    QString sessionShown;
+    QList<bool> executeEnabled;
+    NoInputs inputs;
+    QString editorSelectedText() const override { return selected; }
+    QString editorText() const override { return text; }
+    void unbindGrid() override { bound.reset(); }
+    void bindGrid(const Recordset& rows) override { bound = rows; }
+    int gridColumnsShown() const override { return bound ? bound->fieldCount() : 0; }
+    void refreshGrid() override {}
+    void setGridBusy(bool) override {}
+    void setPanelText(const QString& key, const QString& t) override { panels[key] = t; }
+    void SetGridState(int state) override { gridStates << state; }
+    bool parameterTabShown() const override { return paramTab; }
+    void showParameterTab() override { paramTab = true; }
+    const ParameterInputs& parameterInputs() const override { return inputs; }
+    bool sessionTabSelected() const override { return sessionTab; }
+    void showSessionText(const QString& t) override { sessionShown = t; }
+    void setExecuteEnabled(bool enabled) override { executeEnabled << enabled; }
+};
+
+const QDateTime kNow(QDate(2026, 12, 6), QTime(11, 47, 28));
+
+class ExecuteOn : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        setClock([] { return kNow; });
+        db = mvtest::testDatabase(GetParam(), folder);
+        session.setProgramFolder(folder.path());
+        session.StartSession(false);
+    }
+    void TearDown() override {
+        setClock({});
+        setLanguage(2);
+    }
+    bool connect() { return db.usable() && cn.Init(db.connectionString, "", "", true); }
+    // The log records after the session start and connection records.
+    QList<int> logTypesFrom(int first) const {
+        QList<int> types;
+        for (int r = first; r < session.records().recordCount(); ++r) types << session.records().value(r, 0).toInt();
+        return types;
+    }
+    QString table() const { return QString("mv_exec_%1").arg(QCoreApplication::applicationPid()); }
+
+    mvtest::TempFolder folder;
+    mvtest::TestDatabase db;
+    mvtest::ScriptedUserPort port;
+    SessionLog session;
+    C_DbConnect cn{session};
+    RunSettings run;
+    QueryParameters parameters;
+    FakeHost host;
+    ExecuteCommand command{cn, session, parameters, run, host};
+};
+
+TEST_P(ExecuteOn, SingleSelectWritesTheExactBlockLogAndStatus) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    cn.setAsync(false);
+    host.text = "-- three customers\nselect customer_id from customers where customer_id <= 3 order by customer_id";
+    const int logBefore = session.records().recordCount();
+    const qsizetype textBefore = session.SessionText().size();
+    command.cmdExecute();
+    ASSERT_TRUE(host.bound.has_value()) << port.lastText().toStdString();
+    EXPECT_EQ(host.bound->recordCount(), 3);
+    const QString runText = "select customer_id from customers where customer_id <= 3 order by customer_id";
+    const QString expected = "//-{ '" + generalDate(kNow) + "'execution start! }" + QString(35, '-') + "\r\n\r\n" +
+                             runText + "\r\n\r\n// { The Query delivered  1 Columns and  3 Rows! ( Max. Records set to " +
+                             formatCount(1000) + " )\r\n// { 00:00:00.00\r\n// { Query OK\r\n\r\n";
+    EXPECT_EQ(session.SessionText().mid(textBefore), expected);
+    EXPECT_EQ(logTypesFrom(logBefore), QList<int>{1});
+    const Recordset& log = session.records();
+    const int r = log.recordCount() - 1;
+    EXPECT_EQ(log.text(r, 3), runText);
+    EXPECT_FALSE(log.value(r, 4).toBool());
+    EXPECT_EQ(log.value(r, 5).toDouble(), 3.0);
+    EXPECT_EQ(log.value(r, 6).toDouble(), 1000.0);
+    EXPECT_EQ(log.value(r, 8).toDouble(), 1800.0);
+    EXPECT_EQ(log.text(r, 9), "00:00:00.00");
+    EXPECT_EQ(host.panels["kRecords"], "3 Records");
+    EXPECT_EQ(host.gridStates, QList<int>{3});
+    EXPECT_EQ(host.executeEnabled, (QList<bool>{false, true}));
+    EXPECT_EQ(QString::fromUtf8(folder.read("MorvendaSession_temp.txt")), session.SessionText());
+    EXPECT_TRUE(port.messages.isEmpty());
+}
+
+TEST_P(ExecuteOn, SelectionRunsAloneAndGermanBlockSaysSo) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    setLanguage(1);
+    run.maxRecords = 0;
+    host.text = "this is not sql";
+    host.selected = "select 1 as one;";
+    const qsizetype textBefore = session.SessionText().size();
+    command.cmdExecute();
+    ASSERT_TRUE(host.bound.has_value()) << port.lastText().toStdString();
+    EXPECT_EQ(session.SessionText().mid(textBefore),
+              "//-{ '" + generalDate(kNow) + "'Ausführung gestartet! }" + QString(35, '-') +
+                  "\r\n\r\nselect 1 as one;\r\n\r\n// { Die Abfrage lieferte  1 Spalten und  1 Zeilen!\r\n"
+                  "// { 00:00:00.00\r\n// { Abfrage OK\r\n\r\n");
+    EXPECT_EQ(host.panels["kRecords"], "1 Datensatz");
+}
+
+TEST_P(ExecuteOn, ScriptWithAFailingStatementGoesOnAndWarnsOnce) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    run.maxRecords = 0;
+    host.text = "create table " + table() + " (id int);\ninsert into " + table() +
+                " values (1);\nselect * from no_such_table_xyz;\ninsert into " + table() + " values (2);\ndrop table " +
+                table();
+    const int logBefore = session.records().recordCount();
+    const qsizetype textBefore = session.SessionText().size();
+    command.cmdExecute();
+    EXPECT_EQ(logTypesFrom(logBefore), (QList<int>{40, 2, 2, 2, 2, 2, 41}));
+    ASSERT_EQ(port.messages.size(), 1);
+    EXPECT_EQ(port.lastText(), "The script caused errors!");
+    const QString block = session.SessionText().mid(textBefore);
+    EXPECT_TRUE(block.startsWith("//-{ Script execution start! }" + QString(32, '-') + "\r\n\r\ncreate table "));
+    EXPECT_EQ(block.count("// { The Query Affected "), 5);
+    EXPECT_TRUE(block.contains("insert into " + table() + " values (2)\r\n\r\n... executing Query ... please wait!\r\n"
+                               "// { The Query Affected  1 Records!\r\n// { 00:00:00.00\r\n// { Query OK\r\n\r\n//" +
+                               QString(60, '-') + "\r\n\r\n"));
+    EXPECT_TRUE(block.contains("// { Query caused Errors\r\n// { Error Number: "));
+    EXPECT_TRUE(block.endsWith("// { Script execution finished! [00:00.00] }" + QString(18, '-') + "\r\n\r\n"));
+    EXPECT_FALSE(host.bound.has_value()) << "a script does not fill the grid";
+    EXPECT_EQ(host.panels["kRecords"], "0 Records");
+    EXPECT_FALSE(cn.GetScriptMode());
+}
+
+TEST_P(ExecuteOn, StoppedStatementShowsTheCancelBoxAndLogsTypeZero) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    cn.setAsync(true);
+    host.text = db.name == "postgresql" ? "select pg_sleep(20)"
+                : db.name == "mariadb"  ? "select sleep(20)"
+                                        : "with recursive c(x) as (select 1 union all select x + 1 from c where x < "
+                                          "2000000000) select count(*) from c";
+    QTimer::singleShot(300, [&] { cn.ExecuteStop(); });
+    const qsizetype textBefore = session.SessionText().size();
+    command.cmdExecute();
+    ASSERT_EQ(port.messages.size(), 1);
+    EXPECT_EQ(port.lastText(), "Execution canceled by user!");
+    EXPECT_EQ(session.SessionText().mid(textBefore), "// Execution canceled by user!\r\n");
+    EXPECT_EQ(session.records().value(session.records().recordCount() - 1, 0).toInt(), 0);
+    EXPECT_FALSE(command.running());
+}
+
+TEST_P(ExecuteOn, TransactionCountsGoodStatementsAndRollsBack) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    if (db.name == "mariadb") GTEST_SKIP() << "MariaDB commits DDL inside a transaction: the commands stay off";
+    QList<bool> buttons;
+    TransactionCommands tx(cn, session, run, {[&](bool in) { buttons << in; }, [&](int s) { host.gridStates << s; }});
+    Recordset none;
+    ASSERT_EQ(cn.Execute("create table " + table() + " (id int)", none, true, 0, false), -1);
+    ASSERT_TRUE(tx.cmdStartTrans_Click());
+    host.text = "insert into " + table() + " values (1)";
+    command.cmdExecute();
+    host.text = "insert into " + table() + " values (2)";
+    command.cmdExecute();
+    host.text = "insert into no_such_table_xyz values (3)";
+    command.cmdExecute();
+    EXPECT_EQ(run.transactionStmtCount, 2);
+    if (db.name == "postgresql") {
+        // PostgreSQL aborts the transaction after an error: only a rollback can end it.
+        EXPECT_TRUE(tx.cmdRollbackTrans_Click());
+    } else {
+        EXPECT_TRUE(tx.cmdRollbackTrans_Click());
+    }
+    EXPECT_EQ(run.transactionStmtCount, 0);
+    EXPECT_FALSE(cn.Transaction());
+    EXPECT_EQ(buttons, (QList<bool>{true, false}));
+    Recordset rows;
+    ASSERT_EQ(cn.Execute("select count(*) from " + table(), rows, true, 0, false), -1);
+    EXPECT_EQ(rows.value(0, 0).toLongLong(), 0);
+    cn.Execute("drop table " + table(), none, true, 0, false);
+    EXPECT_TRUE(session.SessionText().contains("// { Begin Transaction at '" + generalDate(kNow) + "' ! }" +
+                                               QString(30, '=') + "\r\n\r\n"));
+    EXPECT_TRUE(session.SessionText().contains("(Transaction) execution start! }"));
+    EXPECT_TRUE(session.SessionText().contains("// { Rollback Transaction at '"));
+}
+
+TEST_P(ExecuteOn, RecordCountReportQuotesNamesWithBlanks) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    const QString report = command.GetRecordcount("", folder.path());
+    EXPECT_TRUE(report.contains("customers\t120\r\n")) << report.toStdString();
+    EXPECT_TRUE(QRegularExpression("Order Details\t3,000\r\n").match(report).hasMatch()) << report.toStdString();
+    EXPECT_EQ(QString::fromUtf8(folder.read("Recordcount.txt")), report);
+    ASSERT_FALSE(port.messages.isEmpty());
+    EXPECT_EQ(port.messages.last().text, "The file '" + folder.path() + "/Recordcount.txt' was created");
+    const QString filtered = command.GetRecordcount("customers", folder.path());
+    EXPECT_EQ(filtered.count("\r\n"), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, ExecuteOn, ::testing::ValuesIn(mvtest::testDatabaseNames()),
+                         mvtest::DatabaseNamePrinter());
+
+TEST(ExecuteCommand, NumbersAndQueryBar) {
+    EXPECT_EQ(ExecuteCommand::signed_(0), " 0");
+    EXPECT_EQ(ExecuteCommand::signed_(-1), "-1");
+    EXPECT_EQ(ExecuteCommand::recordsText(1), "1 Record");
+    EXPECT_EQ(ExecuteCommand::recordsText(0), "0 Records");
+    mvtest::ScriptedUserPort port;
+    SessionLog session;
+    C_DbConnect cn(session);
+    RunSettings run;
+    QueryParameters parameters;
+    FakeHost host;
+    ExecuteCommand command(cn, session, parameters, run, host);
+    EXPECT_TRUE(command.txtMaxRec_LostFocus("2500"));
+    EXPECT_EQ(run.maxRecords, 2500);
+    EXPECT_FALSE(command.txtMaxRec_LostFocus("many"));
+    EXPECT_EQ(run.maxRecords, 2500);
+    EXPECT_EQ(port.messages.size(), 1);
+    EXPECT_TRUE(command.txtTimeout_LostFocus("5"));
+    EXPECT_EQ(command.timeoutText(), "5");
+    // Without a connection nothing runs at all.
+    host.text = "select 1";
+    command.cmdExecute();
+    EXPECT_TRUE(host.executeEnabled.isEmpty());
+}
+
+} // namespace
