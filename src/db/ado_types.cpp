@@ -20,7 +20,9 @@ bool isIntegerType(int type) {
     }
 }
 
-bool isFloatType(int type) { return type == adSingle || type == adDouble; }
+bool isFloatType(int type) {
+    return type == adSingle || type == adDouble;
+}
 
 bool isDecimalType(int type) {
     return type == adCurrency || type == adDecimal || type == adNumeric || type == adVarNumeric;
@@ -30,7 +32,9 @@ bool isNumericType(int type) {
     return (isIntegerType(type) && type != adBoolean) || isFloatType(type) || isDecimalType(type);
 }
 
-bool isBinaryType(int type) { return type == adBinary || type == adVarBinary || type == adLongVarBinary; }
+bool isBinaryType(int type) {
+    return type == adBinary || type == adVarBinary || type == adLongVarBinary;
+}
 
 bool isDateType(int type) {
     return type == adDate || type == adDBDate || type == adDBTime || type == adDBTimeStamp;
@@ -77,7 +81,9 @@ bool isTextType(int type) {
            !isDateType(type);
 }
 
-bool isLongType(int type) { return type == adLongVarChar || type == adLongVarWChar || type == adLongVarBinary; }
+bool isLongType(int type) {
+    return type == adLongVarChar || type == adLongVarWChar || type == adLongVarBinary;
+}
 
 qint64 fixedSize(int type) {
     switch (type) {
@@ -118,39 +124,72 @@ bool isFixedLengthType(int type) {
 
 QString typeName(int type) {
     switch (type) {
-    case adEmpty: return QStringLiteral("adEmpty");
-    case adSmallInt: return QStringLiteral("adSmallInt");
-    case adInteger: return QStringLiteral("adInteger");
-    case adSingle: return QStringLiteral("adSingle");
-    case adDouble: return QStringLiteral("adDouble");
-    case adCurrency: return QStringLiteral("adCurrency");
-    case adDate: return QStringLiteral("adDate");
-    case adBSTR: return QStringLiteral("adBSTR");
-    case adBoolean: return QStringLiteral("adBoolean");
-    case adVariant: return QStringLiteral("adVariant");
-    case adDecimal: return QStringLiteral("adDecimal");
-    case adTinyInt: return QStringLiteral("adTinyInt");
-    case adUnsignedTinyInt: return QStringLiteral("adUnsignedTinyInt");
-    case adUnsignedSmallInt: return QStringLiteral("adUnsignedSmallInt");
-    case adUnsignedInt: return QStringLiteral("adUnsignedInt");
-    case adBigInt: return QStringLiteral("adBigInt");
-    case adUnsignedBigInt: return QStringLiteral("adUnsignedBigInt");
-    case adGUID: return QStringLiteral("adGUID");
-    case adBinary: return QStringLiteral("adBinary");
-    case adChar: return QStringLiteral("adChar");
-    case adWChar: return QStringLiteral("adWChar");
-    case adNumeric: return QStringLiteral("adNumeric");
-    case adDBDate: return QStringLiteral("adDBDate");
-    case adDBTime: return QStringLiteral("adDBTime");
-    case adDBTimeStamp: return QStringLiteral("adDBTimeStamp");
-    case adVarNumeric: return QStringLiteral("adVarNumeric");
-    case adVarChar: return QStringLiteral("adVarChar");
-    case adLongVarChar: return QStringLiteral("adLongVarChar");
-    case adVarWChar: return QStringLiteral("adVarWChar");
-    case adLongVarWChar: return QStringLiteral("adLongVarWChar");
-    case adVarBinary: return QStringLiteral("adVarBinary");
-    case adLongVarBinary: return QStringLiteral("adLongVarBinary");
-    default: return QString::number(type);
+    case adEmpty:
+        return QStringLiteral("adEmpty");
+    case adSmallInt:
+        return QStringLiteral("adSmallInt");
+    case adInteger:
+        return QStringLiteral("adInteger");
+    case adSingle:
+        return QStringLiteral("adSingle");
+    case adDouble:
+        return QStringLiteral("adDouble");
+    case adCurrency:
+        return QStringLiteral("adCurrency");
+    case adDate:
+        return QStringLiteral("adDate");
+    case adBSTR:
+        return QStringLiteral("adBSTR");
+    case adBoolean:
+        return QStringLiteral("adBoolean");
+    case adVariant:
+        return QStringLiteral("adVariant");
+    case adDecimal:
+        return QStringLiteral("adDecimal");
+    case adTinyInt:
+        return QStringLiteral("adTinyInt");
+    case adUnsignedTinyInt:
+        return QStringLiteral("adUnsignedTinyInt");
+    case adUnsignedSmallInt:
+        return QStringLiteral("adUnsignedSmallInt");
+    case adUnsignedInt:
+        return QStringLiteral("adUnsignedInt");
+    case adBigInt:
+        return QStringLiteral("adBigInt");
+    case adUnsignedBigInt:
+        return QStringLiteral("adUnsignedBigInt");
+    case adGUID:
+        return QStringLiteral("adGUID");
+    case adBinary:
+        return QStringLiteral("adBinary");
+    case adChar:
+        return QStringLiteral("adChar");
+    case adWChar:
+        return QStringLiteral("adWChar");
+    case adNumeric:
+        return QStringLiteral("adNumeric");
+    case adDBDate:
+        return QStringLiteral("adDBDate");
+    case adDBTime:
+        return QStringLiteral("adDBTime");
+    case adDBTimeStamp:
+        return QStringLiteral("adDBTimeStamp");
+    case adVarNumeric:
+        return QStringLiteral("adVarNumeric");
+    case adVarChar:
+        return QStringLiteral("adVarChar");
+    case adLongVarChar:
+        return QStringLiteral("adLongVarChar");
+    case adVarWChar:
+        return QStringLiteral("adVarWChar");
+    case adLongVarWChar:
+        return QStringLiteral("adLongVarWChar");
+    case adVarBinary:
+        return QStringLiteral("adVarBinary");
+    case adLongVarBinary:
+        return QStringLiteral("adLongVarBinary");
+    default:
+        return QString::number(type);
     }
 }
 

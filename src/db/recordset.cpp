@@ -12,7 +12,7 @@ namespace mv {
 
 struct RecordsetEdit {
     bool adding = false;
-    int row = -1;        // the edited row (adding: the row that was current before)
+    int row = -1; // the edited row (adding: the row that was current before)
     std::vector<CellValue> cells;
     std::vector<bool> changed;
 };
@@ -20,20 +20,22 @@ struct RecordsetEdit {
 namespace {
 
 [[noreturn]] void noCurrentRecord() {
-    throw MvError(rserr::NoCurrentRecord,
-                  ui_text(QStringLiteral("Entweder BOF oder EOF ist True, oder der aktuelle Datensatz wurde "
-                                         "gelöscht. Der angeforderte Vorgang erfordert einen aktuellen Datensatz."),
-                          QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
-                                         "Requested operation requires a current record.")));
+    throw MvError(
+        rserr::NoCurrentRecord,
+        ui_text(QStringLiteral("Entweder BOF oder EOF ist True, oder der aktuelle Datensatz wurde "
+                               "gelöscht. Der angeforderte Vorgang erfordert einen aktuellen Datensatz."),
+                QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                               "Requested operation requires a current record.")));
 }
 
 [[noreturn]] void itemNotFound(const QString& what) {
-    throw MvError(rserr::ItemNotFound,
-                  ui_text(QStringLiteral("Das Objekt wurde in der Auflistung entsprechend dem angeforderten "
-                                         "Namen oder Ordinalwert nicht gefunden (%1)."),
-                          QStringLiteral("Item cannot be found in the collection corresponding to the requested "
-                                         "name or ordinal (%1)."))
-                      .arg(what));
+    throw MvError(
+        rserr::ItemNotFound,
+        ui_text(QStringLiteral("Das Objekt wurde in der Auflistung entsprechend dem angeforderten "
+                               "Namen oder Ordinalwert nicht gefunden (%1)."),
+                QStringLiteral("Item cannot be found in the collection corresponding to the requested "
+                               "name or ordinal (%1)."))
+            .arg(what));
 }
 
 [[noreturn]] void illegalOperation() {
@@ -87,27 +89,35 @@ void Recordset::close() {
 
 void Recordset::ensureOpen() const {
     if (!m_open)
-        throw MvError(rserr::ObjectClosed, ui_text("Der Vorgang ist für ein geschlossenes Objekt nicht zulässig.",
-                                                   "Operation is not allowed when the object is closed."));
+        throw MvError(rserr::ObjectClosed,
+                      ui_text("Der Vorgang ist für ein geschlossenes Objekt nicht zulässig.",
+                              "Operation is not allowed when the object is closed."));
 }
 
 void Recordset::ensureUpdatable() const {
     ensureOpen();
     if (!m_updatable)
-        throw MvError(rserr::UpdateNotSupported,
-                      ui_text("Das aktuelle Recordset unterstützt keine Aktualisierungen. Dies ist möglicherweise "
-                              "eine Einschränkung des Providers oder des gewählten Sperrtyps.",
-                              "Current Recordset does not support updating. This may be a limitation of the "
-                              "provider, or of the selected locktype."));
+        throw MvError(
+            rserr::UpdateNotSupported,
+            ui_text("Das aktuelle Recordset unterstützt keine Aktualisierungen. Dies ist möglicherweise "
+                    "eine Einschränkung des Providers oder des gewählten Sperrtyps.",
+                    "Current Recordset does not support updating. This may be a limitation of the "
+                    "provider, or of the selected locktype."));
 }
 
 // ---- fields ----
 
-int Recordset::fieldCount() const { return int(d->fields.size()); }
+int Recordset::fieldCount() const {
+    return int(d->fields.size());
+}
 
-const FieldInfo& Recordset::field(int index) const { return d->fields[checkColumn(index)]; }
+const FieldInfo& Recordset::field(int index) const {
+    return d->fields[checkColumn(index)];
+}
 
-const QList<FieldInfo>& Recordset::fields() const { return d->fields; }
+const QList<FieldInfo>& Recordset::fields() const {
+    return d->fields;
+}
 
 int Recordset::fieldIndex(const QString& name) const {
     const QList<FieldInfo>& f = d->fields;
@@ -140,16 +150,22 @@ int Recordset::checkRow(int row) const {
 
 // ---- rows ----
 
-int Recordset::recordCount() const { return int(d->rows); }
+int Recordset::recordCount() const {
+    return int(d->rows);
+}
 
 qsizetype Recordset::physicalRow(int row) const {
     const std::vector<int>& order = m_order->rows;
     return order.empty() ? row : order[size_t(row)];
 }
 
-const std::vector<int>& Recordset::rowOrder() const { return m_order->rows; }
+const std::vector<int>& Recordset::rowOrder() const {
+    return m_order->rows;
+}
 
-const ColumnStore& Recordset::column(int col) const { return d->columns[size_t(checkColumn(col))]; }
+const ColumnStore& Recordset::column(int col) const {
+    return d->columns[size_t(checkColumn(col))];
+}
 
 bool Recordset::isNull(int row, int col) const {
     return d->columns[size_t(checkColumn(col))].isNull(physicalRow(checkRow(row)));
@@ -176,7 +192,8 @@ void Recordset::setCell(int row, int col, const QVariant& value) {
 void Recordset::appendPhysicalRow(const std::vector<CellValue>& cells) {
     if (std::as_const(d)->rows >= std::numeric_limits<int>::max() - 1) illegalOperation();
     RecordsetData* data = d.data();
-    for (size_t c = 0; c < data->columns.size(); ++c) appendCell(data->columns[c], cells[c]);
+    for (size_t c = 0; c < data->columns.size(); ++c)
+        appendCell(data->columns[c], cells[c]);
     ++data->rows;
     if (!std::as_const(m_order)->rows.empty()) m_order->rows.push_back(int(data->rows - 1));
 }
@@ -184,7 +201,8 @@ void Recordset::appendPhysicalRow(const std::vector<CellValue>& cells) {
 void Recordset::removeRow(int row) {
     const qsizetype physical = physicalRow(row);
     RecordsetData* data = d.data();
-    for (ColumnStore& c : data->columns) c.erase(physical);
+    for (ColumnStore& c : data->columns)
+        c.erase(physical);
     --data->rows;
     if (!std::as_const(m_order)->rows.empty()) {
         std::vector<int>& order = m_order->rows;
@@ -198,7 +216,8 @@ void Recordset::clearRows() {
     m_edit.reset();
     if (std::as_const(d)->rows > 0) {
         RecordsetData* data = d.data();
-        for (ColumnStore& c : data->columns) c.clear();
+        for (ColumnStore& c : data->columns)
+            c.clear();
         data->rows = 0;
     }
     if (!std::as_const(m_order)->rows.empty()) m_order->rows.clear();
@@ -313,7 +332,9 @@ QString Recordset::text(int col) const {
 
 // ---- sort ----
 
-QString Recordset::sort() const { return m_order->sortText; }
+QString Recordset::sort() const {
+    return m_order->sortText;
+}
 
 void Recordset::setSort(const QString& sortText) {
     ensureOpen();
@@ -413,7 +434,8 @@ void Recordset::deleteCurrent() {
 
 qsizetype Recordset::memoryUsage() const {
     qsizetype total = qsizetype(sizeof(RecordsetData));
-    for (const ColumnStore& c : d->columns) total += c.memoryUsage();
+    for (const ColumnStore& c : d->columns)
+        total += c.memoryUsage();
     total += qsizetype(m_order->rows.capacity() * sizeof(int));
     return total;
 }

@@ -38,7 +38,7 @@ struct RecordsetOrder;
 struct RecordsetEdit;
 
 class Recordset {
-public:
+  public:
     enum class EditMode { None = 0, InProgress = 1, Add = 2 };
     static constexpr int PosBOF = -2; // absolutePosition() before the first row
     static constexpr int PosEOF = -3; // absolutePosition() after the last row
@@ -93,7 +93,7 @@ public:
     void moveLast();
     int absolutePosition() const; // 1-based; PosBOF / PosEOF outside the rows
     void setAbsolutePosition(int position);
-    int currentRow() const; // -1 without a stored current row (BOF, EOF, deleted, new row)
+    int currentRow() const;        // -1 without a stored current row (BOF, EOF, deleted, new row)
     QVariant value(int col) const; // the current row, pending edits included; 3021 without one
     QVariant value(const QString& name) const;
     bool isNull(int col) const;
@@ -116,7 +116,7 @@ public:
     // Bytes held by the rows (reserve included), for checks of the storage cost.
     qsizetype memoryUsage() const;
 
-private:
+  private:
     friend class RecordsetBuilder;
 
     void ensureOpen() const;
@@ -132,8 +132,8 @@ private:
     std::unique_ptr<RecordsetEdit> m_edit;
     bool m_open = false;
     bool m_updatable = true;
-    int m_pos = -1;            // row index; -1 BOF, recordCount() EOF
-    bool m_onDeleted = false;  // the row at m_pos was deleted
+    int m_pos = -1;           // row index; -1 BOF, recordCount() EOF
+    bool m_onDeleted = false; // the row at m_pos was deleted
 };
 
 } // namespace mv

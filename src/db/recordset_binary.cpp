@@ -24,7 +24,8 @@ const std::array<quint32, 256>& crcTable() {
         std::array<quint32, 256> t{};
         for (quint32 i = 0; i < 256; ++i) {
             quint32 c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
             t[i] = c;
         }
         return t;
@@ -34,13 +35,13 @@ const std::array<quint32, 256>& crcTable() {
 
 quint32 crcUpdate(quint32 crc, const char* data, qint64 size) {
     const auto& table = crcTable();
-    for (qint64 i = 0; i < size; ++i) crc = table[(crc ^ quint8(data[i])) & 0xFF] ^ (crc >> 8);
+    for (qint64 i = 0; i < size; ++i)
+        crc = table[(crc ^ quint8(data[i])) & 0xFF] ^ (crc >> 8);
     return crc;
 }
 
 // Elements are written and read in little-endian order whatever the host is.
-template <class T>
-void toLittleEndianInPlace(T* values, size_t count) {
+template <class T> void toLittleEndianInPlace(T* values, size_t count) {
     if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN && sizeof(T) > 1) {
         for (size_t i = 0; i < count; ++i) {
             auto* bytes = reinterpret_cast<char*>(values + i);
@@ -53,7 +54,7 @@ void toLittleEndianInPlace(T* values, size_t count) {
 }
 
 class BinaryOut {
-public:
+  public:
     explicit BinaryOut(QSaveFile& file) : m_file(file) {}
 
     void raw(const char* data, qint64 size) {
@@ -61,8 +62,7 @@ public:
         m_crc = crcUpdate(m_crc, data, size);
         m_ok = m_file.write(data, size) == size;
     }
-    template <class T>
-    void scalar(T value) {
+    template <class T> void scalar(T value) {
         toLittleEndianInPlace(&value, 1);
         raw(reinterpret_cast<const char*>(&value), sizeof(T));
     }
@@ -71,8 +71,7 @@ public:
         scalar<quint32>(quint32(utf8.size()));
         raw(utf8.constData(), utf8.size());
     }
-    template <class T>
-    void array(const std::vector<T>& values) {
+    template <class T> void array(const std::vector<T>& values) {
         if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN && sizeof(T) > 1) {
             std::vector<T> copy = values;
             toLittleEndianInPlace(copy.data(), copy.size());
@@ -89,21 +88,22 @@ public:
     }
     bool ok() const { return m_ok; }
 
-private:
+  private:
     QSaveFile& m_file;
     quint32 m_crc = 0xFFFFFFFFu;
     bool m_ok = true;
 };
 
 class BinaryIn {
-public:
+  public:
     BinaryIn(QFile& file, const QString& path) : m_file(file), m_path(path), m_remaining(file.size() - 4) {}
 
     [[noreturn]] void fail(const char* german, const char* english) const {
         rsfile::damaged(m_path, QString::fromUtf8(german), QString::fromUtf8(english));
     }
     void need(quint64 bytes) const {
-        if (m_remaining < 0 || bytes > quint64(m_remaining)) fail("die Datei ist zu kurz", "the file is cut off");
+        if (m_remaining < 0 || bytes > quint64(m_remaining))
+            fail("die Datei ist zu kurz", "the file is cut off");
     }
     void raw(char* data, qint64 size) {
         if (size == 0) return;
@@ -112,8 +112,7 @@ public:
         m_crc = crcUpdate(m_crc, data, size);
         m_remaining -= size;
     }
-    template <class T>
-    T scalar() {
+    template <class T> T scalar() {
         T value{};
         raw(reinterpret_cast<char*>(&value), sizeof(T));
         toLittleEndianInPlace(&value, 1);
@@ -126,23 +125,25 @@ public:
         raw(bytes.data(), size);
         return QString::fromUtf8(bytes);
     }
-    template <class T>
-    std::vector<T> array(quint64 count) {
-        if (count > quint64(std::max<qint64>(m_remaining, 0)) / sizeof(T)) fail("die Datei ist zu kurz", "the file is cut off");
+    template <class T> std::vector<T> array(quint64 count) {
+        if (count > quint64(std::max<qint64>(m_remaining, 0)) / sizeof(T))
+            fail("die Datei ist zu kurz", "the file is cut off");
         std::vector<T> values(static_cast<size_t>(count));
         raw(reinterpret_cast<char*>(values.data()), qint64(count * sizeof(T)));
         toLittleEndianInPlace(values.data(), values.size());
         return values;
     }
     void checkEnd() {
-        if (m_remaining != 0) fail("nach den Daten folgen weitere Bytes", "there are further bytes after the data");
+        if (m_remaining != 0)
+            fail("nach den Daten folgen weitere Bytes", "there are further bytes after the data");
         quint32 stored = 0;
-        if (m_file.read(reinterpret_cast<char*>(&stored), 4) != 4) fail("die Datei ist zu kurz", "the file is cut off");
+        if (m_file.read(reinterpret_cast<char*>(&stored), 4) != 4)
+            fail("die Datei ist zu kurz", "the file is cut off");
         toLittleEndianInPlace(&stored, 1);
         if (stored != ~m_crc) fail("die Prüfsumme stimmt nicht", "the checksum does not match");
     }
 
-private:
+  private:
     QFile& m_file;
     QString m_path;
     qint64 m_remaining;
@@ -153,8 +154,12 @@ void writeColumn(BinaryOut& out, const ColumnStore& c) {
     out.scalar<quint8>(quint8(c.kind()));
     out.array(c.nullWords());
     switch (c.kind()) {
-    case StorageKind::Integer: out.array(c.ints()); break;
-    case StorageKind::Real: out.array(c.reals()); break;
+    case StorageKind::Integer:
+        out.array(c.ints());
+        break;
+    case StorageKind::Real:
+        out.array(c.reals());
+        break;
     case StorageKind::DateTime:
         out.array(c.ints());
         out.array(c.nanos());
@@ -169,12 +174,17 @@ void writeColumn(BinaryOut& out, const ColumnStore& c) {
 
 ColumnStore readColumn(BinaryIn& in, StorageKind expected, quint64 rows) {
     const quint8 kind = in.scalar<quint8>();
-    if (kind != quint8(expected)) in.fail("eine Spalte passt nicht zu ihrem Feldtyp", "a column does not match its field type");
+    if (kind != quint8(expected))
+        in.fail("eine Spalte passt nicht zu ihrem Feldtyp", "a column does not match its field type");
     ColumnStore::Parts parts;
     parts.nulls = in.array<quint64>((rows + 63) / 64);
     switch (expected) {
-    case StorageKind::Integer: parts.ints = in.array<qint64>(rows); break;
-    case StorageKind::Real: parts.reals = in.array<double>(rows); break;
+    case StorageKind::Integer:
+        parts.ints = in.array<qint64>(rows);
+        break;
+    case StorageKind::Real:
+        parts.reals = in.array<double>(rows);
+        break;
     case StorageKind::DateTime:
         parts.ints = in.array<qint64>(rows);
         parts.nanos = in.array<quint32>(rows);
@@ -187,7 +197,8 @@ ColumnStore readColumn(BinaryIn& in, StorageKind expected, quint64 rows) {
     }
     }
     auto column = ColumnStore::fromParts(expected, qsizetype(rows), std::move(parts));
-    if (!column) in.fail("die Daten einer Spalte sind widersprüchlich", "the data of a column is inconsistent");
+    if (!column)
+        in.fail("die Daten einer Spalte sind widersprüchlich", "the data of a column is inconsistent");
     return std::move(*column);
 }
 
@@ -214,7 +225,8 @@ void saveBinary(const Recordset& rs, const QString& path) {
         out.scalar<qint32>(f.scale);
         out.scalar<quint8>(f.nullable ? 1 : 0);
     }
-    for (int c = 0; c < rs.fieldCount(); ++c) writeColumn(out, rs.column(c));
+    for (int c = 0; c < rs.fieldCount(); ++c)
+        writeColumn(out, rs.column(c));
     out.finish();
     if (!out.ok()) {
         const QString reason = file.errorString();
@@ -262,7 +274,8 @@ Recordset loadBinary(const QString& path) {
         f.nullable = in.scalar<quint8>() != 0;
         builder.addField(f);
     }
-    for (quint32 i = 0; i < fieldCount; ++i) builder.setColumn(int(i), readColumn(in, builder.kind(int(i)), rows));
+    for (quint32 i = 0; i < fieldCount; ++i)
+        builder.setColumn(int(i), readColumn(in, builder.kind(int(i)), rows));
     in.checkEnd();
     if (fieldCount == 0 && rows != 0) in.fail("Datensätze ohne Felder", "records without fields");
     builder.setRowOrder(std::move(order), sortText);

@@ -12,10 +12,9 @@ namespace mv {
 namespace {
 
 [[noreturn]] void wrongKind(const FieldInfo& field) {
-    throw MvError(rserr::TypeMismatch,
-                  ui_text(QStringLiteral("Typen unverträglich (Feld '%1', Typ %2)"),
-                          QStringLiteral("Type mismatch (field '%1', type %2)"))
-                      .arg(field.name, ado::typeName(field.type)));
+    throw MvError(rserr::TypeMismatch, ui_text(QStringLiteral("Typen unverträglich (Feld '%1', Typ %2)"),
+                                               QStringLiteral("Type mismatch (field '%1', type %2)"))
+                                           .arg(field.name, ado::typeName(field.type)));
 }
 
 [[noreturn]] void inconsistent(const QString& german, const QString& english) {
@@ -25,7 +24,8 @@ namespace {
 } // namespace
 
 RecordsetBuilder::RecordsetBuilder(const QList<FieldInfo>& fields) {
-    for (const FieldInfo& f : fields) addField(f);
+    for (const FieldInfo& f : fields)
+        addField(f);
 }
 
 int RecordsetBuilder::addField(const FieldInfo& field) {
@@ -39,7 +39,8 @@ int RecordsetBuilder::addField(const FieldInfo& field) {
 }
 
 void RecordsetBuilder::reserve(qsizetype rows) {
-    for (ColumnStore& c : m_columns) c.reserve(rows, rows * 16);
+    for (ColumnStore& c : m_columns)
+        c.reserve(rows, rows * 16);
 }
 
 ColumnStore& RecordsetBuilder::columnOf(int col, StorageKind kind) {
@@ -48,9 +49,13 @@ ColumnStore& RecordsetBuilder::columnOf(int col, StorageKind kind) {
     return c;
 }
 
-void RecordsetBuilder::appendNull(int col) { m_columns.at(size_t(col)).appendNull(); }
+void RecordsetBuilder::appendNull(int col) {
+    m_columns.at(size_t(col)).appendNull();
+}
 
-void RecordsetBuilder::appendInt(int col, qint64 value) { columnOf(col, StorageKind::Integer).appendInt(value); }
+void RecordsetBuilder::appendInt(int col, qint64 value) {
+    columnOf(col, StorageKind::Integer).appendInt(value);
+}
 
 void RecordsetBuilder::appendReal(int col, double value) {
     if (m_fields[col].type == ado::adSingle) value = double(float(value));
@@ -75,9 +80,9 @@ void RecordsetBuilder::appendDateTime(int col, DateTimeValue value) {
 bool RecordsetBuilder::appendDateTime(int col, int year, int month, int day, int hour, int minute, int second,
                                       quint32 nanos) {
     const int type = m_fields[col].type;
-    std::optional<DateTimeValue> v = type == ado::adDBTime
-                                         ? DateTimeValue::fromTimeParts(hour, minute, second, nanos)
-                                         : DateTimeValue::fromParts(year, month, day, hour, minute, second, nanos);
+    std::optional<DateTimeValue> v =
+        type == ado::adDBTime ? DateTimeValue::fromTimeParts(hour, minute, second, nanos)
+                              : DateTimeValue::fromParts(year, month, day, hour, minute, second, nanos);
     ColumnStore& c = columnOf(col, StorageKind::DateTime);
     if (!v) {
         c.appendNull();
@@ -128,13 +133,15 @@ void RecordsetBuilder::appendRow(const QVariantList& values) {
     cells.reserve(size_t(m_fields.size()));
     for (int i = 0; i < m_fields.size(); ++i)
         cells.push_back(i < values.size() ? toCell(values[i], m_fields[i]) : CellValue{});
-    for (size_t i = 0; i < cells.size(); ++i) appendCell(m_columns[i], cells[i]);
+    for (size_t i = 0; i < cells.size(); ++i)
+        appendCell(m_columns[i], cells[i]);
 }
 
 qsizetype RecordsetBuilder::rowCount() const {
     if (m_columns.empty()) return 0;
     qsizetype n = std::numeric_limits<qsizetype>::max();
-    for (const ColumnStore& c : m_columns) n = std::min(n, c.size());
+    for (const ColumnStore& c : m_columns)
+        n = std::min(n, c.size());
     return n;
 }
 
@@ -176,7 +183,8 @@ Recordset RecordsetBuilder::finish() {
         RecordsetData* data = rs.d.data();
         data->fields = std::move(m_fields);
         data->columns = std::move(m_columns);
-        for (ColumnStore& c : data->columns) c.squeeze();
+        for (ColumnStore& c : data->columns)
+            c.squeeze();
         data->rows = rows;
         RecordsetOrder* order = rs.m_order.data();
         order->rows = std::move(m_order);

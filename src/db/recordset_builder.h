@@ -12,7 +12,7 @@
 namespace mv {
 
 class RecordsetBuilder {
-public:
+  public:
     RecordsetBuilder() = default;
     explicit RecordsetBuilder(const QList<FieldInfo>& fields);
 
@@ -25,8 +25,8 @@ public:
     void reserve(qsizetype rows);
 
     void appendNull(int col);
-    void appendInt(int col, qint64 value);   // Integer: whole numbers; booleans 0 / 1
-    void appendReal(int col, double value);  // Real
+    void appendInt(int col, qint64 value);  // Integer: whole numbers; booleans 0 / 1
+    void appendReal(int col, double value); // Real
     // Decimal: kept exactly; an ASCII text that is no decimal number (a server's "NaN") is kept as
     // it came.
     void appendDecimal(int col, std::string_view ascii);
@@ -56,7 +56,7 @@ public:
     // builder is empty afterwards.
     Recordset finish();
 
-private:
+  private:
     ColumnStore& columnOf(int col, StorageKind kind);
 
     QList<FieldInfo> m_fields;

@@ -17,10 +17,9 @@ namespace {
 [[noreturn]] void typeMismatch(const FieldInfo& field, const QVariant& value) {
     QString shown = value.toString();
     if (shown.size() > 50) shown = shown.left(50) + QStringLiteral("...");
-    throw MvError(rserr::TypeMismatch,
-                  ui_text(QStringLiteral("Typen unverträglich (Feld '%1': '%2')"),
-                          QStringLiteral("Type mismatch (field '%1': '%2')"))
-                      .arg(field.name, shown));
+    throw MvError(rserr::TypeMismatch, ui_text(QStringLiteral("Typen unverträglich (Feld '%1': '%2')"),
+                                               QStringLiteral("Type mismatch (field '%1': '%2')"))
+                                           .arg(field.name, shown));
 }
 
 [[noreturn]] void tooLong(const FieldInfo& field) {
@@ -229,12 +228,18 @@ QString realText(double d, int type) {
 CellValue toCell(const QVariant& value, const FieldInfo& field) {
     if (!value.isValid() || value.isNull()) return std::monostate{};
     switch (storageKindOf(field.type)) {
-    case StorageKind::Integer: return integerCell(value, field);
-    case StorageKind::Real: return realCell(value, field);
-    case StorageKind::Decimal: return decimalCell(value, field);
-    case StorageKind::DateTime: return dateTimeCell(value, field);
-    case StorageKind::Binary: return binaryCell(value, field);
-    case StorageKind::Text: break;
+    case StorageKind::Integer:
+        return integerCell(value, field);
+    case StorageKind::Real:
+        return realCell(value, field);
+    case StorageKind::Decimal:
+        return decimalCell(value, field);
+    case StorageKind::DateTime:
+        return dateTimeCell(value, field);
+    case StorageKind::Binary:
+        return binaryCell(value, field);
+    case StorageKind::Text:
+        break;
     }
     return textCell(value, field);
 }
@@ -242,10 +247,14 @@ CellValue toCell(const QVariant& value, const FieldInfo& field) {
 CellValue cellAt(const ColumnStore& column, qsizetype row) {
     if (column.isNull(row)) return std::monostate{};
     switch (column.kind()) {
-    case StorageKind::Integer: return column.intAt(row);
-    case StorageKind::Real: return column.realAt(row);
-    case StorageKind::DateTime: return column.dateTimeAt(row);
-    default: return column.bytesAt(row).toByteArray();
+    case StorageKind::Integer:
+        return column.intAt(row);
+    case StorageKind::Real:
+        return column.realAt(row);
+    case StorageKind::DateTime:
+        return column.dateTimeAt(row);
+    default:
+        return column.bytesAt(row).toByteArray();
     }
 }
 
@@ -253,11 +262,16 @@ void appendCell(ColumnStore& column, const CellValue& cell) {
     std::visit(
         [&](const auto& v) {
             using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, std::monostate>) column.appendNull();
-            else if constexpr (std::is_same_v<T, qint64>) column.appendInt(v);
-            else if constexpr (std::is_same_v<T, double>) column.appendReal(v);
-            else if constexpr (std::is_same_v<T, DateTimeValue>) column.appendDateTime(v);
-            else column.appendBytes(v);
+            if constexpr (std::is_same_v<T, std::monostate>)
+                column.appendNull();
+            else if constexpr (std::is_same_v<T, qint64>)
+                column.appendInt(v);
+            else if constexpr (std::is_same_v<T, double>)
+                column.appendReal(v);
+            else if constexpr (std::is_same_v<T, DateTimeValue>)
+                column.appendDateTime(v);
+            else
+                column.appendBytes(v);
         },
         cell);
 }
@@ -266,11 +280,16 @@ void storeCell(ColumnStore& column, qsizetype row, const CellValue& cell) {
     std::visit(
         [&](const auto& v) {
             using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, std::monostate>) column.setNull(row);
-            else if constexpr (std::is_same_v<T, qint64>) column.setInt(row, v);
-            else if constexpr (std::is_same_v<T, double>) column.setReal(row, v);
-            else if constexpr (std::is_same_v<T, DateTimeValue>) column.setDateTime(row, v);
-            else column.setBytes(row, v);
+            if constexpr (std::is_same_v<T, std::monostate>)
+                column.setNull(row);
+            else if constexpr (std::is_same_v<T, qint64>)
+                column.setInt(row, v);
+            else if constexpr (std::is_same_v<T, double>)
+                column.setReal(row, v);
+            else if constexpr (std::is_same_v<T, DateTimeValue>)
+                column.setDateTime(row, v);
+            else
+                column.setBytes(row, v);
         },
         cell);
 }
@@ -280,11 +299,16 @@ QVariant cellVariant(const CellValue& cell, const FieldInfo& field) {
     if (std::holds_alternative<std::monostate>(cell)) return {};
     if (const auto* i = std::get_if<qint64>(&cell)) {
         switch (type) {
-        case ado::adBoolean: return QVariant(*i != 0);
-        case ado::adBigInt: return QVariant(qlonglong(*i));
-        case ado::adUnsignedBigInt: return QVariant(qulonglong(*i));
-        case ado::adUnsignedInt: return QVariant(uint(*i));
-        default: return QVariant(int(*i));
+        case ado::adBoolean:
+            return QVariant(*i != 0);
+        case ado::adBigInt:
+            return QVariant(qlonglong(*i));
+        case ado::adUnsignedBigInt:
+            return QVariant(qulonglong(*i));
+        case ado::adUnsignedInt:
+            return QVariant(uint(*i));
+        default:
+            return QVariant(int(*i));
         }
     }
     if (const auto* d = std::get_if<double>(&cell)) {
@@ -297,9 +321,12 @@ QVariant cellVariant(const CellValue& cell, const FieldInfo& field) {
     }
     const QByteArray& bytes = std::get<QByteArray>(cell);
     switch (storageKindOf(type)) {
-    case StorageKind::Binary: return QVariant(bytes);
-    case StorageKind::Decimal: return QVariant(decimalText(bytes, field));
-    default: return QVariant(QString::fromUtf8(bytes));
+    case StorageKind::Binary:
+        return QVariant(bytes);
+    case StorageKind::Decimal:
+        return QVariant(decimalText(bytes, field));
+    default:
+        return QVariant(QString::fromUtf8(bytes));
     }
 }
 
@@ -310,12 +337,18 @@ QVariant columnVariant(const ColumnStore& column, qsizetype row, const FieldInfo
 QString columnText(const ColumnStore& column, qsizetype row, const FieldInfo& field) {
     if (column.isNull(row)) return {};
     switch (column.kind()) {
-    case StorageKind::Integer: return cell::formatInteger(column.intAt(row), field.type);
-    case StorageKind::Real: return realText(column.realAt(row), field.type);
-    case StorageKind::DateTime: return dateTimeText(column.dateTimeAt(row), field.type);
-    case StorageKind::Decimal: return decimalText(column.bytesAt(row), field);
-    case StorageKind::Binary: return QString::fromLatin1(cell::toHex(column.bytesAt(row)));
-    case StorageKind::Text: break;
+    case StorageKind::Integer:
+        return cell::formatInteger(column.intAt(row), field.type);
+    case StorageKind::Real:
+        return realText(column.realAt(row), field.type);
+    case StorageKind::DateTime:
+        return dateTimeText(column.dateTimeAt(row), field.type);
+    case StorageKind::Decimal:
+        return decimalText(column.bytesAt(row), field);
+    case StorageKind::Binary:
+        return QString::fromLatin1(cell::toHex(column.bytesAt(row)));
+    case StorageKind::Text:
+        break;
     }
     const QByteArrayView b = column.bytesAt(row);
     return QString::fromUtf8(b.data(), b.size());

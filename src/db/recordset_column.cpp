@@ -25,13 +25,19 @@ void ColumnStore::setNullBit(qsizetype row, bool null) {
 
 void ColumnStore::appendNull() {
     switch (m_kind) {
-    case StorageKind::Integer: m_ints.push_back(0); break;
-    case StorageKind::Real: m_reals.push_back(0); break;
+    case StorageKind::Integer:
+        m_ints.push_back(0);
+        break;
+    case StorageKind::Real:
+        m_reals.push_back(0);
+        break;
     case StorageKind::DateTime:
         m_ints.push_back(0);
         m_nanos.push_back(0);
         break;
-    default: m_offsets.push_back(m_offsets.back()); break;
+    default:
+        m_offsets.push_back(m_offsets.back());
+        break;
     }
     pushNullBit(true);
 }
@@ -70,13 +76,19 @@ void ColumnStore::appendUtf16(QStringView text) {
 
 void ColumnStore::setNull(qsizetype row) {
     switch (m_kind) {
-    case StorageKind::Integer: m_ints[size_t(row)] = 0; break;
-    case StorageKind::Real: m_reals[size_t(row)] = 0; break;
+    case StorageKind::Integer:
+        m_ints[size_t(row)] = 0;
+        break;
+    case StorageKind::Real:
+        m_reals[size_t(row)] = 0;
+        break;
     case StorageKind::DateTime:
         m_ints[size_t(row)] = 0;
         m_nanos[size_t(row)] = 0;
         break;
-    default: setBytes(row, {}); break;
+    default:
+        setBytes(row, {});
+        break;
     }
     setNullBit(row, true);
 }
@@ -107,15 +119,20 @@ void ColumnStore::setBytes(qsizetype row, QByteArrayView bytes) {
         m_arena.erase(m_arena.begin() + qsizetype(end) + delta, m_arena.begin() + qsizetype(end));
     if (!bytes.isEmpty()) std::memcpy(m_arena.data() + begin, bytes.data(), size_t(bytes.size()));
     if (delta != 0)
-        for (size_t i = size_t(row) + 1; i < m_offsets.size(); ++i) m_offsets[i] += quint64(delta);
+        for (size_t i = size_t(row) + 1; i < m_offsets.size(); ++i)
+            m_offsets[i] += quint64(delta);
     setNullBit(row, false);
 }
 
 void ColumnStore::erase(qsizetype row) {
     const size_t r = size_t(row);
     switch (m_kind) {
-    case StorageKind::Integer: m_ints.erase(m_ints.begin() + qsizetype(r)); break;
-    case StorageKind::Real: m_reals.erase(m_reals.begin() + qsizetype(r)); break;
+    case StorageKind::Integer:
+        m_ints.erase(m_ints.begin() + qsizetype(r));
+        break;
+    case StorageKind::Real:
+        m_reals.erase(m_reals.begin() + qsizetype(r));
+        break;
     case StorageKind::DateTime:
         m_ints.erase(m_ints.begin() + qsizetype(r));
         m_nanos.erase(m_nanos.begin() + qsizetype(r));
@@ -125,24 +142,32 @@ void ColumnStore::erase(qsizetype row) {
         const quint64 length = end - begin;
         m_arena.erase(m_arena.begin() + qsizetype(begin), m_arena.begin() + qsizetype(end));
         m_offsets.erase(m_offsets.begin() + qsizetype(r) + 1);
-        for (size_t i = r + 1; i < m_offsets.size(); ++i) m_offsets[i] -= length;
+        for (size_t i = r + 1; i < m_offsets.size(); ++i)
+            m_offsets[i] -= length;
         break;
     }
     }
     // Null bits above the row move down by one.
-    for (qsizetype i = row; i + 1 < m_size; ++i) setNullBit(i, isNull(i + 1));
+    for (qsizetype i = row; i + 1 < m_size; ++i)
+        setNullBit(i, isNull(i + 1));
     --m_size;
     setNullBit(m_size, false);
     m_nulls.resize((size_t(m_size) + 63) / 64);
 }
 
-void ColumnStore::clear() { *this = ColumnStore(m_kind); }
+void ColumnStore::clear() {
+    *this = ColumnStore(m_kind);
+}
 
 void ColumnStore::reserve(qsizetype rows, qsizetype arenaBytes) {
     m_nulls.reserve((size_t(rows) + 63) / 64);
     switch (m_kind) {
-    case StorageKind::Integer: m_ints.reserve(size_t(rows)); break;
-    case StorageKind::Real: m_reals.reserve(size_t(rows)); break;
+    case StorageKind::Integer:
+        m_ints.reserve(size_t(rows));
+        break;
+    case StorageKind::Real:
+        m_reals.reserve(size_t(rows));
+        break;
     case StorageKind::DateTime:
         m_ints.reserve(size_t(rows));
         m_nanos.reserve(size_t(rows));
@@ -164,9 +189,10 @@ void ColumnStore::squeeze() {
 }
 
 qsizetype ColumnStore::memoryUsage() const {
-    return qsizetype(sizeof(*this) + m_nulls.capacity() * sizeof(quint64) + m_ints.capacity() * sizeof(qint64) +
-                     m_reals.capacity() * sizeof(double) + m_nanos.capacity() * sizeof(quint32) +
-                     m_arena.capacity() + m_offsets.capacity() * sizeof(quint64));
+    return qsizetype(sizeof(*this) + m_nulls.capacity() * sizeof(quint64) +
+                     m_ints.capacity() * sizeof(qint64) + m_reals.capacity() * sizeof(double) +
+                     m_nanos.capacity() * sizeof(quint32) + m_arena.capacity() +
+                     m_offsets.capacity() * sizeof(quint64));
 }
 
 std::optional<ColumnStore> ColumnStore::fromParts(StorageKind kind, qsizetype rows, Parts&& parts) {

@@ -12,7 +12,7 @@
 namespace mv {
 
 class ColumnStore {
-public:
+  public:
     explicit ColumnStore(StorageKind kind = StorageKind::Text);
 
     StorageKind kind() const { return m_kind; }
@@ -69,7 +69,7 @@ public:
     // A column from raw parts; checks every size and offset. Empty on any inconsistency.
     static std::optional<ColumnStore> fromParts(StorageKind kind, qsizetype rows, Parts&& parts);
 
-private:
+  private:
     bool usesInts() const { return m_kind == StorageKind::Integer || m_kind == StorageKind::DateTime; }
     bool usesArena() const {
         return m_kind == StorageKind::Text || m_kind == StorageKind::Decimal || m_kind == StorageKind::Binary;
@@ -80,10 +80,10 @@ private:
     StorageKind m_kind;
     qsizetype m_size = 0;
     std::vector<quint64> m_nulls;
-    std::vector<qint64> m_ints;    // Integer values; DateTime seconds
-    std::vector<double> m_reals;   // Real values
-    std::vector<quint32> m_nanos;  // DateTime nanoseconds
-    std::vector<char> m_arena;     // Text / Decimal / Binary bytes
+    std::vector<qint64> m_ints;   // Integer values; DateTime seconds
+    std::vector<double> m_reals;  // Real values
+    std::vector<quint32> m_nanos; // DateTime nanoseconds
+    std::vector<char> m_arena;    // Text / Decimal / Binary bytes
     std::vector<quint64> m_offsets{0};
 };
 

@@ -22,9 +22,10 @@ void cannotOpen(const QString& path, const QString& reason) {
 }
 
 void cannotWrite(const QString& path, const QString& reason) {
-    throw MvError(rserr::SaveToFile, ui_text(QStringLiteral("Die Datei '%1' konnte nicht geschrieben werden: %2"),
-                                             QStringLiteral("The file '%1' could not be written: %2"))
-                                         .arg(path, reason));
+    throw MvError(rserr::SaveToFile,
+                  ui_text(QStringLiteral("Die Datei '%1' konnte nicht geschrieben werden: %2"),
+                          QStringLiteral("The file '%1' could not be written: %2"))
+                      .arg(path, reason));
 }
 
 void damaged(const QString& path, const QString& detailGerman, const QString& detailEnglish) {
@@ -35,13 +36,14 @@ void damaged(const QString& path, const QString& detailGerman, const QString& de
 }
 
 void unsupportedVersion(const QString& path, quint32 version, quint32 newest) {
-    throw MvError(rserr::LoadFromFile,
-                  ui_text(QStringLiteral("Die Datei '%1' hat die Formatversion %2; gelesen wird bis Version %3."),
-                          QStringLiteral("The file '%1' has format version %2; this program reads up to "
-                                         "version %3."))
-                      .arg(path)
-                      .arg(version)
-                      .arg(newest));
+    throw MvError(
+        rserr::LoadFromFile,
+        ui_text(QStringLiteral("Die Datei '%1' hat die Formatversion %2; gelesen wird bis Version %3."),
+                QStringLiteral("The file '%1' has format version %2; this program reads up to "
+                               "version %3."))
+            .arg(path)
+            .arg(version)
+            .arg(newest));
 }
 
 void checkReadable(const QString& path) {

@@ -15,12 +15,13 @@ namespace mv {
 namespace {
 
 [[noreturn]] void unknownField(const QString& name) {
-    throw MvError(rserr::ItemNotFound,
-                  ui_text(QStringLiteral("Das Objekt wurde in der Auflistung entsprechend dem angeforderten "
-                                         "Namen oder Ordinalwert nicht gefunden (%1)."),
-                          QStringLiteral("Item cannot be found in the collection corresponding to the requested "
-                                         "name or ordinal (%1)."))
-                      .arg(name));
+    throw MvError(
+        rserr::ItemNotFound,
+        ui_text(QStringLiteral("Das Objekt wurde in der Auflistung entsprechend dem angeforderten "
+                               "Namen oder Ordinalwert nicht gefunden (%1)."),
+                QStringLiteral("Item cannot be found in the collection corresponding to the requested "
+                               "name or ordinal (%1)."))
+            .arg(name));
 }
 
 // Splits at commas outside brackets.
@@ -42,7 +43,9 @@ QStringList splitKeys(const QString& text) {
     return parts;
 }
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+}
 
 // Case-blind order of two UTF-8 texts; plain ASCII is compared in place, the rest through Qt.
 int compareText(QByteArrayView a, QByteArrayView b) {
@@ -66,8 +69,7 @@ int compareBytes(QByteArrayView a, QByteArrayView b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-template <class T>
-int threeWay(T a, T b) {
+template <class T> int threeWay(T a, T b) {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
@@ -109,7 +111,8 @@ std::vector<SortKey> parseSortKeys(const QString& sortText, const QList<FieldInf
 int compareCells(const ColumnStore& column, int adoType, qsizetype a, qsizetype b) {
     switch (column.kind()) {
     case StorageKind::Integer:
-        if (adoType == ado::adUnsignedBigInt) return threeWay(quint64(column.intAt(a)), quint64(column.intAt(b)));
+        if (adoType == ado::adUnsignedBigInt)
+            return threeWay(quint64(column.intAt(a)), quint64(column.intAt(b)));
         return threeWay(column.intAt(a), column.intAt(b));
     case StorageKind::Real: {
         const double x = column.realAt(a), y = column.realAt(b);
@@ -124,10 +127,12 @@ int compareCells(const ColumnStore& column, int adoType, qsizetype a, qsizetype 
     case StorageKind::Decimal: {
         const QByteArrayView x = column.bytesAt(a), y = column.bytesAt(b);
         return cell::compareDecimal(std::string_view(x.data(), size_t(x.size())),
-                              std::string_view(y.data(), size_t(y.size())));
+                                    std::string_view(y.data(), size_t(y.size())));
     }
-    case StorageKind::Binary: return compareBytes(column.bytesAt(a), column.bytesAt(b));
-    case StorageKind::Text: break;
+    case StorageKind::Binary:
+        return compareBytes(column.bytesAt(a), column.bytesAt(b));
+    case StorageKind::Text:
+        break;
     }
     return compareText(column.bytesAt(a), column.bytesAt(b));
 }
@@ -161,7 +166,8 @@ Item itemFor(const ColumnStore& c, int adoType, int row) {
         std::memcpy(&bits, &d, sizeof bits);
         return {(bits & SignBit) ? ~bits : bits | SignBit, row, Keyed};
     }
-    case StorageKind::DateTime: return {quint64(c.dateTimeAt(row).seconds) ^ SignBit, row, Keyed};
+    case StorageKind::DateTime:
+        return {quint64(c.dateTimeAt(row).seconds) ^ SignBit, row, Keyed};
     case StorageKind::Text:
     case StorageKind::Binary: {
         const QByteArrayView b = c.bytesAt(row);
@@ -177,7 +183,8 @@ Item itemFor(const ColumnStore& c, int adoType, int row) {
         key <<= 8 * (8 - n);
         return {key, row, Keyed};
     }
-    case StorageKind::Decimal: break;
+    case StorageKind::Decimal:
+        break;
     }
     return {0, row, Unkeyed};
 }
@@ -195,10 +202,12 @@ std::vector<int> sortedRows(const std::vector<ColumnStore>& columns, const QList
     const ColumnStore& firstColumn = columns[size_t(first.column)];
     const int firstType = fields[first.column].type;
     // Equal keys of numbers mean equal values; texts, bytes and date-times may still differ.
-    const bool exactKeys = firstColumn.kind() == StorageKind::Integer || firstColumn.kind() == StorageKind::Real;
+    const bool exactKeys =
+        firstColumn.kind() == StorageKind::Integer || firstColumn.kind() == StorageKind::Real;
 
     std::vector<Item> items(static_cast<size_t>(rows));
-    for (qsizetype r = 0; r < rows; ++r) items[size_t(r)] = itemFor(firstColumn, firstType, int(r));
+    for (qsizetype r = 0; r < rows; ++r)
+        items[size_t(r)] = itemFor(firstColumn, firstType, int(r));
 
     auto compareRest = [&](int a, int b) {
         for (size_t k = 1; k < keys.size(); ++k) {
@@ -225,7 +234,8 @@ std::vector<int> sortedRows(const std::vector<ColumnStore>& columns, const QList
         if (c != 0) return first.descending ? c > 0 : c < 0;
         return compareRest(a.row, b.row) < 0;
     });
-    for (size_t i = 0; i < items.size(); ++i) order[i] = items[i].row;
+    for (size_t i = 0; i < items.size(); ++i)
+        order[i] = items[i].row;
     return order;
 }
 

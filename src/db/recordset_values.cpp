@@ -22,7 +22,7 @@ qint64 floorDiv(qint64 a, qint64 b) {
 // ASCII copy of a text, on the stack when short; not ok when it holds anything else (no number or
 // date is spelled so).
 class Ascii {
-public:
+  public:
     explicit Ascii(QStringView text) {
         char* out = m_small;
         if (text.size() >= qsizetype(sizeof m_small)) {
@@ -43,7 +43,7 @@ public:
     bool ok = false;
     std::string_view view;
 
-private:
+  private:
     char m_small[64];
     std::string m_big;
 };
@@ -57,12 +57,16 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
 }
 
 std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
     return s;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 char* writePadded(char* out, quint64 value, int width) {
     char digits[24];
@@ -71,8 +75,10 @@ char* writePadded(char* out, quint64 value, int width) {
         digits[n++] = char('0' + value % 10);
         value /= 10;
     } while (value != 0);
-    for (int i = n; i < width; ++i) *out++ = '0';
-    while (n > 0) *out++ = digits[--n];
+    for (int i = n; i < width; ++i)
+        *out++ = '0';
+    while (n > 0)
+        *out++ = digits[--n];
     return out;
 }
 
@@ -111,7 +117,8 @@ std::optional<TimeParts> readTime(std::string_view s, size_t& pos) {
             const qint64 frac = readNumber(s, pos, 1, 9);
             if (frac < 0) return std::nullopt;
             qint64 scaled = frac;
-            for (size_t n = pos - start; n < 9; ++n) scaled *= 10;
+            for (size_t n = pos - start; n < 9; ++n)
+                scaled *= 10;
             t.nanos = quint32(scaled);
             // More than nine digits cannot be held exactly.
             if (pos < s.size() && isDigit(s[pos])) return std::nullopt;
@@ -148,26 +155,35 @@ DateTimeValue DateTimeValue::fromDateTime(const QDateTime& value) {
     return v;
 }
 
-DateTimeValue DateTimeValue::fromDate(QDate value) { return DateTimeValue{value.toJulianDay() * SecondsPerDay, 0}; }
+DateTimeValue DateTimeValue::fromDate(QDate value) {
+    return DateTimeValue{value.toJulianDay() * SecondsPerDay, 0};
+}
 
 DateTimeValue DateTimeValue::fromTime(QTime value) {
     if (!value.isValid()) return {};
     return DateTimeValue{value.msecsSinceStartOfDay() / 1000, quint32(value.msec()) * 1'000'000u};
 }
 
-qint64 DateTimeValue::julianDay() const { return floorDiv(seconds, SecondsPerDay); }
-int DateTimeValue::secondsOfDay() const { return int(seconds - julianDay() * SecondsPerDay); }
-QDate DateTimeValue::date() const { return QDate::fromJulianDay(julianDay()); }
+qint64 DateTimeValue::julianDay() const {
+    return floorDiv(seconds, SecondsPerDay);
+}
+int DateTimeValue::secondsOfDay() const {
+    return int(seconds - julianDay() * SecondsPerDay);
+}
+QDate DateTimeValue::date() const {
+    return QDate::fromJulianDay(julianDay());
+}
 QTime DateTimeValue::time() const {
     return QTime::fromMSecsSinceStartOfDay(secondsOfDay() * 1000 + int(nanos / 1'000'000u));
 }
-QDateTime DateTimeValue::toDateTime() const { return QDateTime(date(), time(), Qt::UTC); }
+QDateTime DateTimeValue::toDateTime() const {
+    return QDateTime(date(), time(), Qt::UTC);
+}
 
 namespace cell {
 
 namespace {
-template <class T>
-void appendFloating(QByteArray& out, T value) {
+template <class T> void appendFloating(QByteArray& out, T value) {
     if (std::isnan(value)) return void(out.append("NaN"));
     if (std::isinf(value)) return void(out.append(value > 0 ? "INF" : "-INF"));
     char buf[64];
@@ -178,8 +194,12 @@ void appendFloating(QByteArray& out, T value) {
 }
 } // namespace
 
-void appendDouble(QByteArray& out, double value) { appendFloating(out, value); }
-void appendSingle(QByteArray& out, float value) { appendFloating(out, value); }
+void appendDouble(QByteArray& out, double value) {
+    appendFloating(out, value);
+}
+void appendSingle(QByteArray& out, float value) {
+    appendFloating(out, value);
+}
 
 QString formatDouble(double value) {
     QByteArray out;
@@ -194,8 +214,7 @@ QString formatSingle(float value) {
 }
 
 namespace {
-template <class T>
-std::optional<T> parseFloating(QStringView text) {
+template <class T> std::optional<T> parseFloating(QStringView text) {
     const Ascii ascii(text);
     if (!ascii.ok) return std::nullopt;
     std::string_view s = trimmed(ascii.view);
@@ -203,7 +222,8 @@ std::optional<T> parseFloating(QStringView text) {
         if (equalsNoCase(s, "nan")) return std::numeric_limits<T>::quiet_NaN();
         if (equalsNoCase(s, "inf") || equalsNoCase(s, "+inf") || equalsNoCase(s, "infinity"))
             return std::numeric_limits<T>::infinity();
-        if (equalsNoCase(s, "-inf") || equalsNoCase(s, "-infinity")) return -std::numeric_limits<T>::infinity();
+        if (equalsNoCase(s, "-inf") || equalsNoCase(s, "-infinity"))
+            return -std::numeric_limits<T>::infinity();
     }
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
     if (s.empty()) return std::nullopt;
@@ -214,19 +234,31 @@ std::optional<T> parseFloating(QStringView text) {
 }
 } // namespace
 
-std::optional<double> parseDouble(QStringView text) { return parseFloating<double>(text); }
-std::optional<float> parseSingle(QStringView text) { return parseFloating<float>(text); }
+std::optional<double> parseDouble(QStringView text) {
+    return parseFloating<double>(text);
+}
+std::optional<float> parseSingle(QStringView text) {
+    return parseFloating<float>(text);
+}
 
 bool integerInRange(qint64 v, int adoType) {
     switch (adoType) {
-    case ado::adTinyInt: return v >= -128 && v <= 127;
-    case ado::adUnsignedTinyInt: return v >= 0 && v <= 255;
-    case ado::adSmallInt: return v >= -32768 && v <= 32767;
-    case ado::adUnsignedSmallInt: return v >= 0 && v <= 65535;
-    case ado::adInteger: return v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max();
-    case ado::adUnsignedInt: return v >= 0 && v <= qint64(std::numeric_limits<quint32>::max());
-    case ado::adBoolean: return v == 0 || v == 1;
-    default: return true;
+    case ado::adTinyInt:
+        return v >= -128 && v <= 127;
+    case ado::adUnsignedTinyInt:
+        return v >= 0 && v <= 255;
+    case ado::adSmallInt:
+        return v >= -32768 && v <= 32767;
+    case ado::adUnsignedSmallInt:
+        return v >= 0 && v <= 65535;
+    case ado::adInteger:
+        return v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max();
+    case ado::adUnsignedInt:
+        return v >= 0 && v <= qint64(std::numeric_limits<quint32>::max());
+    case ado::adBoolean:
+        return v == 0 || v == 1;
+    default:
+        return true;
     }
 }
 
@@ -282,10 +314,12 @@ std::optional<QByteArray> canonicalDecimal(std::string_view text) {
     if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) negative = s[pos++] == '-';
     std::string digits;
     qint64 intCount = 0;
-    while (pos < s.size() && isDigit(s[pos])) digits.push_back(s[pos++]), ++intCount;
+    while (pos < s.size() && isDigit(s[pos]))
+        digits.push_back(s[pos++]), ++intCount;
     if (pos < s.size() && s[pos] == '.') {
         ++pos;
-        while (pos < s.size() && isDigit(s[pos])) digits.push_back(s[pos++]);
+        while (pos < s.size() && isDigit(s[pos]))
+            digits.push_back(s[pos++]);
     }
     if (digits.empty()) return std::nullopt;
     qint64 exponent = 0;
@@ -313,7 +347,8 @@ std::optional<QByteArray> canonicalDecimal(std::string_view text) {
     }
     const size_t firstNonZero = intPart.find_first_not_of('0');
     intPart = firstNonZero == std::string::npos ? "0" : intPart.substr(firstNonZero);
-    while (!fracPart.empty() && fracPart.back() == '0') fracPart.pop_back();
+    while (!fracPart.empty() && fracPart.back() == '0')
+        fracPart.pop_back();
     if (intPart == "0" && fracPart.empty()) negative = false;
 
     QByteArray out;
@@ -346,11 +381,13 @@ bool isPlainDecimal(std::string_view s) {
     size_t i = 0;
     if (i < s.size() && s[i] == '-') ++i;
     const size_t start = i;
-    while (i < s.size() && isDigit(s[i])) ++i;
+    while (i < s.size() && isDigit(s[i]))
+        ++i;
     if (i == start) return false;
     if (i < s.size() && s[i] == '.') {
         ++i;
-        while (i < s.size() && isDigit(s[i])) ++i;
+        while (i < s.size() && isDigit(s[i]))
+            ++i;
     }
     return i == s.size();
 }
@@ -358,14 +395,18 @@ bool isPlainDecimal(std::string_view s) {
 int compareMagnitude(std::string_view a, std::string_view b) {
     const size_t da = a.find('.'), db = b.find('.');
     std::string_view ia = a.substr(0, da), ib = b.substr(0, db);
-    while (ia.size() > 1 && ia.front() == '0') ia.remove_prefix(1);
-    while (ib.size() > 1 && ib.front() == '0') ib.remove_prefix(1);
+    while (ia.size() > 1 && ia.front() == '0')
+        ia.remove_prefix(1);
+    while (ib.size() > 1 && ib.front() == '0')
+        ib.remove_prefix(1);
     if (ia.size() != ib.size()) return ia.size() < ib.size() ? -1 : 1;
     if (const int c = ia.compare(ib); c != 0) return c < 0 ? -1 : 1;
     std::string_view fa = da == std::string_view::npos ? std::string_view() : a.substr(da + 1);
     std::string_view fb = db == std::string_view::npos ? std::string_view() : b.substr(db + 1);
-    while (!fa.empty() && fa.back() == '0') fa.remove_suffix(1);
-    while (!fb.empty() && fb.back() == '0') fb.remove_suffix(1);
+    while (!fa.empty() && fa.back() == '0')
+        fa.remove_suffix(1);
+    while (!fb.empty() && fb.back() == '0')
+        fb.remove_suffix(1);
     const int c = fa.compare(fb);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
@@ -421,7 +462,8 @@ void appendTime(QByteArray& out, const DateTimeValue& value, bool trimFraction) 
         *p++ = '.';
         p = writePadded(p, value.nanos, 9);
         if (trimFraction)
-            while (p[-1] == '0') --p;
+            while (p[-1] == '0')
+                --p;
     }
     out.append(buf, p - buf);
 }
@@ -475,7 +517,8 @@ std::optional<DateTimeValue> parseDateTime(QStringView text, int adoType) {
     TimeParts t;
     if (pos < s.size()) {
         if (s[pos] != 'T' && s[pos] != 't' && s[pos] != ' ') return std::nullopt;
-        while (pos < s.size() && s[pos] == ' ') ++pos;
+        while (pos < s.size() && s[pos] == ' ')
+            ++pos;
         if (pos < s.size() && (s[pos] == 'T' || s[pos] == 't')) ++pos;
         const auto parsed = readTime(s, pos);
         if (!parsed || pos != s.size()) return std::nullopt;
@@ -514,7 +557,9 @@ std::optional<QString> canonicalGuid(QStringView text) {
            QLatin1Char('}');
 }
 
-QByteArray toHex(QByteArrayView bytes) { return bytes.toByteArray().toHex(); }
+QByteArray toHex(QByteArrayView bytes) {
+    return bytes.toByteArray().toHex();
+}
 
 std::optional<QByteArray> fromHex(QStringView text) {
     if (text.size() % 2 != 0) return std::nullopt;

@@ -41,18 +41,22 @@ bool isValidUtf8(QByteArrayView s) {
         }
         qsizetype len = 0;
         quint32 cp = 0;
-        if ((b & 0xE0) == 0xC0) len = 2, cp = b & 0x1F;
-        else if ((b & 0xF0) == 0xE0) len = 3, cp = b & 0x0F;
-        else if ((b & 0xF8) == 0xF0) len = 4, cp = b & 0x07;
-        else return false;
+        if ((b & 0xE0) == 0xC0)
+            len = 2, cp = b & 0x1F;
+        else if ((b & 0xF0) == 0xE0)
+            len = 3, cp = b & 0x0F;
+        else if ((b & 0xF8) == 0xF0)
+            len = 4, cp = b & 0x07;
+        else
+            return false;
         if (i + len > n) return false;
         for (qsizetype k = 1; k < len; ++k) {
             const quint8 c = quint8(s[i + k]);
             if ((c & 0xC0) != 0x80) return false;
             cp = (cp << 6) | (c & 0x3F);
         }
-        if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || cp > 0x10FFFF ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
+        if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
+            cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
             return false;
         i += len;
     }
@@ -65,15 +69,32 @@ void appendEscaped(QByteArray& out, QByteArrayView text) {
     for (qsizetype i = 0; i < n; ++i) {
         const char* replacement = nullptr;
         switch (text[i]) {
-        case '\'': replacement = "&#x27;"; break;
-        case '"': replacement = "&#x22;"; break;
-        case '&': replacement = "&#x26;"; break;
-        case '<': replacement = "&#x3c;"; break;
-        case '>': replacement = "&#x3e;"; break;
-        case '\t': replacement = "&#x9;"; break;
-        case '\n': replacement = "&#xA;"; break;
-        case '\r': replacement = "&#xD;"; break;
-        default: continue;
+        case '\'':
+            replacement = "&#x27;";
+            break;
+        case '"':
+            replacement = "&#x22;";
+            break;
+        case '&':
+            replacement = "&#x26;";
+            break;
+        case '<':
+            replacement = "&#x3c;";
+            break;
+        case '>':
+            replacement = "&#x3e;";
+            break;
+        case '\t':
+            replacement = "&#x9;";
+            break;
+        case '\n':
+            replacement = "&#xA;";
+            break;
+        case '\r':
+            replacement = "&#xD;";
+            break;
+        default:
+            continue;
         }
         out.append(text.data() + start, i - start);
         out.append(replacement);
@@ -94,7 +115,9 @@ void appendEscapedText(QByteArray& out, QByteArrayView utf8) {
 
 void appendValue(QByteArray& out, const ColumnStore& c, qsizetype row, const FieldInfo& f) {
     switch (c.kind()) {
-    case StorageKind::Integer: cell::appendInteger(out, c.intAt(row), f.type); return;
+    case StorageKind::Integer:
+        cell::appendInteger(out, c.intAt(row), f.type);
+        return;
     case StorageKind::Real:
         if (f.type == ado::adSingle)
             cell::appendSingle(out, float(c.realAt(row)));
@@ -129,7 +152,9 @@ void appendValue(QByteArray& out, const ColumnStore& c, qsizetype row, const Fie
         }
         return;
     }
-    case StorageKind::Text: appendEscapedText(out, c.bytesAt(row)); return;
+    case StorageKind::Text:
+        appendEscapedText(out, c.bytesAt(row));
+        return;
     }
 }
 
@@ -149,7 +174,8 @@ QList<QByteArray> xmlFieldNames(const QList<FieldInfo>& fields) {
         if (!names[i].isEmpty()) continue;
         const QByteArray base = "c" + QByteArray::number(i);
         QByteArray candidate = base;
-        for (int k = 1; used.contains(candidate); ++k) candidate = base + "_" + QByteArray::number(k);
+        for (int k = 1; used.contains(candidate); ++k)
+            candidate = base + "_" + QByteArray::number(k);
         names[i] = candidate;
         used.insert(candidate);
     }
@@ -187,7 +213,9 @@ void XmlRecordsetWriter::writeHeader(const QList<FieldInfo>& fields) {
         m_buffer.append("\t\t\t<s:datatype dt:type='").append(form.dtType).append('\'');
         if (form.dbType) m_buffer.append(" rs:dbtype='").append(form.dbType).append('\'');
         const qint64 fixed = known ? ado::fixedSize(f.type) : 0;
-        m_buffer.append(" dt:maxLength='").append(QByteArray::number(fixed > 0 ? fixed : f.definedSize)).append('\'');
+        m_buffer.append(" dt:maxLength='")
+            .append(QByteArray::number(fixed > 0 ? fixed : f.definedSize))
+            .append('\'');
         if (form.writesScale) m_buffer.append(" rs:scale='").append(QByteArray::number(f.scale)).append('\'');
         if (form.writesPrecision)
             m_buffer.append(" rs:precision='").append(QByteArray::number(f.precision)).append('\'');
@@ -196,7 +224,8 @@ void XmlRecordsetWriter::writeHeader(const QList<FieldInfo>& fields) {
         if (!f.nullable) m_buffer.append(" rs:maybenull='false'");
         m_buffer.append("/>\r\n\t\t</s:AttributeType>\r\n");
     }
-    m_buffer.append("\t\t<s:extends type='rs:rowbase'/>\r\n\t</s:ElementType>\r\n</s:Schema>\r\n<rs:data>\r\n");
+    m_buffer.append(
+        "\t\t<s:extends type='rs:rowbase'/>\r\n\t</s:ElementType>\r\n</s:Schema>\r\n<rs:data>\r\n");
     flush();
 }
 
@@ -225,7 +254,8 @@ bool writeAll(const Recordset& rs, QIODevice* device) {
     XmlRecordsetWriter writer(device);
     writer.writeHeader(rs.fields());
     const int count = rs.recordCount();
-    for (int row = 0; row < count && writer.ok(); ++row) writer.writeRow(rs, row);
+    for (int row = 0; row < count && writer.ok(); ++row)
+        writer.writeRow(rs, row);
     return writer.finish();
 }
 } // namespace

@@ -19,7 +19,7 @@
 namespace mv {
 
 class XmlRecordsetWriter {
-public:
+  public:
     explicit XmlRecordsetWriter(QIODevice* device);
     ~XmlRecordsetWriter();
     XmlRecordsetWriter(const XmlRecordsetWriter&) = delete;
@@ -33,7 +33,7 @@ public:
     bool finish();
     bool ok() const { return m_ok; }
 
-private:
+  private:
     void flush();
 
     QIODevice* m_device;

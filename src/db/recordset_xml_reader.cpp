@@ -19,13 +19,19 @@ using xmlrs::NsSchema;
 
 constexpr qint64 ChunkSize = 1 << 16;
 
-bool sameUri(QStringView a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameUri(QStringView a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
-bool isTrue(const QString& v) { return v.compare(u"true", Qt::CaseInsensitive) == 0 || v == u"1"; }
-bool isFalse(const QString& v) { return v.compare(u"false", Qt::CaseInsensitive) == 0 || v == u"0"; }
+bool isTrue(const QString& v) {
+    return v.compare(u"true", Qt::CaseInsensitive) == 0 || v == u"1";
+}
+bool isFalse(const QString& v) {
+    return v.compare(u"false", Qt::CaseInsensitive) == 0 || v == u"0";
+}
 
 class XmlReader {
-public:
+  public:
     XmlReader(QIODevice* device, const QString& source) : m_device(device), m_source(source) {}
 
     Recordset read() {
@@ -35,7 +41,8 @@ public:
             t = next();
         }
         if (m_xml.name() != u"xml" || !m_xml.namespaceUri().isEmpty())
-            fail(QStringLiteral("kein gespeichertes Recordset (Wurzelelement <%1>)").arg(m_xml.qualifiedName()),
+            fail(QStringLiteral("kein gespeichertes Recordset (Wurzelelement <%1>)")
+                     .arg(m_xml.qualifiedName()),
                  QStringLiteral("not a saved recordset (root element <%1>)").arg(m_xml.qualifiedName()));
         while ((t = next()) != QXmlStreamReader::EndElement) {
             if (t != QXmlStreamReader::StartElement) continue;
@@ -54,7 +61,7 @@ public:
         return m_builder.finish();
     }
 
-private:
+  private:
     [[noreturn]] void fail(const QString& german, const QString& english) const {
         const qint64 line = m_xml.lineNumber();
         rsfile::damaged(m_source, QStringLiteral("Zeile %1: %2").arg(line).arg(german),
@@ -106,8 +113,10 @@ private:
         int depth = 1;
         while (depth > 0) {
             const auto t = next();
-            if (t == QXmlStreamReader::StartElement) ++depth;
-            else if (t == QXmlStreamReader::EndElement) --depth;
+            if (t == QXmlStreamReader::StartElement)
+                ++depth;
+            else if (t == QXmlStreamReader::EndElement)
+                --depth;
         }
     }
 
@@ -121,10 +130,14 @@ private:
         for (const QXmlStreamAttribute& a : attributes) {
             const QStringView ns = a.namespaceUri();
             QString key;
-            if (ns.isEmpty()) key = a.name().toString();
-            else if (sameUri(ns, NsDataType)) key = QStringLiteral("dt:") + a.name().toString();
-            else if (sameUri(ns, NsRowset)) key = QStringLiteral("rs:") + a.name().toString();
-            else continue;
+            if (ns.isEmpty())
+                key = a.name().toString();
+            else if (sameUri(ns, NsDataType))
+                key = QStringLiteral("dt:") + a.name().toString();
+            else if (sameUri(ns, NsRowset))
+                key = QStringLiteral("rs:") + a.name().toString();
+            else
+                continue;
             into.insert(key, text(a.value()));
         }
     }
@@ -277,8 +290,10 @@ private:
             const QStringView name = a.name();
             // Attributes usually come in field order: try the next field first.
             int col = -1;
-            if (hint < count && m_xmlNames[hint] == name) col = hint;
-            else col = int(m_xmlNames.indexOf(name));
+            if (hint < count && m_xmlNames[hint] == name)
+                col = hint;
+            else
+                col = int(m_xmlNames.indexOf(name));
             if (col < 0) continue; // not declared in the schema
             hint = col + 1;
             appendValue(col, a.value());
@@ -348,7 +363,8 @@ private:
             m_builder.appendBytes(col, *bytes);
             return;
         }
-        case StorageKind::Text: break;
+        case StorageKind::Text:
+            break;
         }
         m_builder.appendText(col, v);
     }

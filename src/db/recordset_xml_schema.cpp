@@ -7,32 +7,54 @@ namespace mv::xmlrs {
 TypeForm typeFormOf(int adoType) {
     using namespace ado;
     switch (adoType) {
-    case adSmallInt: return {"i2", nullptr, false, true};
-    case adInteger: return {"int", nullptr, false, true};
-    case adSingle: return {"r4", nullptr, false, true};
-    case adDouble: return {"float", nullptr, false, true};
-    case adCurrency: return {"number", "currency", false, true};
-    case adDate: return {"dateTime", "variantdate", false, false};
-    case adBoolean: return {"boolean", nullptr, false, false};
-    case adDecimal: return {"number", "decimal", true, true};
-    case adTinyInt: return {"i1", nullptr, false, true};
-    case adUnsignedTinyInt: return {"ui1", nullptr, false, true};
-    case adUnsignedSmallInt: return {"ui2", nullptr, false, true};
-    case adUnsignedInt: return {"ui4", nullptr, false, true};
-    case adBigInt: return {"i8", nullptr, false, true};
-    case adUnsignedBigInt: return {"ui8", nullptr, false, true};
-    case adGUID: return {"uuid", nullptr, false, false};
+    case adSmallInt:
+        return {"i2", nullptr, false, true};
+    case adInteger:
+        return {"int", nullptr, false, true};
+    case adSingle:
+        return {"r4", nullptr, false, true};
+    case adDouble:
+        return {"float", nullptr, false, true};
+    case adCurrency:
+        return {"number", "currency", false, true};
+    case adDate:
+        return {"dateTime", "variantdate", false, false};
+    case adBoolean:
+        return {"boolean", nullptr, false, false};
+    case adDecimal:
+        return {"number", "decimal", true, true};
+    case adTinyInt:
+        return {"i1", nullptr, false, true};
+    case adUnsignedTinyInt:
+        return {"ui1", nullptr, false, true};
+    case adUnsignedSmallInt:
+        return {"ui2", nullptr, false, true};
+    case adUnsignedInt:
+        return {"ui4", nullptr, false, true};
+    case adBigInt:
+        return {"i8", nullptr, false, true};
+    case adUnsignedBigInt:
+        return {"ui8", nullptr, false, true};
+    case adGUID:
+        return {"uuid", nullptr, false, false};
     case adBinary:
     case adVarBinary:
-    case adLongVarBinary: return {"bin.hex", nullptr, false, false};
+    case adLongVarBinary:
+        return {"bin.hex", nullptr, false, false};
     case adChar:
     case adVarChar:
-    case adLongVarChar: return {"string", "str", false, false};
-    case adNumeric: return {"number", "numeric", true, true};
-    case adDBDate: return {"date", nullptr, false, false};
-    case adDBTime: return {"time", nullptr, false, false};
-    case adDBTimeStamp: return {"dateTime", "timestamp", true, true};
-    default: return {"string", nullptr, false, false};
+    case adLongVarChar:
+        return {"string", "str", false, false};
+    case adNumeric:
+        return {"number", "numeric", true, true};
+    case adDBDate:
+        return {"date", nullptr, false, false};
+    case adDBTime:
+        return {"time", nullptr, false, false};
+    case adDBTimeStamp:
+        return {"dateTime", "timestamp", true, true};
+    default:
+        return {"string", nullptr, false, false};
     }
 }
 
@@ -71,7 +93,9 @@ int adoTypeOf(const QString& dtTypeIn, const QString& dbTypeIn, bool fixedLength
     return narrow ? adVarChar : adVarWChar;
 }
 
-bool hasMarks(QStringView text) { return text.contains(QChar(MarkHigh)); }
+bool hasMarks(QStringView text) {
+    return text.contains(QChar(MarkHigh));
+}
 
 QString restoreMarked(QStringView text) {
     QString out;
@@ -106,14 +130,17 @@ void appendMarked(QByteArray& out, char letter) {
 
 // The stand-in letter for a code point XML cannot carry, or 0 when it can be left alone.
 char letterFor(quint32 codePoint) {
-    if (codePoint < 0x20 && codePoint != 0x9 && codePoint != 0xA && codePoint != 0xD) return char('@' + codePoint);
+    if (codePoint < 0x20 && codePoint != 0x9 && codePoint != 0xA && codePoint != 0xD)
+        return char('@' + codePoint);
     if (codePoint == 0xFFFE) return 'a';
     if (codePoint == 0xFFFF) return 'b';
     if (codePoint == 0x10FFFD) return 'c';
     return 0;
 }
 
-bool isSafe(quint8 b) { return (b >= 0x20 && b != '&' && b != 0xEF && b != 0xF4) || b == 9 || b == 10 || b == 13; }
+bool isSafe(quint8 b) {
+    return (b >= 0x20 && b != '&' && b != 0xEF && b != 0xF4) || b == 9 || b == 10 || b == 13;
+}
 
 } // namespace
 
@@ -128,7 +155,8 @@ QByteArray InputGuard::filter(const QByteArray& chunk, bool last) {
     qsizetype i = 0;
     while (i < n) {
         qsizetype run = i;
-        while (run < n && isSafe(byte(run))) ++run;
+        while (run < n && isSafe(byte(run)))
+            ++run;
         if (run > i) out.append(in.constData() + i, run - i);
         i = run;
         if (i >= n) break;

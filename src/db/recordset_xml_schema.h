@@ -31,12 +31,12 @@ QString restoreMarked(QStringView text);
 
 // Filters raw input bytes into a form the XML parser accepts.
 class InputGuard {
-public:
+  public:
     // `last` marks the final chunk; bytes of a sequence cut by the chunk end wait for the next one.
     QByteArray filter(const QByteArray& chunk, bool last);
     void disable() { m_disabled = true; }
 
-private:
+  private:
     QByteArray m_carry;
     bool m_disabled = false;
 };

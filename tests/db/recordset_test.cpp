@@ -22,14 +22,16 @@ long errorNumber(const std::function<void()>& body) {
 
 Recordset fabricated(const QList<FieldInfo>& fields) {
     Recordset rs;
-    for (const FieldInfo& f : fields) rs.appendField(f);
+    for (const FieldInfo& f : fields)
+        rs.appendField(f);
     rs.open();
     return rs;
 }
 
 void addRow(Recordset& rs, const QVariantList& values) {
     rs.addNew();
-    for (int i = 0; i < values.size(); ++i) rs.setValue(i, values[i]);
+    for (int i = 0; i < values.size(); ++i)
+        rs.setValue(i, values[i]);
     rs.update();
 }
 
@@ -62,41 +64,43 @@ TEST_P(EveryType, KeepsValueAndShowsText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Recordset, EveryType,
-    ::testing::Values(
-        TypeCase{ado::adSmallInt, -32768, "-32768", QMetaType::Int},
-        TypeCase{ado::adInteger, QString(" 42 "), "42", QMetaType::Int},
-        TypeCase{ado::adSingle, 0.1f, "0.1", QMetaType::Float},
-        TypeCase{ado::adDouble, DBL_MAX, "1.7976931348623157E+308", QMetaType::Double},
-        TypeCase{ado::adDouble, 1.25, "1.25", QMetaType::Double},
-        TypeCase{ado::adCurrency, QString("-1.00010"), "-1.0001", QMetaType::QString},
-        TypeCase{ado::adDate, QDateTime(QDate(2024, 1, 31), QTime(12, 34, 56)), "2024-01-31 12:34:56",
-                 QMetaType::QDateTime},
-        TypeCase{ado::adDate, 1.0, "1899-12-31 00:00:00", QMetaType::QDateTime},
-        TypeCase{ado::adBoolean, true, "True", QMetaType::Bool},
-        TypeCase{ado::adDecimal, QString(".5"), "0.5", QMetaType::QString},
-        TypeCase{ado::adTinyInt, -128, "-128", QMetaType::Int},
-        TypeCase{ado::adUnsignedTinyInt, 255, "255", QMetaType::Int},
-        TypeCase{ado::adUnsignedSmallInt, 65535, "65535", QMetaType::Int},
-        TypeCase{ado::adUnsignedInt, QString("4294967295"), "4294967295", QMetaType::UInt},
-        TypeCase{ado::adBigInt, qlonglong(-9223372036854775807LL - 1), "-9223372036854775808", QMetaType::LongLong},
-        TypeCase{ado::adUnsignedBigInt, qulonglong(18446744073709551615ULL), "18446744073709551615",
-                 QMetaType::ULongLong},
-        TypeCase{ado::adGUID, QString("01234567-89ab-cdef-0123-456789abcdef"),
-                 "{01234567-89AB-CDEF-0123-456789ABCDEF}", QMetaType::QString},
-        TypeCase{ado::adBinary, QByteArray("\x00\xff", 2), "00ff", QMetaType::QByteArray, 2},
-        TypeCase{ado::adChar, QString("abc"), "abc", QMetaType::QString, 3},
-        TypeCase{ado::adWChar, QString("äöü"), "äöü", QMetaType::QString, 3},
-        TypeCase{ado::adNumeric, QString("1234.5"), "1234.50", QMetaType::QString, 19, 2},
-        TypeCase{ado::adDBDate, QDate(1, 1, 1), "0001-01-01", QMetaType::QDate},
-        TypeCase{ado::adDBTime, QString("23:59:59.5"), "23:59:59.5", QMetaType::QTime},
-        TypeCase{ado::adDBTimeStamp, QString("2024-02-29T01:02:03.123456789"), "2024-02-29 01:02:03.123456789",
-                 QMetaType::QDateTime},
-        TypeCase{ado::adVarChar, QString("x'y\"z"), "x'y\"z", QMetaType::QString, 20},
-        TypeCase{ado::adLongVarChar, QString(5000, QChar('a')), QString(5000, QChar('a')), QMetaType::QString, 10},
-        TypeCase{ado::adVarWChar, QString("tab\there"), "tab\there", QMetaType::QString, 50},
-        TypeCase{ado::adLongVarWChar, QString("line\r\nbreak"), "line\r\nbreak", QMetaType::QString},
-        TypeCase{ado::adVarBinary, QByteArray("AB"), "4142", QMetaType::QByteArray, 10},
-        TypeCase{ado::adLongVarBinary, QString("0a0B"), "0a0b", QMetaType::QByteArray}));
+    ::testing::Values(TypeCase{ado::adSmallInt, -32768, "-32768", QMetaType::Int},
+                      TypeCase{ado::adInteger, QString(" 42 "), "42", QMetaType::Int},
+                      TypeCase{ado::adSingle, 0.1f, "0.1", QMetaType::Float},
+                      TypeCase{ado::adDouble, DBL_MAX, "1.7976931348623157E+308", QMetaType::Double},
+                      TypeCase{ado::adDouble, 1.25, "1.25", QMetaType::Double},
+                      TypeCase{ado::adCurrency, QString("-1.00010"), "-1.0001", QMetaType::QString},
+                      TypeCase{ado::adDate, QDateTime(QDate(2024, 1, 31), QTime(12, 34, 56)),
+                               "2024-01-31 12:34:56", QMetaType::QDateTime},
+                      TypeCase{ado::adDate, 1.0, "1899-12-31 00:00:00", QMetaType::QDateTime},
+                      TypeCase{ado::adBoolean, true, "True", QMetaType::Bool},
+                      TypeCase{ado::adDecimal, QString(".5"), "0.5", QMetaType::QString},
+                      TypeCase{ado::adTinyInt, -128, "-128", QMetaType::Int},
+                      TypeCase{ado::adUnsignedTinyInt, 255, "255", QMetaType::Int},
+                      TypeCase{ado::adUnsignedSmallInt, 65535, "65535", QMetaType::Int},
+                      TypeCase{ado::adUnsignedInt, QString("4294967295"), "4294967295", QMetaType::UInt},
+                      TypeCase{ado::adBigInt, qlonglong(-9223372036854775807LL - 1), "-9223372036854775808",
+                               QMetaType::LongLong},
+                      TypeCase{ado::adUnsignedBigInt, qulonglong(18446744073709551615ULL),
+                               "18446744073709551615", QMetaType::ULongLong},
+                      TypeCase{ado::adGUID, QString("01234567-89ab-cdef-0123-456789abcdef"),
+                               "{01234567-89AB-CDEF-0123-456789ABCDEF}", QMetaType::QString},
+                      TypeCase{ado::adBinary, QByteArray("\x00\xff", 2), "00ff", QMetaType::QByteArray, 2},
+                      TypeCase{ado::adChar, QString("abc"), "abc", QMetaType::QString, 3},
+                      TypeCase{ado::adWChar, QString("äöü"), "äöü", QMetaType::QString, 3},
+                      TypeCase{ado::adNumeric, QString("1234.5"), "1234.50", QMetaType::QString, 19, 2},
+                      TypeCase{ado::adDBDate, QDate(1, 1, 1), "0001-01-01", QMetaType::QDate},
+                      TypeCase{ado::adDBTime, QString("23:59:59.5"), "23:59:59.5", QMetaType::QTime},
+                      TypeCase{ado::adDBTimeStamp, QString("2024-02-29T01:02:03.123456789"),
+                               "2024-02-29 01:02:03.123456789", QMetaType::QDateTime},
+                      TypeCase{ado::adVarChar, QString("x'y\"z"), "x'y\"z", QMetaType::QString, 20},
+                      TypeCase{ado::adLongVarChar, QString(5000, QChar('a')), QString(5000, QChar('a')),
+                               QMetaType::QString, 10},
+                      TypeCase{ado::adVarWChar, QString("tab\there"), "tab\there", QMetaType::QString, 50},
+                      TypeCase{ado::adLongVarWChar, QString("line\r\nbreak"), "line\r\nbreak",
+                               QMetaType::QString},
+                      TypeCase{ado::adVarBinary, QByteArray("AB"), "4142", QMetaType::QByteArray, 10},
+                      TypeCase{ado::adLongVarBinary, QString("0a0B"), "0a0b", QMetaType::QByteArray}));
 
 struct BadValue {
     int type;
@@ -117,20 +121,18 @@ TEST_P(RejectsValue, WithItsErrorNumberAndKeepsRowUnchanged) {
     EXPECT_TRUE(rs.isNull(0, 0));
 }
 
-INSTANTIATE_TEST_SUITE_P(Recordset, RejectsValue,
-                         ::testing::Values(BadValue{ado::adInteger, QString("12x"), 13},
-                                           BadValue{ado::adSmallInt, 40000, 13},
-                                           BadValue{ado::adTinyInt, QString("128"), 13},
-                                           BadValue{ado::adUnsignedInt, -1, 13},
-                                           BadValue{ado::adInteger, 1.5, 13},
-                                           BadValue{ado::adSingle, 1e300, 13},
-                                           BadValue{ado::adNumeric, QString("1.2.3"), 13},
-                                           BadValue{ado::adDBDate, QString("2023-02-29"), 13},
-                                           BadValue{ado::adDBTimeStamp, QString("2024-01-01 24:00:00"), 13},
-                                           BadValue{ado::adGUID, QString("{0123}"), 13},
-                                           BadValue{ado::adVarBinary, QString("abc"), 13},
-                                           BadValue{ado::adVarChar, QString(256, QChar('x')), -2147217887, 255},
-                                           BadValue{ado::adVarBinary, QByteArray(3, 'x'), -2147217887, 2}));
+INSTANTIATE_TEST_SUITE_P(
+    Recordset, RejectsValue,
+    ::testing::Values(BadValue{ado::adInteger, QString("12x"), 13}, BadValue{ado::adSmallInt, 40000, 13},
+                      BadValue{ado::adTinyInt, QString("128"), 13}, BadValue{ado::adUnsignedInt, -1, 13},
+                      BadValue{ado::adInteger, 1.5, 13}, BadValue{ado::adSingle, 1e300, 13},
+                      BadValue{ado::adNumeric, QString("1.2.3"), 13},
+                      BadValue{ado::adDBDate, QString("2023-02-29"), 13},
+                      BadValue{ado::adDBTimeStamp, QString("2024-01-01 24:00:00"), 13},
+                      BadValue{ado::adGUID, QString("{0123}"), 13},
+                      BadValue{ado::adVarBinary, QString("abc"), 13},
+                      BadValue{ado::adVarChar, QString(256, QChar('x')), -2147217887, 255},
+                      BadValue{ado::adVarBinary, QByteArray(3, 'x'), -2147217887, 2}));
 
 TEST(Recordset, EmptyTextIsNullOnlyOutsideTextFields) {
     Recordset rs = fabricated({FieldInfo{"n", ado::adInteger}, FieldInfo{"s", ado::adVarWChar, 10}});
@@ -155,7 +157,11 @@ TEST(Recordset, FieldIndexIgnoresCaseAndUnknownNamesFail) {
     EXPECT_EQ(rs.fieldIndex("id"), 1);
     EXPECT_EQ(rs.fieldIndex("nope"), -1);
     EXPECT_EQ(errorNumber([&] { rs.field(2); }), 3265);
-    EXPECT_EQ(errorNumber([&] { addRow(rs, {}); rs.value(QString("nope")); }), 3265);
+    EXPECT_EQ(errorNumber([&] {
+                  addRow(rs, {});
+                  rs.value(QString("nope"));
+              }),
+              3265);
 }
 
 // ---- cursor ----
@@ -178,7 +184,8 @@ TEST(RecordsetCursor, EmptyRecordsetIsAtBofAndEof) {
 
 TEST(RecordsetCursor, WalksBothWaysAndStopsAtTheEnds) {
     Recordset rs = fabricated({FieldInfo{"a", ado::adInteger}});
-    for (int i = 1; i <= 3; ++i) addRow(rs, {i});
+    for (int i = 1; i <= 3; ++i)
+        addRow(rs, {i});
     rs.moveFirst();
     QList<int> seen;
     while (!rs.eof()) {
@@ -234,7 +241,8 @@ TEST(RecordsetEdit, AddNewUpdateCancelAndMoveCommits) {
 
 TEST(RecordsetEdit, DeletingInALoopRemovesEveryRow) {
     Recordset rs = fabricated({FieldInfo{"a", ado::adInteger}});
-    for (int i = 0; i < 5; ++i) addRow(rs, {i});
+    for (int i = 0; i < 5; ++i)
+        addRow(rs, {i});
     rs.moveFirst();
     while (!rs.eof()) {
         rs.deleteCurrent();
@@ -246,14 +254,16 @@ TEST(RecordsetEdit, DeletingInALoopRemovesEveryRow) {
 
 TEST(RecordsetEdit, DeleteUnderSortKeepsOrderOfTheRest) {
     Recordset rs = fabricated({FieldInfo{"a", ado::adInteger}, FieldInfo{"s", ado::adVarChar, 5}});
-    for (int i : {3, 1, 4, 5, 2}) addRow(rs, {i, QString::number(i)});
+    for (int i : {3, 1, 4, 5, 2})
+        addRow(rs, {i, QString::number(i)});
     rs.setSort("a DESC");
     rs.setAbsolutePosition(2); // 4
     rs.deleteCurrent();
     rs.moveNext();
     EXPECT_EQ(rs.value(0).toInt(), 3);
     QStringList rest;
-    for (int r = 0; r < rs.recordCount(); ++r) rest << rs.text(r, 1);
+    for (int r = 0; r < rs.recordCount(); ++r)
+        rest << rs.text(r, 1);
     EXPECT_EQ(rest, (QStringList{"5", "3", "2", "1"}));
     addRow(rs, {9, "9"}); // a new row goes to the end of the order
     EXPECT_EQ(rs.text(rs.recordCount() - 1, 1), "9");
@@ -273,7 +283,8 @@ TEST(RecordsetEdit, ReadOnlyRecordsetRefusesChanges) {
 
 TEST(RecordsetSharing, CloneSharesUntilOneSideWrites) {
     Recordset rs = fabricated({FieldInfo{"a", ado::adInteger}, FieldInfo{"s", ado::adVarWChar, 10}});
-    for (int i = 0; i < 3; ++i) addRow(rs, {i, "v" + QString::number(i)});
+    for (int i = 0; i < 3; ++i)
+        addRow(rs, {i, "v" + QString::number(i)});
     Recordset copy = rs.clone();
     EXPECT_EQ(&copy.column(1), &rs.column(1));
     EXPECT_EQ(copy.absolutePosition(), 1);
@@ -307,14 +318,17 @@ TEST(RecordsetSharing, MovedFromRecordsetStaysUsable) {
 // ---- sorting ----
 
 TEST(RecordsetSort, MultiKeyStableWithNullsFirstAscending) {
-    Recordset rs = fabricated({FieldInfo{"Grp", ado::adVarWChar, 10}, FieldInfo{"Amount", ado::adNumeric, 19, 10, 2},
-                               FieldInfo{"Id", ado::adInteger}});
-    const QList<QVariantList> rows = {{"b", "10", 1}, {"A", "9.5", 2}, {QVariant(), "1", 3},
-                                      {"a", QVariant(), 4}, {"B", "10", 5}, {"a", "-3", 6}};
-    for (const QVariantList& r : rows) addRow(rs, r);
+    Recordset rs =
+        fabricated({FieldInfo{"Grp", ado::adVarWChar, 10}, FieldInfo{"Amount", ado::adNumeric, 19, 10, 2},
+                    FieldInfo{"Id", ado::adInteger}});
+    const QList<QVariantList> rows = {{"b", "10", 1},       {"A", "9.5", 2}, {QVariant(), "1", 3},
+                                      {"a", QVariant(), 4}, {"B", "10", 5},  {"a", "-3", 6}};
+    for (const QVariantList& r : rows)
+        addRow(rs, r);
     auto ids = [&] {
         QList<int> out;
-        for (int r = 0; r < rs.recordCount(); ++r) out << rs.value(r, 2).toInt();
+        for (int r = 0; r < rs.recordCount(); ++r)
+            out << rs.value(r, 2).toInt();
         return out;
     };
     rs.setSort("Grp ASC, Amount DESC");
@@ -334,8 +348,8 @@ TEST(RecordsetSort, OrdersEachStorageKindByValue) {
     Recordset rs = fabricated({FieldInfo{"u", ado::adUnsignedBigInt}, FieldInfo{"d", ado::adDouble},
                                FieldInfo{"t", ado::adDBTimeStamp}, FieldInfo{"b", ado::adVarBinary, 4},
                                FieldInfo{"s", ado::adVarWChar, 10}});
-    addRow(rs, {qulonglong(18446744073709551615ULL), -1.5, "2024-01-01 00:00:00.000000002", QByteArray("\x02"),
-                "Ärger"});
+    addRow(rs, {qulonglong(18446744073709551615ULL), -1.5, "2024-01-01 00:00:00.000000002",
+                QByteArray("\x02"), "Ärger"});
     addRow(rs, {qulonglong(1), qQNaN(), "2024-01-01 00:00:00.000000001", QByteArray("\x01\xff"), "zebra"});
     addRow(rs, {qulonglong(5), 2.0, "1999-12-31 23:59:59", QByteArray("\x01"), "apfel"});
     auto firstOf = [&](const char* key) {
