@@ -134,8 +134,10 @@ public:
 
     virtual ExecResult execute(const QString& sql, const ExecOptions& options = {}) = 0;
     // Stops the statement running on this connection: interrupts its execution and ends its fetch
-    // at the next block. execute() then throws DbError with kind Cancelled. Thread-safe; does
-    // nothing when no statement runs.
+    // at the next block. execute() then throws DbError with kind Cancelled (what the statement
+    // changed before it was stopped may stay, as with any cancel). Thread-safe; a cancel while no
+    // statement runs is forgotten when the next one starts (use ExecOptions::stopRequested for a
+    // stop that must not be lost).
     virtual void cancel() = 0;
 
     virtual void beginTransaction() = 0;

@@ -124,6 +124,13 @@ TEST_P(OdbcExecute, RowLimitStopsTheFetchAndDoesNotTouchCounts) {
     EXPECT_FALSE(all.limitReached);
     EXPECT_EQ(all.rows->value(2499, 1).toString(), QStringLiteral("row 2500"));
 
+    // Numbers only: bound in blocks on every driver.
+    mv::ExecResult numbersOnly = exec(numbers(2500));
+    ASSERT_TRUE(numbersOnly.rows.has_value());
+    ASSERT_EQ(numbersOnly.rows->recordCount(), 2500);
+    EXPECT_EQ(numbersOnly.rows->value(0, 0).toLongLong(), 1);
+    EXPECT_EQ(numbersOnly.rows->value(2499, 0).toLongLong(), 2500);
+
     ExecOptions limited;
     limited.maxRecords = 1000;
     mv::ExecResult cut = exec(query, limited);

@@ -76,6 +76,12 @@ TEST_P(OdbcSchema, TablesAndViewsByTypeWithSystemObjectsApart) {
                                       "TABLE_TYPE"))
         EXPECT_EQ(type, QStringLiteral("SYSTEM VIEW"));
 
+    // Without restrictions: everything, system objects included.
+    const QStringList everything = column(schema(SchemaKind::Tables), "TABLE_NAME");
+    EXPECT_TRUE(everything.contains(base));
+    EXPECT_TRUE(everything.contains(view));
+    EXPECT_TRUE(everything.contains(systemTable));
+
     const Recordset one = schema(SchemaKind::Tables, {{}, {}, base});
     ASSERT_EQ(one.recordCount(), 1);
     EXPECT_EQ(cell(one, 0, "TABLE_TYPE").toString(), QStringLiteral("TABLE"));

@@ -213,6 +213,8 @@ ExecResult OdbcDbConnection::run(Statement& statement, const QByteArray& sql, co
         std::lock_guard lock(m_runMutex);
         m_executing = SQL_NULL_HANDLE;
     }
+    // A cancel that came as the execution ended may have closed the cursor already.
+    if (stopAsked() || m_timedOut.load()) throw stopError(statement.takeMessages());
 
     ExecResult result;
     try {

@@ -121,7 +121,9 @@ std::optional<QByteArray> Statement::getLong(SQLUSMALLINT column, SQLSMALLINT cT
     const bool text = cType == SQL_C_CHAR;
     const SQLLEN terminator = text ? 1 : 0;
     QByteArray result;
-    std::vector<char> buffer(qMax<size_t>(firstChunk, 16));
+    // The buffer stays with the statement: reading cell after cell must not allocate each time.
+    std::vector<char>& buffer = m_buffer;
+    if (buffer.size() < qMax<size_t>(firstChunk, 16)) buffer.resize(qMax<size_t>(firstChunk, 16));
     for (;;) {
         SQLLEN indicator = 0;
         const SQLRETURN rc =

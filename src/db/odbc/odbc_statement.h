@@ -85,6 +85,7 @@ private:
     const Connection* m_connection;
     StmtHandle m_stmt;
     std::vector<DbDiagnostic> m_messages;
+    std::vector<char> m_buffer; // for getLong
 };
 
 } // namespace mv::odbc
