@@ -39,7 +39,7 @@ constexpr long NotOpen = 3704;
 // source, err::NotSupportedByProvider (3251) for a function the driver lacks, dberr::Cancelled
 // or dberr::TimedOut for a stopped statement; description() holds the driver's messages, one a line.
 class DbError : public MvError {
-public:
+  public:
     enum class Kind { Failed, NotSupported, Cancelled, TimedOut, NotOpen };
 
     DbError(Kind kind, const QString& description, std::vector<DbDiagnostic> diagnostics = {});
@@ -51,7 +51,7 @@ public:
 
     static long numberOf(Kind kind);
 
-private:
+  private:
     Kind m_kind;
     std::vector<DbDiagnostic> m_diagnostics;
 };
@@ -65,22 +65,22 @@ struct ExecOptions {
 };
 
 struct ExecResult {
-    std::optional<Recordset> rows; // set when the statement returned a result set (maybe no rows)
-    qint64 recordsAffected = -1;   // rows changed by a statement without result set; -1: unknown
-    bool limitReached = false;     // the row limit cut the result
+    std::optional<Recordset> rows;      // set when the statement returned a result set (maybe no rows)
+    qint64 recordsAffected = -1;        // rows changed by a statement without result set; -1: unknown
+    bool limitReached = false;          // the row limit cut the result
     std::vector<DbDiagnostic> messages; // notices and warnings the statement produced
 };
 
 // What the data source says about itself; read when the connection opens.
 struct DbInfo {
-    QString dbmsName;        // "PostgreSQL", "MariaDB", "SQLite", ...
+    QString dbmsName; // "PostgreSQL", "MariaDB", "SQLite", ...
     QString dbmsVersion;
-    QString driverName;      // the driver's library, e.g. "psqlodbcw.so"
+    QString driverName; // the driver's library, e.g. "psqlodbcw.so"
     QString driverVersion;
     QString driverOdbcVersion;
-    QString managerVersion;  // the driver manager's version text
-    QString dataSourceName;  // DSN, empty for a DSN-less connection
-    QString databaseName;    // the current database (catalog)
+    QString managerVersion; // the driver manager's version text
+    QString dataSourceName; // DSN, empty for a DSN-less connection
+    QString databaseName;   // the current database (catalog)
     QString serverName;
     QString userName;
     QString identifierQuote; // "\"", "`", or " " when the source does not quote
@@ -117,7 +117,7 @@ using DbProperty = std::pair<QString, QString>;
 // One connection to one data source. A connection is used by one thread at a time; only cancel()
 // may be called from another thread while a statement runs. Failures throw DbError.
 class DbConnection {
-public:
+  public:
     virtual ~DbConnection() = default;
 
     // Opens the connection (a pooled one for the same string is taken when there is one).

@@ -12,10 +12,10 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 class OdbcCancel : public mvtest::OdbcTarget {
-protected:
+  protected:
     // Runs the statement on a worker thread; returns the error kind and the time it took.
-    std::pair<std::optional<DbError::Kind>, double> runOnWorker(const QString& sql, const ExecOptions& options,
-                                                                 std::chrono::milliseconds cancelAfter) {
+    std::pair<std::optional<DbError::Kind>, double>
+    runOnWorker(const QString& sql, const ExecOptions& options, std::chrono::milliseconds cancelAfter) {
         const auto started = Clock::now();
         auto worker = std::async(std::launch::async, [&]() -> std::optional<DbError::Kind> {
             try {

@@ -13,7 +13,8 @@ namespace {
 class OdbcConnect : public mvtest::OdbcTarget {};
 
 QString withKey(QString cs, const QString& key, const QString& value) {
-    const QRegularExpression re(QStringLiteral("(^|;)%1=[^;]*").arg(key), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression re(QStringLiteral("(^|;)%1=[^;]*").arg(key),
+                                QRegularExpression::CaseInsensitiveOption);
     return cs.replace(re, QStringLiteral("\\1%1=%2").arg(key, value));
 }
 
@@ -40,15 +41,17 @@ TEST_P(OdbcConnect, FailuresCarryTheDriverRecords) {
     }
     // The test PostgreSQL trusts local users, so a database that does not exist stands in there.
     if (is("mariadb"))
-        expectConnectFailure(withKey(connectionString(), QStringLiteral("Pwd"), QStringLiteral("wrong-password")));
+        expectConnectFailure(
+            withKey(connectionString(), QStringLiteral("Pwd"), QStringLiteral("wrong-password")));
     else
-        expectConnectFailure(withKey(connectionString(), QStringLiteral("Database"), QStringLiteral("no_such_db")));
+        expectConnectFailure(
+            withKey(connectionString(), QStringLiteral("Database"), QStringLiteral("no_such_db")));
     expectConnectFailure(withKey(connectionString(), QStringLiteral("Port"), QStringLiteral("1")));
 }
 
 TEST_P(OdbcConnect, InfoAndPropertiesDescribeTheSource) {
     const mv::DbInfo& info = conn->info();
-    const QString expected = is("sqlite") ? QStringLiteral("SQLite")
+    const QString expected = is("sqlite")       ? QStringLiteral("SQLite")
                              : is("postgresql") ? QStringLiteral("PostgreSQL")
                                                 : QStringLiteral("MariaDB");
     EXPECT_EQ(info.dbmsName, expected);
@@ -63,7 +66,8 @@ TEST_P(OdbcConnect, InfoAndPropertiesDescribeTheSource) {
     for (const auto& [name, value] : props) {
         if (name == QLatin1String("DBMS Name")) sawDbms = value == expected;
         if (name == QLatin1String("Transaction DDL")) sawDdl = value == QString::number(info.transactionDdl);
-        EXPECT_FALSE(value.contains(QLatin1String("Pwd=morvenda"), Qt::CaseInsensitive)) << name.toStdString();
+        EXPECT_FALSE(value.contains(QLatin1String("Pwd=morvenda"), Qt::CaseInsensitive))
+            << name.toStdString();
     }
     EXPECT_TRUE(sawDbms);
     EXPECT_TRUE(sawDdl);
@@ -94,7 +98,8 @@ TEST(OdbcPool, IdleConnectionsCloseAfterTheirTimeAndTheKeyMatters) {
     pool.give(cs, mv::odbc::openSession(cs));
     EXPECT_EQ(pool.take(cs + QStringLiteral(";")), nullptr); // another string is another key
     ASSERT_EQ(pool.idleCount(), 1u);
-    for (int i = 0; i < 100 && pool.idleCount() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < 100 && pool.idleCount() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(pool.idleCount(), 0u);
     EXPECT_EQ(pool.take(cs), nullptr);
 }
@@ -109,12 +114,15 @@ TEST(OdbcPool, ManyThreadsShareThePoolSafely) {
         threads.emplace_back([&] {
             for (int i = 0; i < 25; ++i) {
                 std::unique_ptr<mv::odbc::Session> s = pool.take(cs);
-                if (s) ++reused;
-                else s = mv::odbc::openSession(cs);
+                if (s)
+                    ++reused;
+                else
+                    s = mv::odbc::openSession(cs);
                 pool.give(cs, std::move(s));
             }
         });
-    for (std::thread& t : threads) t.join();
+    for (std::thread& t : threads)
+        t.join();
     EXPECT_LE(pool.idleCount(), 3u); // the capacity holds
     EXPECT_GT(reused.load(), 50);
     pool.clear();

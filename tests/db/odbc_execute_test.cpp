@@ -64,19 +64,23 @@ TEST_P(OdbcExecute, ValuesComeBackExactWithTheirAdoTypes) {
 
     const QString nonAscii = QString::fromUtf8("Grüße, Ærø – 日本語 ✓");
     QString big;
-    for (int i = 0; big.size() < 150 * 1024; ++i) big += QStringLiteral("line %1 äöü\n").arg(i);
+    for (int i = 0; big.size() < 150 * 1024; ++i)
+        big += QStringLiteral("line %1 äöü\n").arg(i);
     QByteArray bytes;
-    for (int i = 0; i < 256; ++i) bytes.append(char(i));
+    for (int i = 0; i < 256; ++i)
+        bytes.append(char(i));
     const QString hex = QString::fromLatin1(bytes.toHex());
-    const QString binLiteral = is("postgresql") ? QStringLiteral("'\\x%1'::bytea").arg(hex)
-                                                : QStringLiteral("X'%1'").arg(hex);
+    const QString binLiteral =
+        is("postgresql") ? QStringLiteral("'\\x%1'::bytea").arg(hex) : QStringLiteral("X'%1'").arg(hex);
     const QString trueLiteral = is("sqlite") ? QStringLiteral("1") : QStringLiteral("TRUE");
     exec(QStringLiteral("INSERT INTO %1 VALUES (-2147483647, 9007199254740993, 12345678.91, '%2', '%3', "
                         "'2024-02-29', '2024-02-29 13:45:30.125', %4, %5)")
              .arg(t, nonAscii, big, trueLiteral, binLiteral));
-    exec(QStringLiteral("INSERT INTO %1 VALUES (NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)").arg(t));
+    exec(QStringLiteral("INSERT INTO %1 VALUES (NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)")
+             .arg(t));
 
-    Recordset rs = rows(QStringLiteral("SELECT i, b, n, v, tx, d, ts, f, bin FROM %1 ORDER BY i DESC").arg(t));
+    Recordset rs =
+        rows(QStringLiteral("SELECT i, b, n, v, tx, d, ts, f, bin FROM %1 ORDER BY i DESC").arg(t));
     ASSERT_EQ(rs.recordCount(), 2);
     // PostgreSQL and MariaDB sort Nulls differently; find the row with values.
     const int r = rs.isNull(0, 0) ? 1 : 0;
@@ -113,7 +117,8 @@ TEST_P(OdbcExecute, ValuesComeBackExactWithTheirAdoTypes) {
     }
     EXPECT_TRUE(mv::ado::isBinaryType(rs.field(8).type));
     EXPECT_EQ(rs.value(r, 8).toByteArray(), bytes);
-    for (int c = 0; c < rs.fieldCount(); ++c) EXPECT_TRUE(rs.isNull(n, c)) << "column " << c;
+    for (int c = 0; c < rs.fieldCount(); ++c)
+        EXPECT_TRUE(rs.isNull(n, c)) << "column " << c;
 }
 
 TEST_P(OdbcExecute, RowLimitStopsTheFetchAndDoesNotTouchCounts) {
@@ -149,7 +154,8 @@ TEST_P(OdbcExecute, RowLimitStopsTheFetchAndDoesNotTouchCounts) {
     EXPECT_EQ(conn->openSchema(mv::SchemaKind::Columns, {{}, {}, t}).recordCount(), 1);
     limited.maxRecords = 1;
     exec(QStringLiteral("SELECT id FROM %1").arg(t), limited);
-    EXPECT_GE(conn->openSchema(mv::SchemaKind::Tables, {{}, {}, {}, QStringLiteral("TABLE")}).recordCount(), 2);
+    EXPECT_GE(conn->openSchema(mv::SchemaKind::Tables, {{}, {}, {}, QStringLiteral("TABLE")}).recordCount(),
+              2);
     EXPECT_EQ(rows(QStringLiteral("SELECT id FROM %1").arg(t)).recordCount(), 5);
 }
 

@@ -1,6 +1,6 @@
 // Which statements the MariaDB guard wraps or refuses, without a server.
-#include "db/odbc/odbc_statement_guard.h"
 #include "db/odbc/odbc_session.h"
+#include "db/odbc/odbc_statement_guard.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -12,7 +12,8 @@ namespace {
 
 TEST(OdbcGuard, LeadingWordsSkipBlanksCommentsAndParentheses) {
     EXPECT_EQ(leadingWords(u"  -- x\n /* y */ ((values (1))", 2), (QStringList{"VALUES"}));
-    EXPECT_EQ(leadingWords(u"# note\nset   statement x=1 for select 1", 2), (QStringList{"SET", "STATEMENT"}));
+    EXPECT_EQ(leadingWords(u"# note\nset   statement x=1 for select 1", 2),
+              (QStringList{"SET", "STATEMENT"}));
     EXPECT_EQ(leadingWords(u"/* never closed", 1), QStringList());
     EXPECT_EQ(leadingWords(u"", 1), QStringList());
 }
@@ -48,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
                       GuardCase{"LOAD DATA INFILE 'x' INTO TABLE t", false},
                       GuardCase{"HANDLER `my t` READ FIRST", true}, GuardCase{"HANDLER t OPEN", false},
                       GuardCase{"SET @a = 1", false}, GuardCase{"SELECT 1", false},
-                      GuardCase{"INSERT INTO t VALUES (1)", false}, GuardCase{"WITH x AS (VALUES (1)) SELECT 1", false}));
+                      GuardCase{"INSERT INTO t VALUES (1)", false},
+                      GuardCase{"WITH x AS (VALUES (1)) SELECT 1", false}));
 
 TEST(OdbcGuard, HelpIsRefusedWithAReason) {
     const mv::odbc::GuardedStatement g = guardForMariaDb(QStringLiteral("help 'select'"));
@@ -58,7 +60,8 @@ TEST(OdbcGuard, HelpIsRefusedWithAReason) {
 TEST(OdbcGuard, PasswordsAreMaskedInConnectionStrings) {
     EXPECT_EQ(mv::odbc::maskPasswords(QStringLiteral("Driver={X};UID=u;PWD={se;cret};Server=s")),
               QStringLiteral("Driver={X};UID=u;PWD=##########;Server=s"));
-    EXPECT_EQ(mv::odbc::maskPasswords(QStringLiteral("DSN=d;Password=p")), QStringLiteral("DSN=d;Password=##########"));
+    EXPECT_EQ(mv::odbc::maskPasswords(QStringLiteral("DSN=d;Password=p")),
+              QStringLiteral("DSN=d;Password=##########"));
     EXPECT_EQ(mv::odbc::maskPasswords(QStringLiteral("DSN=d;User=p")), QStringLiteral("DSN=d;User=p"));
 }
 

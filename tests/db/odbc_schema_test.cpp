@@ -16,7 +16,8 @@ QStringList column(const Recordset& rs, const char* name) {
     const int c = rs.fieldIndex(QString::fromLatin1(name));
     EXPECT_GE(c, 0) << name;
     if (c < 0) return values;
-    for (int r = 0; r < rs.recordCount(); ++r) values << rs.value(r, c).toString();
+    for (int r = 0; r < rs.recordCount(); ++r)
+        values << rs.value(r, c).toString();
     return values;
 }
 
@@ -29,7 +30,7 @@ int rowWhere(const Recordset& rs, const char* name, const QString& value) {
 }
 
 class OdbcSchema : public mvtest::OdbcTarget {
-protected:
+  protected:
     void SetUp() override {
         OdbcTarget::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
@@ -49,18 +50,21 @@ protected:
 };
 
 TEST_P(OdbcSchema, TablesAndViewsByTypeWithSystemObjectsApart) {
-    const QStringList tables = column(schema(SchemaKind::Tables, {{}, {}, {}, QStringLiteral("TABLE")}), "TABLE_NAME");
+    const QStringList tables =
+        column(schema(SchemaKind::Tables, {{}, {}, {}, QStringLiteral("TABLE")}), "TABLE_NAME");
     EXPECT_TRUE(tables.contains(base));
     EXPECT_FALSE(tables.contains(view));
-    const QStringList views = column(schema(SchemaKind::Tables, {{}, {}, {}, QStringLiteral("VIEW")}), "TABLE_NAME");
+    const QStringList views =
+        column(schema(SchemaKind::Tables, {{}, {}, {}, QStringLiteral("VIEW")}), "TABLE_NAME");
     EXPECT_TRUE(views.contains(view));
     EXPECT_FALSE(views.contains(base));
 
     const Recordset system = schema(SchemaKind::Tables, {{}, {}, {}, QStringLiteral("SYSTEM TABLE")});
     EXPECT_GT(system.recordCount(), 0);
     EXPECT_FALSE(column(system, "TABLE_NAME").contains(base));
-    for (const QString& type : column(system, "TABLE_TYPE")) EXPECT_EQ(type, QStringLiteral("SYSTEM TABLE"));
-    const QString systemTable = is("sqlite") ? QStringLiteral("sqlite_master")
+    for (const QString& type : column(system, "TABLE_TYPE"))
+        EXPECT_EQ(type, QStringLiteral("SYSTEM TABLE"));
+    const QString systemTable = is("sqlite")       ? QStringLiteral("sqlite_master")
                                 : is("postgresql") ? QStringLiteral("pg_class")
                                                    : QStringLiteral("db");
     EXPECT_TRUE(column(system, "TABLE_NAME").contains(systemTable));
@@ -69,11 +73,13 @@ TEST_P(OdbcSchema, TablesAndViewsByTypeWithSystemObjectsApart) {
         const int r = rowWhere(system, "TABLE_NAME", systemTable);
         ASSERT_GE(r, 0);
         EXPECT_EQ(cell(system, r, "TABLE_SCHEMA").toString(), QStringLiteral("mysql"));
-        EXPECT_EQ(schema(SchemaKind::Columns, {{}, QStringLiteral("mysql"), QStringLiteral("db")}).recordCount() > 0,
-                  true);
+        EXPECT_EQ(
+            schema(SchemaKind::Columns, {{}, QStringLiteral("mysql"), QStringLiteral("db")}).recordCount() >
+                0,
+            true);
     }
-    for (const QString& type : column(schema(SchemaKind::Tables, {{}, {}, {}, QStringLiteral("SYSTEM VIEW")}),
-                                      "TABLE_TYPE"))
+    for (const QString& type :
+         column(schema(SchemaKind::Tables, {{}, {}, {}, QStringLiteral("SYSTEM VIEW")}), "TABLE_TYPE"))
         EXPECT_EQ(type, QStringLiteral("SYSTEM VIEW"));
 
     // Without restrictions: everything, system objects included.
@@ -138,7 +144,8 @@ TEST_P(OdbcSchema, IndexesAndPrimaryKeys) {
     EXPECT_EQ(cell(indexes, primary, "COLUMN_NAME").toString(), QStringLiteral("id"));
 
     EXPECT_EQ(schema(SchemaKind::Indexes, {{}, {}, base + QStringLiteral("_ix"), {}, base}).recordCount(), 1);
-    EXPECT_EQ(schema(SchemaKind::Indexes, {{}, {}, {}, {}, QStringLiteral("no_such_table_here")}).recordCount(), 0);
+    EXPECT_EQ(
+        schema(SchemaKind::Indexes, {{}, {}, {}, {}, QStringLiteral("no_such_table_here")}).recordCount(), 0);
 }
 
 TEST_P(OdbcSchema, ProceduresAndTheirParameters) {
@@ -179,19 +186,22 @@ TEST_P(OdbcSchema, ProceduresAndTheirParameters) {
     }
     EXPECT_EQ(cell(params, b, "ORDINAL_POSITION").toInt(), 2);
     EXPECT_FALSE(cell(params, b, "TYPE_NAME").toString().isEmpty());
-    EXPECT_EQ(schema(SchemaKind::ProcedureParameters, {{}, owner, proc, QStringLiteral("a")}).recordCount(), 1);
+    EXPECT_EQ(schema(SchemaKind::ProcedureParameters, {{}, owner, proc, QStringLiteral("a")}).recordCount(),
+              1);
 }
 
 TEST_P(OdbcSchema, ProviderTypesListTheSourceTypes) {
     const Recordset types = schema(SchemaKind::ProviderTypes);
     EXPECT_GT(types.recordCount(), 10);
     QStringList upper;
-    for (const QString& t : column(types, "TYPE_NAME")) upper << t.toUpper();
+    for (const QString& t : column(types, "TYPE_NAME"))
+        upper << t.toUpper();
     EXPECT_TRUE(upper.contains(QStringLiteral("INTEGER")) || upper.contains(QStringLiteral("INT")) ||
                 upper.contains(QStringLiteral("INT4")));
     const Recordset ints = schema(SchemaKind::ProviderTypes, {QString::number(mv::ado::adInteger)});
     EXPECT_GT(ints.recordCount(), 0);
-    for (const QString& t : column(ints, "DATA_TYPE")) EXPECT_EQ(t.toInt(), mv::ado::adInteger);
+    for (const QString& t : column(ints, "DATA_TYPE"))
+        EXPECT_EQ(t.toInt(), mv::ado::adInteger);
 }
 
 MV_ODBC_TARGETS(OdbcSchema);
@@ -204,7 +214,8 @@ TEST(OdbcSchemaMdb, MissingFunctionsAreNotSupportedErrorsAndNothingCrashes) {
     c->open(QStringLiteral("Driver=MDBTools;DBQ=%1").arg(file));
     const Recordset tables = c->openSchema(SchemaKind::Tables, {{}, {}, {}, QStringLiteral("TABLE")});
     EXPECT_GT(tables.recordCount(), 5);
-    for (const QString& type : column(tables, "TABLE_TYPE")) EXPECT_EQ(type, QStringLiteral("TABLE"));
+    for (const QString& type : column(tables, "TABLE_TYPE"))
+        EXPECT_EQ(type, QStringLiteral("TABLE"));
     try {
         c->openSchema(SchemaKind::PrimaryKeys, {{}, {}, column(tables, "TABLE_NAME").value(0)});
         FAIL() << "primary keys without driver support";
@@ -220,9 +231,11 @@ TEST(OdbcSchemaMdb, MissingFunctionsAreNotSupportedErrorsAndNothingCrashes) {
             EXPECT_EQ(e.number(), mv::err::NotSupportedByProvider);
         }
     }
-    EXPECT_GT(c->openSchema(SchemaKind::Columns, {{}, {}, column(tables, "TABLE_NAME").value(0)}).recordCount(), 0);
-    EXPECT_TRUE(column(c->openSchema(SchemaKind::Tables, {{}, {}, {}, QStringLiteral("SYSTEM TABLE")}), "TABLE_NAME")
-                    .contains(QStringLiteral("MSysObjects")));
+    EXPECT_GT(
+        c->openSchema(SchemaKind::Columns, {{}, {}, column(tables, "TABLE_NAME").value(0)}).recordCount(), 0);
+    EXPECT_TRUE(
+        column(c->openSchema(SchemaKind::Tables, {{}, {}, {}, QStringLiteral("SYSTEM TABLE")}), "TABLE_NAME")
+            .contains(QStringLiteral("MSysObjects")));
     mv::ExecResult r = c->execute(QStringLiteral("SELECT * FROM Shippers"));
     ASSERT_TRUE(r.rows.has_value());
     EXPECT_GT(r.rows->recordCount(), 2);

@@ -13,7 +13,7 @@
 namespace mvtest {
 
 class OdbcTarget : public ::testing::TestWithParam<std::string> {
-protected:
+  protected:
     void SetUp() override {
         m_db = testDatabase(GetParam(), m_folder);
         MVTEST_REQUIRE(m_db);
@@ -65,12 +65,14 @@ protected:
     // MariaDB limits to 1000 steps.
     static QString numbers(int count, const char* extra = nullptr) {
         const QString digits = QStringLiteral(
-            "(SELECT 0 AS d UNION ALL SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3 UNION ALL SELECT 4 UNION ALL "
+            "(SELECT 0 AS d UNION ALL SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3 UNION ALL SELECT 4 "
+            "UNION ALL "
             "SELECT 5 UNION ALL SELECT 6 UNION ALL SELECT 7 UNION ALL SELECT 8 UNION ALL SELECT 9)");
         const QString n = QStringLiteral("(a.d + 10 * b.d + 100 * c.d + 1000 * e.d + 10000 * f.d + 1)");
-        const QString inner = QStringLiteral("SELECT %1 AS n FROM %2 a, %2 b, %2 c, %2 e, %2 f WHERE %1 <= %3")
-                                  .arg(n, digits)
-                                  .arg(count);
+        const QString inner =
+            QStringLiteral("SELECT %1 AS n FROM %2 a, %2 b, %2 c, %2 e, %2 f WHERE %1 <= %3")
+                .arg(n, digits)
+                .arg(count);
         return QStringLiteral("SELECT n%1 FROM (%2) s ORDER BY n")
             .arg(extra ? QStringLiteral(", %1 AS label").arg(QString::fromLatin1(extra)) : QString(), inner);
     }
@@ -79,21 +81,22 @@ protected:
     QString longStatement() const {
         if (GetParam() == "postgresql") return QStringLiteral("SELECT pg_sleep(10)");
         if (GetParam() == "mariadb") return QStringLiteral("SELECT SLEEP(10)");
-        return QStringLiteral("WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 300000000) "
-                              "SELECT count(*) FROM c");
+        return QStringLiteral(
+            "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 300000000) "
+            "SELECT count(*) FROM c");
     }
 
     std::unique_ptr<mv::DbConnection> conn;
 
-private:
+  private:
     TempFolder m_folder;
     TestDatabase m_db;
     QStringList m_objects;
     static inline std::atomic<int> s_counter{0};
 };
 
-#define MV_ODBC_TARGETS(Suite)                                                                              \
-    INSTANTIATE_TEST_SUITE_P(Targets, Suite, ::testing::ValuesIn(::mvtest::testDatabaseNames()),            \
+#define MV_ODBC_TARGETS(Suite)                                                                               \
+    INSTANTIATE_TEST_SUITE_P(Targets, Suite, ::testing::ValuesIn(::mvtest::testDatabaseNames()),             \
                              ::mvtest::DatabaseNamePrinter())
 
 } // namespace mvtest

@@ -59,19 +59,21 @@ Recordset tablesRowset(Session& session, const SchemaRestrictions& r) {
     for (const Scope& scope : scopesFor(session, catalogR, schemaR, withSystem)) {
         Statement st(session.connection);
         st.tables(scope.catalog, scope.schema, patternArg(nameR), std::nullopt);
-        for (const Row& row : readAll(st)) addRow(row);
+        for (const Row& row : readAll(st))
+            addRow(row);
         if (withSystem && session.connection.family() == DriverFamily::PostgreSQL) {
             // psqlODBC lists system relations only when asked for them by type.
             Statement system(session.connection);
             system.tables(scope.catalog, scope.schema.value_or(QStringLiteral("%")),
                           patternArg(nameR).value_or(QStringLiteral("%")), QStringLiteral("SYSTEM TABLE"));
-            for (const Row& row : readAll(system)) addRow(row);
+            for (const Row& row : readAll(system))
+                addRow(row);
         }
     }
     if (withSystem && session.connection.family() == DriverFamily::SQLite) {
         // The driver never lists SQLite's own catalog table.
-        addRow(Row{std::nullopt, std::nullopt, QStringLiteral("sqlite_master"), QStringLiteral("SYSTEM TABLE"),
-                 std::nullopt});
+        addRow(Row{std::nullopt, std::nullopt, QStringLiteral("sqlite_master"),
+                   QStringLiteral("SYSTEM TABLE"), std::nullopt});
     }
     return out.finish();
 }
@@ -114,11 +116,12 @@ Recordset columnsRowset(Session& session, const SchemaRestrictions& r) {
             const std::optional<qint64> nullable = intAt(row, 11);
             const Cell def = at(row, 13);
             const std::optional<qint64> ordinal = intAt(row, 17);
-            out.add({v(table.catalog), v(reportedSchema(session, table.catalog, table.schema)), table.name, *name,
-                     ordinal.value_or(running), vBool(def.has_value()), v(def),
+            out.add({v(table.catalog), v(reportedSchema(session, table.catalog, table.schema)), table.name,
+                     *name, ordinal.value_or(running), vBool(def.has_value()), v(def),
                      vBool(!nullable || *nullable != SQL_NO_NULLS), adoType, v(typeName),
-                     v(sizes.characterMaximumLength), v(sizes.characterOctetLength), v(sizes.numericPrecision),
-                     v(sizes.numericScale), v(sizes.datetimePrecision), v(at(row, 12))});
+                     v(sizes.characterMaximumLength), v(sizes.characterOctetLength),
+                     v(sizes.numericPrecision), v(sizes.numericScale), v(sizes.datetimePrecision),
+                     v(at(row, 12))});
         }
     }
     return out.finish();
@@ -141,7 +144,8 @@ std::vector<KeyColumn> primaryKeyOf(Session& session, const TableRef& table) {
         if (!column || !matches(at(row, 3), table.name)) continue;
         keys.push_back(KeyColumn{*column, intAt(row, 5).value_or(qint64(keys.size()) + 1), at(row, 6)});
     }
-    std::sort(keys.begin(), keys.end(), [](const KeyColumn& a, const KeyColumn& b) { return a.ordinal < b.ordinal; });
+    std::sort(keys.begin(), keys.end(),
+              [](const KeyColumn& a, const KeyColumn& b) { return a.ordinal < b.ordinal; });
     return keys;
 }
 
@@ -168,9 +172,12 @@ Recordset primaryKeysRowset(Session& session, const SchemaRestrictions& r) {
 std::optional<qint64> oledbIndexType(const std::optional<qint64>& odbcType) {
     if (!odbcType) return std::nullopt;
     switch (*odbcType) {
-    case SQL_INDEX_CLUSTERED: return 1;
-    case SQL_INDEX_HASHED: return 2;
-    default: return 4;
+    case SQL_INDEX_CLUSTERED:
+        return 1;
+    case SQL_INDEX_HASHED:
+        return 2;
+    default:
+        return 4;
     }
 }
 
@@ -214,7 +221,8 @@ Recordset indexesRowset(Session& session, const SchemaRestrictions& r) {
             if (intAt(row, 7).value_or(SQL_TABLE_STAT) != SQL_TABLE_STAT && at(row, 6))
                 indexColumns[*at(row, 6)] << at(row, 9).value_or(QString());
         QStringList keyColumns;
-        for (const KeyColumn& k : key) keyColumns << k.column;
+        for (const KeyColumn& k : key)
+            keyColumns << k.column;
 
         for (const Row& row : rows) {
             const std::optional<qint64> odbcType = intAt(row, 7);
@@ -227,11 +235,14 @@ Recordset indexesRowset(Session& session, const SchemaRestrictions& r) {
             bool primary = false;
             for (const KeyColumn& k : key)
                 if (k.name && k.name->compare(*indexName, Qt::CaseInsensitive) == 0) primary = true;
-            if (!primary && unique && !keyColumns.isEmpty() && indexColumns[*indexName] == keyColumns) primary = true;
+            if (!primary && unique && !keyColumns.isEmpty() && indexColumns[*indexName] == keyColumns)
+                primary = true;
             const Cell order = at(row, 10);
             QVariant collation;
-            if (order == QStringLiteral("A")) collation = 1;
-            else if (order == QStringLiteral("D")) collation = 2;
+            if (order == QStringLiteral("A"))
+                collation = 1;
+            else if (order == QStringLiteral("D"))
+                collation = 2;
             const Cell schema = reportedSchema(session, table.catalog, table.schema);
             out.add({v(table.catalog), v(schema), table.name, v(table.catalog), v(schema), *indexName,
                      vBool(primary), vBool(unique), vBool(odbcType == SQL_INDEX_CLUSTERED), v(type),
@@ -245,13 +256,20 @@ Recordset indexesRowset(Session& session, const SchemaRestrictions& r) {
 
 Recordset openSchemaRowset(Session& session, SchemaKind kind, const SchemaRestrictions& restrictions) {
     switch (kind) {
-    case SchemaKind::Tables: return tablesRowset(session, restrictions);
-    case SchemaKind::Columns: return columnsRowset(session, restrictions);
-    case SchemaKind::PrimaryKeys: return primaryKeysRowset(session, restrictions);
-    case SchemaKind::Indexes: return indexesRowset(session, restrictions);
-    case SchemaKind::Procedures: return proceduresRowset(session, restrictions);
-    case SchemaKind::ProcedureParameters: return procedureParametersRowset(session, restrictions);
-    case SchemaKind::ProviderTypes: return providerTypesRowset(session, restrictions);
+    case SchemaKind::Tables:
+        return tablesRowset(session, restrictions);
+    case SchemaKind::Columns:
+        return columnsRowset(session, restrictions);
+    case SchemaKind::PrimaryKeys:
+        return primaryKeysRowset(session, restrictions);
+    case SchemaKind::Indexes:
+        return indexesRowset(session, restrictions);
+    case SchemaKind::Procedures:
+        return proceduresRowset(session, restrictions);
+    case SchemaKind::ProcedureParameters:
+        return procedureParametersRowset(session, restrictions);
+    case SchemaKind::ProviderTypes:
+        return providerTypesRowset(session, restrictions);
     }
     throw notSupported();
 }

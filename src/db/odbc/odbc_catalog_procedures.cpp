@@ -14,20 +14,28 @@ namespace {
 // ODBC procedure types (unknown 0, procedure 1, function 2) on the OLE DB scale (1, 2, 3).
 qint64 oledbProcedureType(const std::optional<qint64>& odbcType) {
     switch (odbcType.value_or(SQL_PT_UNKNOWN)) {
-    case SQL_PT_PROCEDURE: return 2;
-    case SQL_PT_FUNCTION: return 3;
-    default: return 1;
+    case SQL_PT_PROCEDURE:
+        return 2;
+    case SQL_PT_FUNCTION:
+        return 3;
+    default:
+        return 1;
     }
 }
 
 // ODBC parameter kinds on the OLE DB scale (input 1, input/output 2, output 3, return value 4).
 std::optional<qint64> oledbParameterType(const std::optional<qint64>& odbcType) {
     switch (odbcType.value_or(SQL_PARAM_TYPE_UNKNOWN)) {
-    case SQL_PARAM_INPUT: return 1;
-    case SQL_PARAM_INPUT_OUTPUT: return 2;
-    case SQL_PARAM_OUTPUT: return 3;
-    case SQL_RETURN_VALUE: return 4;
-    default: return std::nullopt;
+    case SQL_PARAM_INPUT:
+        return 1;
+    case SQL_PARAM_INPUT_OUTPUT:
+        return 2;
+    case SQL_PARAM_OUTPUT:
+        return 3;
+    case SQL_RETURN_VALUE:
+        return 4;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -64,7 +72,8 @@ std::vector<ProcedureRef> findProcedures(Session& session, const SchemaRestricti
 
 Recordset proceduresRowset(Session& session, const SchemaRestrictions& r) {
     const auto typeR = restriction(r, 3);
-    const bool systemOnly = typeR && typeR->trimmed().compare(QLatin1String("SYSTEM PROCEDURE"), Qt::CaseInsensitive) == 0;
+    const bool systemOnly =
+        typeR && typeR->trimmed().compare(QLatin1String("SYSTEM PROCEDURE"), Qt::CaseInsensitive) == 0;
     const bool typeNumber = typeR && !typeR->trimmed().isEmpty() && !systemOnly;
     RowsetWriter out({{"PROCEDURE_CATALOG", ado::adVarWChar},
                       {"PROCEDURE_SCHEMA", ado::adVarWChar},
@@ -74,7 +83,8 @@ Recordset proceduresRowset(Session& session, const SchemaRestrictions& r) {
     for (const ProcedureRef& p : findProcedures(session, r, true)) {
         if (systemOnly && !isSystemSchema(session, p.catalog, p.schema)) continue;
         if (typeNumber && QString::number(p.type) != typeR->trimmed()) continue;
-        out.add({v(p.catalog), v(reportedSchema(session, p.catalog, p.schema)), p.name, p.type, v(p.remarks)});
+        out.add(
+            {v(p.catalog), v(reportedSchema(session, p.catalog, p.schema)), p.name, p.type, v(p.remarks)});
     }
     return out.finish();
 }
@@ -147,7 +157,9 @@ Recordset providerTypesRowset(Session& session, const SchemaRestrictions& r) {
     Statement st(session.connection);
     st.typeInfo();
     std::set<int> matched; // the first type of each ADO code is its best match
-    auto flag = [](const std::optional<qint64>& value) { return value ? QVariant(*value == SQL_TRUE) : QVariant(); };
+    auto flag = [](const std::optional<qint64>& value) {
+        return value ? QVariant(*value == SQL_TRUE) : QVariant();
+    };
     for (const Row& row : readAll(st)) {
         const Cell name = at(row, 1);
         if (!name) continue;
@@ -159,14 +171,16 @@ Recordset providerTypesRowset(Session& session, const SchemaRestrictions& r) {
         if (dataTypeR && !dataTypeR->isEmpty() && QString::number(adoType) != dataTypeR->trimmed()) continue;
         if (bestMatchR && !bestMatchR->isEmpty()) {
             const QString w = bestMatchR->trimmed().toLower();
-            const bool wantBest = w == QLatin1String("true") || w == QLatin1String("1") || w == QLatin1String("-1");
+            const bool wantBest =
+                w == QLatin1String("true") || w == QLatin1String("1") || w == QLatin1String("-1");
             if (best != wantBest) continue;
         }
         const std::optional<qint64> nullable = intAt(row, 7);
         out.add({*name, adoType, v(intAt(row, 3)), v(at(row, 4)), v(at(row, 5)), v(at(row, 6)),
-                 nullable ? QVariant(*nullable != SQL_NO_NULLS) : QVariant(), flag(intAt(row, 8)), v(intAt(row, 9)),
-                 flag(unsignedAttr), flag(intAt(row, 11)), flag(intAt(row, 12)), v(at(row, 13)), v(intAt(row, 14)),
-                 v(intAt(row, 15)), vBool(isLongSqlType(SQLSMALLINT(sqlType.value_or(0)))), vBool(best),
+                 nullable ? QVariant(*nullable != SQL_NO_NULLS) : QVariant(), flag(intAt(row, 8)),
+                 v(intAt(row, 9)), flag(unsignedAttr), flag(intAt(row, 11)), flag(intAt(row, 12)),
+                 v(at(row, 13)), v(intAt(row, 14)), v(intAt(row, 15)),
+                 vBool(isLongSqlType(SQLSMALLINT(sqlType.value_or(0)))), vBool(best),
                  vBool(ado::isFixedLengthType(adoType))});
     }
     return out.finish();

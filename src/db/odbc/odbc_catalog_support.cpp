@@ -16,16 +16,24 @@ const QStringList& systemSchemas(DriverFamily family) {
     static const QStringList other{QStringLiteral("information_schema"), QStringLiteral("sys")};
     static const QStringList none;
     switch (family) {
-    case DriverFamily::PostgreSQL: return postgres;
-    case DriverFamily::MariaDB: return mariadb;
-    case DriverFamily::Other: return other;
-    default: return none;
+    case DriverFamily::PostgreSQL:
+        return postgres;
+    case DriverFamily::MariaDB:
+        return mariadb;
+    case DriverFamily::Other:
+        return other;
+    default:
+        return none;
     }
 }
 
-bool isMariaDb(const Session& s) { return s.connection.family() == DriverFamily::MariaDB; }
+bool isMariaDb(const Session& s) {
+    return s.connection.family() == DriverFamily::MariaDB;
+}
 
-bool nonEmpty(const std::optional<QString>& value) { return value && !value->isEmpty(); }
+bool nonEmpty(const std::optional<QString>& value) {
+    return value && !value->isEmpty();
+}
 
 } // namespace
 
@@ -68,7 +76,8 @@ std::vector<Scope> scopesFor(const Session& session, const std::optional<QString
 
 Cell reportedSchema(const Session& session, const Cell& catalog, const Cell& schema) {
     if (!isMariaDb(session)) return schema;
-    if (!catalog || catalog->compare(session.info.databaseName, Qt::CaseInsensitive) == 0) return std::nullopt;
+    if (!catalog || catalog->compare(session.info.databaseName, Qt::CaseInsensitive) == 0)
+        return std::nullopt;
     return catalog;
 }
 
@@ -77,15 +86,18 @@ bool isSystemSchema(const Session& session, const Cell& catalog, const Cell& sch
     const Cell& place = family == DriverFamily::MariaDB ? catalog : schema;
     if (!place || place->isEmpty()) return false;
     if (systemSchemas(family).contains(*place, Qt::CaseInsensitive)) return true;
-    return family == DriverFamily::PostgreSQL &&
-           (place->startsWith(QLatin1String("pg_temp_")) || place->startsWith(QLatin1String("pg_toast_temp_")));
+    return family == DriverFamily::PostgreSQL && (place->startsWith(QLatin1String("pg_temp_")) ||
+                                                  place->startsWith(QLatin1String("pg_toast_temp_")));
 }
 
 bool isSystemName(const Session& session, const QString& name) {
     switch (session.connection.family()) {
-    case DriverFamily::SQLite: return name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
-    case DriverFamily::MDBTools: return name.startsWith(QLatin1String("MSys"), Qt::CaseInsensitive);
-    default: return false;
+    case DriverFamily::SQLite:
+        return name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
+    case DriverFamily::MDBTools:
+        return name.startsWith(QLatin1String("MSys"), Qt::CaseInsensitive);
+    default:
+        return false;
     }
 }
 
@@ -97,7 +109,8 @@ std::vector<Row> readAll(Statement& statement) {
     while (statement.fetchRow()) {
         Row row;
         row.reserve(size_t(columns));
-        for (SQLSMALLINT c = 1; c <= columns; ++c) row.push_back(statement.text(SQLUSMALLINT(c)));
+        for (SQLSMALLINT c = 1; c <= columns; ++c)
+            row.push_back(statement.text(SQLUSMALLINT(c)));
         rows.push_back(std::move(row));
     }
     statement.closeCursor();
@@ -151,32 +164,40 @@ void RowsetWriter::add(QVariantList values) {
 Recordset RowsetWriter::finish() {
     RecordsetBuilder builder(m_fields);
     builder.reserve(qsizetype(m_rows.size()));
-    for (const QVariantList& row : m_rows) builder.appendRow(row);
+    for (const QVariantList& row : m_rows)
+        builder.appendRow(row);
     m_rows.clear();
     return builder.finish();
 }
 
-QVariant v(const Cell& cell) { return cell ? QVariant(*cell) : QVariant(); }
+QVariant v(const Cell& cell) {
+    return cell ? QVariant(*cell) : QVariant();
+}
 
-QVariant v(const std::optional<qint64>& value) { return value ? QVariant(*value) : QVariant(); }
+QVariant v(const std::optional<qint64>& value) {
+    return value ? QVariant(*value) : QVariant();
+}
 
-QVariant vBool(bool value) { return QVariant(value); }
+QVariant vBool(bool value) {
+    return QVariant(value);
+}
 
 bool isLinkedType(const QString& driverType) {
     const QString t = driverType.trimmed().toUpper();
-    return t == QLatin1String("FOREIGN TABLE") || t == QLatin1String("SYNONYM") || t == QLatin1String("ALIAS") ||
-           t == QLatin1String("LINK") || t == QLatin1String("PASS-THROUGH") ||
+    return t == QLatin1String("FOREIGN TABLE") || t == QLatin1String("SYNONYM") ||
+           t == QLatin1String("ALIAS") || t == QLatin1String("LINK") || t == QLatin1String("PASS-THROUGH") ||
            t == QLatin1String("EXTERNAL TABLE");
 }
 
-QString classifyTableType(const Session& session, const Cell& catalog, const Cell& schema, const QString& name,
-                          const QString& driverType) {
+QString classifyTableType(const Session& session, const Cell& catalog, const Cell& schema,
+                          const QString& name, const QString& driverType) {
     const QString t = driverType.trimmed().toUpper();
     if (t.startsWith(QLatin1String("SYSTEM "))) return t;
     const bool viewLike = t.contains(QLatin1String("VIEW"));
     if (isSystemSchema(session, catalog, schema) || isSystemName(session, name))
         return viewLike ? QStringLiteral("SYSTEM VIEW") : QStringLiteral("SYSTEM TABLE");
-    if (t == QLatin1String("MATVIEW") || t == QLatin1String("MATERIALIZED VIEW")) return QStringLiteral("VIEW");
+    if (t == QLatin1String("MATVIEW") || t == QLatin1String("MATERIALIZED VIEW"))
+        return QStringLiteral("VIEW");
     if (t == QLatin1String("BASE TABLE")) return QStringLiteral("TABLE");
     return driverType.trimmed();
 }
@@ -195,7 +216,8 @@ std::vector<TableRef> findTables(Session& session, const std::optional<QString>&
             Statement system(session.connection);
             system.tables(scope.catalog, scope.schema.value_or(QStringLiteral("%")),
                           patternArg(table).value_or(QStringLiteral("%")), QStringLiteral("SYSTEM TABLE"));
-            for (Row& r : readAll(system)) rows.push_back(std::move(r));
+            for (Row& r : readAll(system))
+                rows.push_back(std::move(r));
         }
         for (const Row& r : rows) {
             const Cell name = at(r, 3);
@@ -211,8 +233,8 @@ std::vector<TableRef> findTables(Session& session, const std::optional<QString>&
     return found;
 }
 
-Sizes sizesFor(int adoType, const std::optional<qint64>& columnSize, const std::optional<qint64>& decimalDigits,
-               const std::optional<qint64>& octetLength) {
+Sizes sizesFor(int adoType, const std::optional<qint64>& columnSize,
+               const std::optional<qint64>& decimalDigits, const std::optional<qint64>& octetLength) {
     Sizes s;
     if (adoType == ado::adBoolean) return s;
     if (ado::isTextType(adoType) && adoType != ado::adGUID) {

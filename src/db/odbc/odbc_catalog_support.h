@@ -56,12 +56,12 @@ struct FieldSpec {
 // longest value (names and remarks have no limit every driver keeps); a negative number in an
 // unsigned field (a driver's "unknown") becomes Null.
 class RowsetWriter {
-public:
+  public:
     explicit RowsetWriter(std::initializer_list<FieldSpec> fields);
     void add(QVariantList values);
     Recordset finish();
 
-private:
+  private:
     QList<FieldInfo> m_fields;
     std::vector<QVariantList> m_rows;
 };
@@ -83,8 +83,8 @@ std::vector<TableRef> findTables(Session& session, const std::optional<QString>&
 
 // TABLE_TYPE as the layer reports it: "TABLE", "VIEW", "SYSTEM TABLE", "SYSTEM VIEW", or the
 // driver's own text for anything else (linked tables keep "FOREIGN TABLE", "SYNONYM", ...).
-QString classifyTableType(const Session& session, const Cell& catalog, const Cell& schema, const QString& name,
-                          const QString& driverType);
+QString classifyTableType(const Session& session, const Cell& catalog, const Cell& schema,
+                          const QString& name, const QString& driverType);
 bool isLinkedType(const QString& driverType);
 
 // The sizes of a column or parameter row on the OLE DB scale, from the ODBC ones.
@@ -95,8 +95,8 @@ struct Sizes {
     std::optional<qint64> numericScale;
     std::optional<qint64> datetimePrecision;
 };
-Sizes sizesFor(int adoType, const std::optional<qint64>& columnSize, const std::optional<qint64>& decimalDigits,
-               const std::optional<qint64>& octetLength);
+Sizes sizesFor(int adoType, const std::optional<qint64>& columnSize,
+               const std::optional<qint64>& decimalDigits, const std::optional<qint64>& octetLength);
 
 // The ADO type of a catalog row's ODBC type and type name.
 int adoTypeOfCatalog(const std::optional<qint64>& sqlType, const Cell& typeName);

@@ -9,7 +9,8 @@ namespace mv::odbc {
 DriverFamily familyOf(const QString& driverName, const QString& dbmsName) {
     const QString driver = driverName.toLower();
     const QString dbms = dbmsName.toLower();
-    if (driver.contains(QLatin1String("sqlite")) || dbms == QLatin1String("sqlite")) return DriverFamily::SQLite;
+    if (driver.contains(QLatin1String("sqlite")) || dbms == QLatin1String("sqlite"))
+        return DriverFamily::SQLite;
     if (driver.contains(QLatin1String("psqlodbc")) || dbms == QLatin1String("postgresql"))
         return DriverFamily::PostgreSQL;
     // The MariaDB connector misreads some statements whichever server it talks to.
@@ -26,7 +27,9 @@ Connection::Connection(std::shared_ptr<Environment> env) : m_env(std::move(env))
     m_dbc = DbcHandle(dbc);
 }
 
-Connection::~Connection() { disconnect(); }
+Connection::~Connection() {
+    disconnect();
+}
 
 Connection::Connection(Connection&& other) noexcept
     : m_env(std::move(other.m_env)), m_dbc(std::move(other.m_dbc)), m_connected(other.m_connected),
@@ -54,14 +57,14 @@ void Connection::connect(const QString& connectionString, int loginTimeoutSecond
     if (m_connected) disconnect();
     SQLHDBC dbc = m_dbc.get();
     if (loginTimeoutSeconds > 0)
-        SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)),
-                          0);
+        SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                          reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0);
     QByteArray in = connectionString.toUtf8();
     std::vector<SQLCHAR> out(4096);
     SQLSMALLINT outLength = 0;
     const SQLRETURN rc =
-        SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()), SQLSMALLINT(in.size()), out.data(),
-                         SQLSMALLINT(out.size()), &outLength, SQL_DRIVER_NOPROMPT);
+        SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()), SQLSMALLINT(in.size()),
+                         out.data(), SQLSMALLINT(out.size()), &outLength, SQL_DRIVER_NOPROMPT);
     check(rc, SQL_HANDLE_DBC, dbc, "SQLDriverConnect");
     m_connected = true;
     m_autocommit = true;
@@ -118,21 +121,23 @@ std::optional<quint16> Connection::tryInfoUShort(SQLUSMALLINT infoType) const no
 }
 
 void Connection::setAutocommit(bool on) {
-    check(SQLSetConnectAttr(m_dbc.get(), SQL_ATTR_AUTOCOMMIT,
-                            reinterpret_cast<SQLPOINTER>(SQLULEN(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)), 0),
+    check(SQLSetConnectAttr(
+              m_dbc.get(), SQL_ATTR_AUTOCOMMIT,
+              reinterpret_cast<SQLPOINTER>(SQLULEN(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)), 0),
           SQL_HANDLE_DBC, m_dbc.get(), "SQLSetConnectAttr", m_driverName);
     m_autocommit = on;
 }
 
 void Connection::endTransaction(bool commit) {
-    check(SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), commit ? SQL_COMMIT : SQL_ROLLBACK), SQL_HANDLE_DBC, m_dbc.get(),
-          "SQLEndTran", m_driverName);
+    check(SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), commit ? SQL_COMMIT : SQL_ROLLBACK), SQL_HANDLE_DBC,
+          m_dbc.get(), "SQLEndTran", m_driverName);
 }
 
 bool Connection::dead() const noexcept {
     if (!m_connected) return true;
     SQLUINTEGER value = SQL_CD_FALSE;
-    if (!SQL_SUCCEEDED(SQLGetConnectAttr(m_dbc.get(), SQL_ATTR_CONNECTION_DEAD, &value, 0, nullptr))) return false;
+    if (!SQL_SUCCEEDED(SQLGetConnectAttr(m_dbc.get(), SQL_ATTR_CONNECTION_DEAD, &value, 0, nullptr)))
+        return false;
     return value == SQL_CD_TRUE;
 }
 

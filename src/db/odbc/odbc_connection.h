@@ -14,7 +14,7 @@ namespace mv::odbc {
 enum class DriverFamily { Other, SQLite, PostgreSQL, MariaDB, MDBTools };
 
 class Connection {
-public:
+  public:
     explicit Connection(std::shared_ptr<Environment> env = Environment::shared());
     ~Connection();
     Connection(Connection&& other) noexcept;
@@ -47,7 +47,7 @@ public:
     // The driver says the connection is gone (SQL_ATTR_CONNECTION_DEAD); false when it cannot tell.
     bool dead() const noexcept;
 
-private:
+  private:
     std::shared_ptr<Environment> m_env;
     DbcHandle m_dbc;
     bool m_connected = false;

@@ -9,9 +9,13 @@
 
 namespace mv {
 
-std::unique_ptr<DbConnection> createDbConnection() { return std::make_unique<odbc::OdbcDbConnection>(); }
+std::unique_ptr<DbConnection> createDbConnection() {
+    return std::make_unique<odbc::OdbcDbConnection>();
+}
 
-void closePooledConnections() { odbc::ConnectionPool::instance().clear(); }
+void closePooledConnections() {
+    odbc::ConnectionPool::instance().clear();
+}
 
 } // namespace mv
 
@@ -33,15 +37,20 @@ QString cancelledText() {
     return ui_text("Der Vorgang wurde vom Benutzer abgebrochen.", "The operation was cancelled by the user.");
 }
 
-QString timedOutText() { return ui_text("Zeitüberschreitung der Abfrage.", "Query timeout expired."); }
+QString timedOutText() {
+    return ui_text("Zeitüberschreitung der Abfrage.", "Query timeout expired.");
+}
 
 DbError notOpenError() {
-    return DbError(DbError::Kind::NotOpen, ui_text("Die Verbindung ist nicht geöffnet.", "The connection is not open."));
+    return DbError(DbError::Kind::NotOpen,
+                   ui_text("Die Verbindung ist nicht geöffnet.", "The connection is not open."));
 }
 
 } // namespace
 
-OdbcDbConnection::~OdbcDbConnection() { disconnect(); }
+OdbcDbConnection::~OdbcDbConnection() {
+    disconnect();
+}
 
 Session& OdbcDbConnection::session() {
     if (!m_session) throw notOpenError();
@@ -184,7 +193,8 @@ ExecResult OdbcDbConnection::run(Statement& statement, const QByteArray& sql, co
         return m_cancelRequested.load() || (options.stopRequested && options.stopRequested->load());
     };
     auto stopError = [&](const std::vector<DbDiagnostic>& records = {}) {
-        if (m_timedOut.load() && !stopAsked()) return DbError(DbError::Kind::TimedOut, timedOutText(), records);
+        if (m_timedOut.load() && !stopAsked())
+            return DbError(DbError::Kind::TimedOut, timedOutText(), records);
         return DbError(DbError::Kind::Cancelled, cancelledText(), records);
     };
 
@@ -265,9 +275,13 @@ void OdbcDbConnection::endTransaction(bool commit) {
     }
 }
 
-void OdbcDbConnection::commitTransaction() { endTransaction(true); }
+void OdbcDbConnection::commitTransaction() {
+    endTransaction(true);
+}
 
-void OdbcDbConnection::rollbackTransaction() { endTransaction(false); }
+void OdbcDbConnection::rollbackTransaction() {
+    endTransaction(false);
+}
 
 Recordset OdbcDbConnection::openSchema(SchemaKind kind, const SchemaRestrictions& restrictions) {
     Session& s = session();

@@ -13,7 +13,7 @@ namespace mv::odbc {
 class Statement;
 
 class OdbcDbConnection final : public DbConnection {
-public:
+  public:
     OdbcDbConnection() = default;
     ~OdbcDbConnection() override;
 
@@ -36,7 +36,7 @@ public:
 
     Recordset openSchema(SchemaKind kind, const SchemaRestrictions& restrictions = {}) override;
 
-private:
+  private:
     Session& session();
     void applyTimeout(int seconds);
     void applyRowLimit(Statement& statement, qint64 maxRecords);

@@ -23,13 +23,17 @@ bool isCharacterRead(ValueRead read) {
 }
 
 void appendBoolText(RecordsetBuilder& builder, int col, std::string_view text) {
-    const std::optional<bool> value = cell::parseBoolean(QString::fromUtf8(text.data(), qsizetype(text.size())));
-    if (value) builder.appendInt(col, *value ? 1 : 0);
-    else builder.appendNull(col);
+    const std::optional<bool> value =
+        cell::parseBoolean(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    if (value)
+        builder.appendInt(col, *value ? 1 : 0);
+    else
+        builder.appendNull(col);
 }
 
 // Appends one value from its C representation at `data`, `length` bytes for variable types.
-void appendValue(RecordsetBuilder& builder, int col, const ColumnPlan& plan, const char* data, SQLLEN length) {
+void appendValue(RecordsetBuilder& builder, int col, const ColumnPlan& plan, const char* data,
+                 SQLLEN length) {
     switch (plan.read) {
     case ValueRead::Long: {
         SQLINTEGER v;
@@ -79,8 +83,10 @@ void appendValue(RecordsetBuilder& builder, int col, const ColumnPlan& plan, con
     case ValueRead::Time: {
         SQL_TIME_STRUCT v;
         std::memcpy(&v, data, sizeof v);
-        if (auto t = DateTimeValue::fromTimeParts(v.hour, v.minute, v.second)) builder.appendDateTime(col, *t);
-        else builder.appendNull(col);
+        if (auto t = DateTimeValue::fromTimeParts(v.hour, v.minute, v.second))
+            builder.appendDateTime(col, *t);
+        else
+            builder.appendNull(col);
         return;
     }
     case ValueRead::Timestamp: {
@@ -109,20 +115,23 @@ void appendValue(RecordsetBuilder& builder, int col, const ColumnPlan& plan, con
 void readValue(Statement& statement, RecordsetBuilder& builder, int col, const ColumnPlan& plan) {
     const SQLUSMALLINT number = SQLUSMALLINT(col + 1);
     if (plan.mayTruncate()) {
-        const std::optional<QByteArray> bytes =
-            statement.getLong(number, plan.cType, plan.read == ValueRead::Text || plan.read == ValueRead::Binary
-                                                      ? 4096
-                                                      : 256);
-        if (!bytes) builder.appendNull(col);
-        else appendValue(builder, col, plan, bytes->constData(), bytes->size());
+        const std::optional<QByteArray> bytes = statement.getLong(
+            number, plan.cType, plan.read == ValueRead::Text || plan.read == ValueRead::Binary ? 4096 : 256);
+        if (!bytes)
+            builder.appendNull(col);
+        else
+            appendValue(builder, col, plan, bytes->constData(), bytes->size());
         return;
     }
     alignas(8) char buffer[sizeof(SQL_TIMESTAMP_STRUCT) + 8] = {};
     SQLLEN indicator = 0;
-    const SQLRETURN rc = SQLGetData(statement.handle(), number, plan.cType, buffer, sizeof buffer, &indicator);
+    const SQLRETURN rc =
+        SQLGetData(statement.handle(), number, plan.cType, buffer, sizeof buffer, &indicator);
     check(rc, SQL_HANDLE_STMT, statement.handle(), "SQLGetData", statement.connection().driverName());
-    if (rc == SQL_NO_DATA || indicator == SQL_NULL_DATA) builder.appendNull(col);
-    else appendValue(builder, col, plan, buffer, indicator);
+    if (rc == SQL_NO_DATA || indicator == SQL_NULL_DATA)
+        builder.appendNull(col);
+    else
+        appendValue(builder, col, plan, buffer, indicator);
 }
 
 struct BoundBuffer {
@@ -131,7 +140,7 @@ struct BoundBuffer {
 };
 
 class BlockReader {
-public:
+  public:
     BlockReader(Statement& statement, DriverFamily family, std::vector<ColumnPlan> plans, SQLULEN rows)
         : m_statement(statement), m_family(family), m_plans(std::move(plans)), m_rows(rows),
           m_status(rows, SQL_ROW_NOROW) {
@@ -179,7 +188,7 @@ public:
         return true;
     }
 
-private:
+  private:
     void appendRow(RecordsetBuilder& builder, SQLULEN r) {
         for (size_t c = 0; c < m_plans.size(); ++c) {
             const ColumnPlan& plan = m_plans[c];
@@ -224,8 +233,10 @@ private:
 
 SQLULEN blockRows(const std::vector<ColumnPlan>& plans, qint64 maxRecords) {
     SQLLEN rowBytes = 0;
-    for (const ColumnPlan& p : plans) rowBytes += p.elementBytes + SQLLEN(sizeof(SQLLEN));
-    SQLULEN rows = SQLULEN(std::clamp<SQLLEN>(BlockBufferBytes / std::max<SQLLEN>(rowBytes, 1), 16, SQLLEN(MaxBlockRows)));
+    for (const ColumnPlan& p : plans)
+        rowBytes += p.elementBytes + SQLLEN(sizeof(SQLLEN));
+    SQLULEN rows = SQLULEN(
+        std::clamp<SQLLEN>(BlockBufferBytes / std::max<SQLLEN>(rowBytes, 1), 16, SQLLEN(MaxBlockRows)));
     if (maxRecords > 0 && SQLULEN(maxRecords) < rows) rows = SQLULEN(maxRecords);
     return rows;
 }
@@ -273,7 +284,8 @@ FetchOutcome fetchResult(Statement& statement, DriverFamily family, qint64 maxRe
         check(rc, SQL_HANDLE_STMT, statement.handle(), "SQLFetch", statement.connection().driverName());
         if (rc == SQL_NO_DATA) break;
         statement.collectInfo(rc);
-        for (int c = 0; c < int(plans.size()); ++c) readValue(statement, builder, c, plans[size_t(c)]);
+        for (int c = 0; c < int(plans.size()); ++c)
+            readValue(statement, builder, c, plans[size_t(c)]);
         ++total;
     }
     return finishWith(FetchEnd::Complete);

@@ -53,7 +53,8 @@ QString fromOdbc(const SQLCHAR* text, SQLLEN length) {
     return QString::fromUtf8(chars, qsizetype(length));
 }
 
-std::vector<DbDiagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QString& fallbackSource) {
+std::vector<DbDiagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle,
+                                          const QString& fallbackSource) {
     std::vector<DbDiagnostic> records;
     if (handle == SQL_NULL_HANDLE) return records;
     for (SQLSMALLINT i = 1;; ++i) {
@@ -96,8 +97,8 @@ DbError makeError(std::vector<DbDiagnostic> records, const char* operation) {
         if (notSupportedState(d.sqlState)) notSupported = true;
         lines << d.message;
     }
-    return DbError(notSupported ? DbError::Kind::NotSupported : DbError::Kind::Failed, lines.join(QLatin1Char('\n')),
-                   std::move(records));
+    return DbError(notSupported ? DbError::Kind::NotSupported : DbError::Kind::Failed,
+                   lines.join(QLatin1Char('\n')), std::move(records));
 }
 
 SQLRETURN check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* operation,

@@ -13,9 +13,8 @@
 namespace mv::odbc {
 
 // Owns one ODBC handle of the given type and frees it; never throws.
-template <SQLSMALLINT HandleType>
-class Handle {
-public:
+template <SQLSMALLINT HandleType> class Handle {
+  public:
     Handle() = default;
     explicit Handle(SQLHANDLE handle) : m_handle(handle) {}
     ~Handle() { reset(); }
@@ -42,7 +41,7 @@ public:
         m_handle = SQL_NULL_HANDLE;
     }
 
-private:
+  private:
     SQLHANDLE m_handle = SQL_NULL_HANDLE;
 };
 
@@ -53,7 +52,7 @@ using StmtHandle = Handle<SQL_HANDLE_STMT>;
 // The process's ODBC environment (ODBC 3.80). Connections keep it alive through the shared
 // pointer, so it is freed only after the last of them.
 class Environment {
-public:
+  public:
     static std::shared_ptr<Environment> shared();
     SQLHENV handle() const { return m_env.get(); }
 
@@ -61,7 +60,7 @@ public:
     Environment(const Environment&) = delete;
     Environment& operator=(const Environment&) = delete;
 
-private:
+  private:
     EnvHandle m_env;
 };
 

@@ -107,7 +107,8 @@ void ConnectionPool::reaperLoop() {
             continue;
         }
         Clock::time_point next = m_idle.front().expires;
-        for (const Entry& e : m_idle) next = qMin(next, e.expires);
+        for (const Entry& e : m_idle)
+            next = qMin(next, e.expires);
         m_wake.wait_until(lock, next);
     }
 }

@@ -14,12 +14,13 @@
 namespace mv::odbc {
 
 class ConnectionPool {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
 
     static ConnectionPool& instance();
 
-    explicit ConnectionPool(std::chrono::milliseconds idleTime = std::chrono::seconds(5), size_t capacity = 8);
+    explicit ConnectionPool(std::chrono::milliseconds idleTime = std::chrono::seconds(5),
+                            size_t capacity = 8);
     ~ConnectionPool(); // closes every idle connection
     ConnectionPool(const ConnectionPool&) = delete;
     ConnectionPool& operator=(const ConnectionPool&) = delete;
@@ -36,7 +37,7 @@ public:
     size_t idleCount() const;
     void setIdleTime(std::chrono::milliseconds idleTime);
 
-private:
+  private:
     struct Entry {
         QString key;
         std::unique_ptr<Session> session;

@@ -6,17 +6,24 @@ namespace mv::odbc {
 
 namespace {
 
-QString yesNo(const std::optional<QString>& text) { return text.value_or(QString()); }
+QString yesNo(const std::optional<QString>& text) {
+    return text.value_or(QString());
+}
 
 } // namespace
 
 int transactionDdlOf(quint16 txnCapable) {
     switch (txnCapable) {
-    case SQL_TC_DML: return 1;
-    case SQL_TC_DDL_COMMIT: return 2;
-    case SQL_TC_DDL_IGNORE: return 4;
-    case SQL_TC_ALL: return 8;
-    default: return 0;
+    case SQL_TC_DML:
+        return 1;
+    case SQL_TC_DDL_COMMIT:
+        return 2;
+    case SQL_TC_DDL_IGNORE:
+        return 4;
+    case SQL_TC_ALL:
+        return 8;
+    default:
+        return 0;
     }
 }
 
@@ -26,7 +33,8 @@ QString maskPasswords(const QString& connectionString) {
     // From the end, so the earlier positions stay valid.
     for (auto it = parts.crbegin(); it != parts.crend(); ++it) {
         const QString key = it->trimmedKey().toLower();
-        if (!it->hasEquals || !(key.endsWith(QLatin1String("pwd")) || key.endsWith(QLatin1String("password"))))
+        if (!it->hasEquals ||
+            !(key.endsWith(QLatin1String("pwd")) || key.endsWith(QLatin1String("password"))))
             continue;
         result.replace(it->valueStart, it->valueEnd - it->valueStart, QStringLiteral("##########"));
     }

@@ -41,10 +41,13 @@ void Statement::collectInfo(SQLRETURN rc) {
     }
 }
 
-std::vector<DbDiagnostic> Statement::takeMessages() { return std::exchange(m_messages, {}); }
+std::vector<DbDiagnostic> Statement::takeMessages() {
+    return std::exchange(m_messages, {});
+}
 
 void Statement::setAttr(SQLINTEGER attribute, SQLULEN value) {
-    checked(SQLSetStmtAttr(m_stmt.get(), attribute, reinterpret_cast<SQLPOINTER>(value), 0), "SQLSetStmtAttr");
+    checked(SQLSetStmtAttr(m_stmt.get(), attribute, reinterpret_cast<SQLPOINTER>(value), 0),
+            "SQLSetStmtAttr");
 }
 
 void Statement::setAttrPointer(SQLINTEGER attribute, SQLPOINTER value) {
@@ -74,7 +77,9 @@ SQLLEN Statement::rowCount() {
     return count;
 }
 
-bool Statement::moreResults() { return checked(SQLMoreResults(m_stmt.get()), "SQLMoreResults") != SQL_NO_DATA; }
+bool Statement::moreResults() {
+    return checked(SQLMoreResults(m_stmt.get()), "SQLMoreResults") != SQL_NO_DATA;
+}
 
 ColumnDescription Statement::describe(SQLUSMALLINT column) {
     ColumnDescription d;
@@ -84,8 +89,8 @@ ColumnDescription Statement::describe(SQLUSMALLINT column) {
                                   &d.sqlType, &d.size, &d.decimals, &d.nullable);
     if (rc == SQL_SUCCESS_WITH_INFO && nameLength >= SQLSMALLINT(name.size())) {
         name.resize(size_t(nameLength) + 1);
-        rc = SQLDescribeCol(m_stmt.get(), column, name.data(), SQLSMALLINT(name.size()), &nameLength, &d.sqlType,
-                            &d.size, &d.decimals, &d.nullable);
+        rc = SQLDescribeCol(m_stmt.get(), column, name.data(), SQLSMALLINT(name.size()), &nameLength,
+                            &d.sqlType, &d.size, &d.decimals, &d.nullable);
     }
     check(rc, SQL_HANDLE_STMT, m_stmt.get(), "SQLDescribeCol", m_connection->driverName());
     d.name = fromOdbc(name.data(), textLength(nameLength, name.size()));
@@ -105,7 +110,8 @@ std::vector<ColumnDescription> Statement::describeAll() {
     const SQLSMALLINT count = numResultCols();
     std::vector<ColumnDescription> result;
     result.reserve(size_t(qMax<SQLSMALLINT>(count, 0)));
-    for (SQLSMALLINT i = 1; i <= count; ++i) result.push_back(describe(SQLUSMALLINT(i)));
+    for (SQLSMALLINT i = 1; i <= count; ++i)
+        result.push_back(describe(SQLUSMALLINT(i)));
     return result;
 }
 
@@ -161,7 +167,8 @@ void Statement::columns(const CatalogArg& catalog, const CatalogArg& schema, con
 
 void Statement::primaryKeys(const CatalogArg& catalog, const CatalogArg& schema, const QString& table) {
     Arg c(catalog), s(schema), t{CatalogArg(table)};
-    checked(SQLPrimaryKeys(m_stmt.get(), c.ptr(), c.len(), s.ptr(), s.len(), t.ptr(), t.len()), "SQLPrimaryKeys");
+    checked(SQLPrimaryKeys(m_stmt.get(), c.ptr(), c.len(), s.ptr(), s.len(), t.ptr(), t.len()),
+            "SQLPrimaryKeys");
 }
 
 void Statement::statistics(const CatalogArg& catalog, const CatalogArg& schema, const QString& table) {
@@ -173,20 +180,25 @@ void Statement::statistics(const CatalogArg& catalog, const CatalogArg& schema, 
 
 void Statement::procedures(const CatalogArg& catalog, const CatalogArg& schema, const CatalogArg& procedure) {
     Arg c(catalog), s(schema), p(procedure);
-    checked(SQLProcedures(m_stmt.get(), c.ptr(), c.len(), s.ptr(), s.len(), p.ptr(), p.len()), "SQLProcedures");
+    checked(SQLProcedures(m_stmt.get(), c.ptr(), c.len(), s.ptr(), s.len(), p.ptr(), p.len()),
+            "SQLProcedures");
 }
 
-void Statement::procedureColumns(const CatalogArg& catalog, const CatalogArg& schema, const CatalogArg& procedure,
-                                 const CatalogArg& column) {
+void Statement::procedureColumns(const CatalogArg& catalog, const CatalogArg& schema,
+                                 const CatalogArg& procedure, const CatalogArg& column) {
     Arg c(catalog), s(schema), p(procedure), n(column);
     checked(SQLProcedureColumns(m_stmt.get(), c.ptr(), c.len(), s.ptr(), s.len(), p.ptr(), p.len(), n.ptr(),
                                 n.len()),
             "SQLProcedureColumns");
 }
 
-void Statement::typeInfo(SQLSMALLINT dataType) { checked(SQLGetTypeInfo(m_stmt.get(), dataType), "SQLGetTypeInfo"); }
+void Statement::typeInfo(SQLSMALLINT dataType) {
+    checked(SQLGetTypeInfo(m_stmt.get(), dataType), "SQLGetTypeInfo");
+}
 
-bool Statement::fetchRow() { return checked(SQLFetch(m_stmt.get()), "SQLFetch") != SQL_NO_DATA; }
+bool Statement::fetchRow() {
+    return checked(SQLFetch(m_stmt.get()), "SQLFetch") != SQL_NO_DATA;
+}
 
 std::optional<QString> Statement::text(SQLUSMALLINT column) {
     std::optional<QByteArray> bytes = getLong(column, SQL_C_CHAR, 512);

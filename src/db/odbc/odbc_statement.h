@@ -13,18 +13,18 @@ namespace mv::odbc {
 struct ColumnDescription {
     QString name;
     SQLSMALLINT sqlType = SQL_UNKNOWN_TYPE;
-    SQLULEN size = 0;          // as the driver declares it (characters, digits or bytes)
-    SQLSMALLINT decimals = 0;  // scale of exact numbers, fraction digits of date-times
+    SQLULEN size = 0;         // as the driver declares it (characters, digits or bytes)
+    SQLSMALLINT decimals = 0; // scale of exact numbers, fraction digits of date-times
     SQLSMALLINT nullable = SQL_NULLABLE_UNKNOWN;
     bool isUnsigned = false;
-    QString typeName;          // the data source's own name of the type
+    QString typeName; // the data source's own name of the type
 };
 
 // A catalog argument: nothing is NULL (no restriction), a value is passed as written.
 using CatalogArg = std::optional<QString>;
 
 class Statement {
-public:
+  public:
     explicit Statement(const Connection& connection);
     Statement(Statement&&) noexcept = default;
     Statement& operator=(Statement&&) noexcept = default;
@@ -64,7 +64,8 @@ public:
     // for Null.
     std::optional<QByteArray> getLong(SQLUSMALLINT column, SQLSMALLINT cType, size_t firstChunk = 32 * 1024);
 
-    void tables(const CatalogArg& catalog, const CatalogArg& schema, const CatalogArg& table, const CatalogArg& types);
+    void tables(const CatalogArg& catalog, const CatalogArg& schema, const CatalogArg& table,
+                const CatalogArg& types);
     void columns(const CatalogArg& catalog, const CatalogArg& schema, const CatalogArg& table,
                  const CatalogArg& column);
     void primaryKeys(const CatalogArg& catalog, const CatalogArg& schema, const QString& table);
@@ -79,7 +80,7 @@ public:
     std::optional<QString> text(SQLUSMALLINT column);
     std::optional<qint64> integer(SQLUSMALLINT column);
 
-private:
+  private:
     SQLRETURN checked(SQLRETURN rc, const char* operation);
 
     const Connection* m_connection;

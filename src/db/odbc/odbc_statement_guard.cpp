@@ -9,11 +9,14 @@ namespace mv::odbc {
 
 namespace {
 
-bool isBlank(QChar c) { return c.isSpace(); }
+bool isBlank(QChar c) {
+    return c.isSpace();
+}
 
 // The position after the word starting at pos (letters, digits, '_').
 qsizetype wordEnd(QStringView text, qsizetype pos) {
-    while (pos < text.size() && (text.at(pos).isLetterOrNumber() || text.at(pos) == QLatin1Char('_'))) ++pos;
+    while (pos < text.size() && (text.at(pos).isLetterOrNumber() || text.at(pos) == QLatin1Char('_')))
+        ++pos;
     return pos;
 }
 
@@ -23,7 +26,8 @@ QStringView skipBlanksAndComments(QStringView sql) {
     qsizetype pos = 0;
     const qsizetype n = sql.size();
     for (;;) {
-        while (pos < n && isBlank(sql.at(pos))) ++pos;
+        while (pos < n && isBlank(sql.at(pos)))
+            ++pos;
         if (pos + 1 < n && sql.at(pos) == QLatin1Char('-') && sql.at(pos + 1) == QLatin1Char('-')) {
             const qsizetype eol = sql.indexOf(QLatin1Char('\n'), pos);
             pos = eol < 0 ? n : eol + 1;
@@ -43,7 +47,8 @@ QStringView skipBlanksAndComments(QStringView sql) {
 QStringList leadingWords(QStringView sql, int count) {
     QStringList words;
     QStringView rest = skipBlanksAndComments(sql);
-    while (!rest.isEmpty() && rest.front() == QLatin1Char('(')) rest = skipBlanksAndComments(rest.mid(1));
+    while (!rest.isEmpty() && rest.front() == QLatin1Char('('))
+        rest = skipBlanksAndComments(rest.mid(1));
     while (words.size() < count && !rest.isEmpty()) {
         const qsizetype end = wordEnd(rest, 0);
         if (end == 0) break;
@@ -82,7 +87,8 @@ GuardedStatement guardForMariaDb(const QString& sql) {
     // The statement stays as written; the line break keeps a trailing "--" comment from
     // swallowing the end of the block.
     QString body = sql;
-    while (!body.isEmpty() && (body.back().isSpace() || body.back() == QLatin1Char(';'))) body.chop(1);
+    while (!body.isEmpty() && (body.back().isSpace() || body.back() == QLatin1Char(';')))
+        body.chop(1);
     result.sql = QStringLiteral("BEGIN NOT ATOMIC\n") + body + QStringLiteral("\n; END");
     result.rewritten = true;
     return result;

@@ -21,7 +21,7 @@ QStringView skipBlanksAndComments(QStringView sql);
 QStringList leadingWords(QStringView sql, int count);
 
 struct GuardedStatement {
-    QString sql;     // what to send to the driver
+    QString sql; // what to send to the driver
     bool rewritten = false;
     QString refusal; // not empty: do not send; the text says why (current language)
 };

@@ -40,34 +40,56 @@ bool isLongSqlType(SQLSMALLINT sqlType) {
 int adoTypeOf(SQLSMALLINT sqlType, bool isUnsigned, const QString& typeName) {
     if ((isCharacterSqlType(sqlType) || sqlType == SQL_BIT) && isBooleanName(typeName)) return ado::adBoolean;
     switch (sqlType) {
-    case SQL_CHAR: return ado::adChar;
-    case SQL_VARCHAR: return ado::adVarChar;
-    case SQL_LONGVARCHAR: return ado::adLongVarChar;
-    case SQL_WCHAR: return ado::adWChar;
-    case SQL_WVARCHAR: return ado::adVarWChar;
-    case SQL_WLONGVARCHAR: return ado::adLongVarWChar;
+    case SQL_CHAR:
+        return ado::adChar;
+    case SQL_VARCHAR:
+        return ado::adVarChar;
+    case SQL_LONGVARCHAR:
+        return ado::adLongVarChar;
+    case SQL_WCHAR:
+        return ado::adWChar;
+    case SQL_WVARCHAR:
+        return ado::adVarWChar;
+    case SQL_WLONGVARCHAR:
+        return ado::adLongVarWChar;
     case SQL_DECIMAL:
-    case SQL_NUMERIC: return ado::adNumeric;
-    case SQL_TINYINT: return isUnsigned ? ado::adUnsignedTinyInt : ado::adTinyInt;
-    case SQL_SMALLINT: return isUnsigned ? ado::adUnsignedSmallInt : ado::adSmallInt;
-    case SQL_INTEGER: return isUnsigned ? ado::adUnsignedInt : ado::adInteger;
-    case SQL_BIGINT: return isUnsigned ? ado::adUnsignedBigInt : ado::adBigInt;
-    case SQL_REAL: return ado::adSingle;
+    case SQL_NUMERIC:
+        return ado::adNumeric;
+    case SQL_TINYINT:
+        return isUnsigned ? ado::adUnsignedTinyInt : ado::adTinyInt;
+    case SQL_SMALLINT:
+        return isUnsigned ? ado::adUnsignedSmallInt : ado::adSmallInt;
+    case SQL_INTEGER:
+        return isUnsigned ? ado::adUnsignedInt : ado::adInteger;
+    case SQL_BIGINT:
+        return isUnsigned ? ado::adUnsignedBigInt : ado::adBigInt;
+    case SQL_REAL:
+        return ado::adSingle;
     case SQL_FLOAT:
-    case SQL_DOUBLE: return ado::adDouble;
-    case SQL_BIT: return ado::adBoolean;
-    case SQL_BINARY: return ado::adBinary;
-    case SQL_VARBINARY: return ado::adVarBinary;
-    case SQL_LONGVARBINARY: return ado::adLongVarBinary;
+    case SQL_DOUBLE:
+        return ado::adDouble;
+    case SQL_BIT:
+        return ado::adBoolean;
+    case SQL_BINARY:
+        return ado::adBinary;
+    case SQL_VARBINARY:
+        return ado::adVarBinary;
+    case SQL_LONGVARBINARY:
+        return ado::adLongVarBinary;
     case SQL_TYPE_DATE:
-    case SQL_DATE: return ado::adDBDate;
+    case SQL_DATE:
+        return ado::adDBDate;
     case SQL_TYPE_TIME:
     case SQL_TIME:
-    case SqlSsTime2: return ado::adDBTime;
+    case SqlSsTime2:
+        return ado::adDBTime;
     case SQL_TYPE_TIMESTAMP:
-    case SQL_TIMESTAMP: return ado::adDBTimeStamp;
-    case SQL_GUID: return ado::adGUID;
-    case SqlSsTimestampOffset: return ado::adVarWChar;
+    case SQL_TIMESTAMP:
+        return ado::adDBTimeStamp;
+    case SQL_GUID:
+        return ado::adGUID;
+    case SqlSsTimestampOffset:
+        return ado::adVarWChar;
     default:
         // Intervals and the types of a single DBMS travel as text.
         return ado::adVarWChar;
@@ -89,9 +111,12 @@ ColumnPlan planColumn(const ColumnDescription& column, DriverFamily family) {
     const SQLULEN size = column.size;
 
     auto boundOrRead = [&](SQLULEN declaredLimit, SQLLEN bytes, SQLLEN rereadBytes) {
-        if (sizesHold && !longType && size > 0 && size <= declaredLimit) plan.elementBytes = bytes;
-        else if (canReread) plan.elementBytes = rereadBytes;
-        else plan.elementBytes = 0;
+        if (sizesHold && !longType && size > 0 && size <= declaredLimit)
+            plan.elementBytes = bytes;
+        else if (canReread)
+            plan.elementBytes = rereadBytes;
+        else
+            plan.elementBytes = 0;
     };
 
     switch (f.type) {

@@ -10,7 +10,7 @@
 namespace mv::odbc {
 
 class Watchdog {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
 
     Watchdog() = default;
@@ -23,7 +23,7 @@ public:
     // After it returns the function is neither running nor going to run.
     void disarm();
 
-private:
+  private:
     void loop();
 
     std::mutex m_mutex;
