@@ -1,0 +1,224 @@
+#include "db/recordset_builder.h"
+#include "results/grid_format.h"
+#include "results/grid_grouping.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace mv;
+
+namespace {
+
+// region (text), amount (double, one Null), qty (int), code (text holding numbers)
+Recordset sales() {
+    RecordsetBuilder b({FieldInfo{"region", ado::adVarWChar, 20}, FieldInfo{"amount", ado::adDouble},
+                        FieldInfo{"qty", ado::adInteger}, FieldInfo{"code", ado::adVarWChar, 10}});
+    b.appendRow({"North", 10.0, 1, "10"});
+    b.appendRow({"South", 4.0, 2, "9"});
+    b.appendRow({"north", 30.0, 3, "100"}); // texts group without regard to case
+    b.appendRow({"South", QVariant(), 4, "x"});
+    b.appendRow({"North", 20.0, 5, QVariant()});
+    b.appendRow({"East", 7.0, 6, "-1"});
+    return b.finish();
+}
+
+std::vector<int> orderOf(const GridArrangement& a) {
+    std::vector<int> out;
+    for (int p = 0; p < a.rowCount; ++p)
+        out.push_back(a.recordAt(p));
+    return out;
+}
+
+} // namespace
+
+TEST(GridArrangement, OrdersByKeysStablyWithNullsFirstAscendingAndLastDescending) {
+    const Recordset rs = sales();
+    struct Case {
+        const char* name;
+        std::vector<GridOrderKey> sorts;
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        {"amount ascending", {{1, false, GridSortType::Numeric}}, {3, 1, 5, 0, 4, 2}},
+        {"amount descending", {{1, true, GridSortType::Numeric}}, {2, 4, 0, 5, 1, 3}},
+        {"region then qty descending",
+         {{0, false, GridSortType::String}, {2, true, GridSortType::Numeric}},
+         {5, 4, 2, 0, 3, 1}},
+        {"code as text", {{3, false, GridSortType::String}}, {4, 5, 0, 2, 1, 3}},
+        {"code as numbers, texts that are none last",
+         {{3, false, GridSortType::Numeric}},
+         {4, 5, 1, 0, 2, 3}},
+    };
+    for (const Case& c : cases) {
+        const GridArrangement a = arrangeRows(rs, {}, c.sorts, {});
+        EXPECT_EQ(orderOf(a), c.expected) << c.name;
+        EXPECT_EQ(a.levelCount(), 0) << c.name;
+    }
+}
+
+TEST(GridArrangement, TextDatesOrderAsDatesWhenTheColumnSaysSo) {
+    RecordsetBuilder b({FieldInfo{"d", ado::adVarWChar, 30}});
+    for (const char* d : {"2024-03-01", "2023-12-31 23:00:00", "2024-01-15", "not a date"})
+        b.appendRow({QString(d)});
+    const Recordset rs = b.finish();
+    EXPECT_EQ(orderOf(arrangeRows(rs, {}, {{0, false, GridSortType::DateTime}}, {})),
+              (std::vector<int>{1, 2, 0, 3}));
+}
+
+TEST(GridArrangement, GroupsAndTotalsEveryAggregate) {
+    const Recordset rs = sales();
+    const std::vector<GridAggregateSpec> specs = {
+        {1, GridAggregate::Count, GridSortType::Numeric},
+        {1, GridAggregate::Sum, GridSortType::Numeric},
+        {1, GridAggregate::Average, GridSortType::Numeric},
+        {1, GridAggregate::Min, GridSortType::Numeric},
+        {1, GridAggregate::Max, GridSortType::Numeric},
+        {1, GridAggregate::StdDev, GridSortType::Numeric},
+        {1, GridAggregate::ValueCount, GridSortType::Numeric},
+        {3, GridAggregate::Sum, GridSortType::Numeric},
+        {3, GridAggregate::Max, GridSortType::Numeric},
+        {3, GridAggregate::Max, GridSortType::String},
+    };
+    const GridArrangement a = arrangeRows(rs, {{0, false, GridSortType::String}}, {}, specs);
+    ASSERT_EQ(a.levelCount(), 1);
+    ASSERT_EQ(a.groupCount(0), 3); // East, North (3 rows, any case), South
+    EXPECT_EQ(a.groupStarts[0], (std::vector<int>{0, 1, 4}));
+
+    struct Expect {
+        int group;
+        int spec;
+        QVariant value; // invalid: nothing to show
+    };
+    const double northSd = std::sqrt(((10.0 - 20) * (10 - 20) + (30.0 - 20) * (30 - 20) + 0) / 2.0);
+    const Expect expected[] = {
+        {1, 0, qint64(3)},  {1, 1, 60.0},      {1, 2, 20.0},       {1, 3, 10.0},  {1, 4, 30.0},
+        {1, 5, northSd},    {1, 6, qint64(3)}, {2, 0, qint64(2)},  {2, 1, 4.0},   {2, 2, 4.0},
+        {2, 5, QVariant()}, {2, 6, qint64(1)}, {0, 5, QVariant()}, {1, 7, 110.0}, {2, 7, 9.0},
+        {1, 8, "100"},      {2, 8, "9"},       {2, 9, "x"},        {1, 9, "100"},
+    };
+    for (const Expect& e : expected) {
+        const GridAggregateSpec& spec = specs[size_t(e.spec)];
+        const QVariant v = aggregateValue(a.total(0, e.group, e.spec), spec.function, rs, spec.field);
+        if (!e.value.isValid()) {
+            EXPECT_FALSE(v.isValid()) << "group " << e.group << " spec " << e.spec;
+            continue;
+        }
+        if (e.value.metaType().id() == QMetaType::Double)
+            EXPECT_NEAR(v.toDouble(), e.value.toDouble(), 1e-9) << "group " << e.group << " spec " << e.spec;
+        else
+            EXPECT_EQ(v.toString(), e.value.toString()) << "group " << e.group << " spec " << e.spec;
+    }
+}
+
+TEST(GridArrangement, OuterLevelsTotalTheirInnerGroups) {
+    RecordsetBuilder b(
+        {FieldInfo{"a", ado::adVarWChar, 5}, FieldInfo{"b", ado::adInteger}, FieldInfo{"v", ado::adInteger}});
+    const int rows[][3] = {{1, 1, 5}, {2, 1, 1}, {1, 2, 7}, {1, 1, 3}, {2, 2, 2}, {1, 2, 9}};
+    for (const auto& r : rows)
+        b.appendRow({QString::number(r[0]), r[1], r[2]});
+    const Recordset rs = b.finish();
+    const std::vector<GridAggregateSpec> specs = {{2, GridAggregate::Sum, GridSortType::Numeric},
+                                                  {2, GridAggregate::StdDev, GridSortType::Numeric},
+                                                  {2, GridAggregate::Min, GridSortType::Numeric}};
+    const GridArrangement a =
+        arrangeRows(rs, {{0, false, GridSortType::String}, {1, true, GridSortType::Numeric}},
+                    {{2, false, GridSortType::Numeric}}, specs);
+    ASSERT_EQ(a.levelCount(), 2);
+    EXPECT_EQ(a.groupStarts[0], (std::vector<int>{0, 4}));
+    EXPECT_EQ(a.groupStarts[1], (std::vector<int>{0, 2, 4, 5}));
+    EXPECT_EQ(orderOf(a), (std::vector<int>{2, 5, 3, 0, 4, 1})); // b descending, then v ascending
+    EXPECT_DOUBLE_EQ(aggregateValue(a.total(0, 0, 0), GridAggregate::Sum, rs, 2).toDouble(), 24.0);
+    EXPECT_DOUBLE_EQ(aggregateValue(a.total(1, 1, 0), GridAggregate::Sum, rs, 2).toDouble(), 8.0);
+    // The merged deviation equals the one computed over all four values 3, 5, 7, 9.
+    EXPECT_NEAR(aggregateValue(a.total(0, 0, 1), GridAggregate::StdDev, rs, 2).toDouble(),
+                std::sqrt(20.0 / 3), 1e-12);
+    EXPECT_EQ(aggregateValue(a.total(0, 0, 2), GridAggregate::Min, rs, 2).toInt(), 3);
+}
+
+TEST(GroupOutline, HeadersRecordsAndFootersFollowExpansion) {
+    RecordsetBuilder b({FieldInfo{"g", ado::adInteger}});
+    for (int g : {1, 1, 2, 2, 2, 3})
+        b.appendRow({g});
+    const Recordset rs = b.finish();
+    const GridArrangement a = arrangeRows(rs, {{0, false, GridSortType::Numeric}}, {}, {});
+    GroupOutline outline;
+    outline.reset(&a, true);
+    using K = GroupOutline::Kind;
+    const auto kinds = [&] {
+        std::string s;
+        for (int r = 0; r < outline.rowCount(); ++r)
+            s += "RHF"[int(outline.item(r).kind)];
+        return s;
+    };
+    EXPECT_EQ(kinds(), "HRRFHRRRFHRF");
+    EXPECT_EQ(outline.item(6).position, 3);
+    EXPECT_EQ(outline.displayRowOfPosition(3), 6);
+
+    outline.setExpanded(0, 1, false);
+    EXPECT_EQ(kinds(), "HRRFHFHRF");
+    EXPECT_EQ(outline.displayRowOfPosition(3), 4); // hidden: its group's header
+    EXPECT_EQ(outline.item(7).kind, K::Record);
+    EXPECT_EQ(outline.item(7).position, 5);
+
+    outline.setFooters(false);
+    EXPECT_EQ(kinds(), "HRRHHR");
+    outline.setAllExpanded(false);
+    EXPECT_EQ(kinds(), "HHH");
+    outline.setAllExpanded(true);
+    EXPECT_EQ(outline.rowCount(), 9);
+}
+
+TEST(GroupOutline, RemovedRecordsCloseUpAndEmptyGroupsVanish) {
+    RecordsetBuilder b({FieldInfo{"g", ado::adInteger}});
+    for (int g : {2, 1, 2, 3, 1})
+        b.appendRow({g});
+    const Recordset rs = b.finish();
+    GridArrangement a = arrangeRows(rs, {{0, false, GridSortType::Numeric}}, {}, {});
+    EXPECT_EQ(orderOf(a), (std::vector<int>{1, 4, 0, 2, 3}));
+    GroupOutline outline;
+    outline.reset(&a, false);
+    outline.setExpanded(0, 0, false); // group 1 collapsed
+    std::vector<std::vector<int>> kept;
+    a.removeRecords({0, 2}, &kept); // both rows of group 2
+    outline.remap(kept);
+    EXPECT_EQ(orderOf(a), (std::vector<int>{0, 2, 1})); // later records moved down
+    EXPECT_EQ(a.groupStarts[0], (std::vector<int>{0, 2}));
+    EXPECT_EQ(kept[0], (std::vector<int>{0, 2}));
+    EXPECT_FALSE(outline.isExpanded(0, 0)); // group 1 stays collapsed
+    EXPECT_TRUE(outline.isExpanded(0, 1));
+    EXPECT_TRUE(a.totalsStale);
+    EXPECT_EQ(outline.rowCount(), 3);
+}
+
+TEST(GridFormat, FormatsNumbersDatesAndTexts) {
+    const QVariant when = QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC);
+    struct Case {
+        QVariant value;
+        int type;
+        const char* format;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {1234.567, ado::adDouble, "0.00", "1234.57"},
+        {1234.567, ado::adDouble, "#,##0.0", "1,234.6"},
+        {0.5, ado::adDouble, "#.##", ".5"},
+        {-3.0, ado::adDouble, "0;(0)", "(3)"},
+        {0.0, ado::adDouble, "0.0;-0.0;\"none\"", "none"},
+        {-0.001, ado::adDouble, "0.00", "0.00"},
+        {0.256, ado::adDouble, "0.0%", "25.6%"},
+        {12345.0, ado::adDouble, "0.00E+00", "1.23E+04"},
+        {42, ado::adInteger, "\"No. \"000", "No. 042"},
+        {QString("1234.5"), ado::adNumeric, "#,##0.00", "1,234.50"},
+        {true, ado::adBoolean, "Yes/No", "Yes"},
+        {when, ado::adDBTimeStamp, "yyyy-mm-dd hh:nn:ss", "2024-03-05 14:07:09"},
+        {when, ado::adDBTimeStamp, "d.m.yy", "5.3.24"},
+        {when, ado::adDBTimeStamp, "h:mm AM/PM", "2:07 PM"},
+        {QString("Mixed"), ado::adVarWChar, ">", "MIXED"},
+        {QString("Mixed"), ado::adVarWChar, "0.00", "Mixed"},
+        {QVariant(), ado::adInteger, "0.00", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(formatGridValue(c.value, c.type, c.format), QString(c.expected))
+            << c.format << " on " << c.value.toString().toStdString();
+}
