@@ -20,6 +20,7 @@ GridHeaderView::GridHeaderView(QWidget* parent) : QHeaderView(Qt::Horizontal, pa
     setSectionsMovable(false);
     setHighlightSections(false);
     setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
@@ -251,7 +252,15 @@ void GridTableView::keyPressEvent(QKeyEvent* event) {
 
 void GridTableView::startDrag(Qt::DropActions) {
     emit rowDrag();
-    QTableView::startDrag(Qt::CopyAction);
+    // The text is made from the selected rows, not from a list of every selected cell.
+    QList<int> rows = selectedRowNumbers();
+    if (rows.isEmpty() && currentIndex().isValid()) rows << currentIndex().row();
+    if (!m_model || rows.isEmpty()) return;
+    auto* mime = new QMimeData;
+    mime->setText(m_model->rowsText(rows));
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 
 } // namespace mv
