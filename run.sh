@@ -29,11 +29,15 @@ if [[ ! -f $DEMO_DB ]]; then
     mv "$DEMO_DB.new" "$DEMO_DB"
 fi
 
+# A data link file for the demo when there is one; otherwise the database file itself, which
+# connects at once through the SQLite driver. /RUN shows the demo query's rows at start.
 args=()
 if [[ -f $DEMO_LINK ]]; then
     args+=("/INI=$DEMO_LINK")
+else
+    args+=("/INI=$DEMO_DB")
 fi
-args+=("/QRY=$DEMO_QUERY")
+args+=("/QRY=$DEMO_QUERY" "/RUN")
 
 if [[ -z ${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-} ]]; then
     echo "error: no display (DISPLAY and WAYLAND_DISPLAY are not set); Morvenda needs a desktop session." >&2
@@ -41,5 +45,5 @@ if [[ -z ${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-} ]]; then
     exit 1
 fi
 
-mv_say "starting Morvenda (connect to the demo database with: Driver=SQLite3;Database=$DEMO_DB)"
+mv_say "starting Morvenda on the demo database $DEMO_DB"
 exec "$BUILD/morvenda" "${args[@]}" "$@"

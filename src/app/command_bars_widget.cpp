@@ -108,6 +108,12 @@ void CommandBarsWidget::setSubmenuEntry(QMenu* submenu, const QString& key, cons
     connect(a, &QAction::triggered, this, [this, key] { m_dispatcher.dispatch(key); });
 }
 
+void CommandBarsWidget::setEnabled(const QString& key, bool enabled) {
+    if (QAction* a = m_actions.value(key)) a->setEnabled(enabled);
+    if (QAction* a = m_toolbarActions.value(key)) a->setEnabled(enabled);
+    if (QMenu* m = m_menus.value(key)) m->setEnabled(enabled);
+}
+
 void CommandBarsWidget::buildToolbar() {
     if (!m_toolbar) {
         m_toolbar = m_window->addToolBar(QStringLiteral("Toolbar"));
@@ -129,6 +135,7 @@ void CommandBarsWidget::buildToolbar() {
         auto* a = m_toolbar->addAction(ui_text(e.german, e.english));
         a->setObjectName(key);
         a->setToolTip(ui_text(e.tipGerman, e.tipEnglish));
+        m_toolbarActions.insert(key, a);
         a->setIcon(QIcon(QStringLiteral(":/icons/") + key + QStringLiteral(".svg")));
         connect(a, &QAction::triggered, this, [this, key] {
             // The editor loses the focus first, so its text is complete when the command reads it.

@@ -23,6 +23,9 @@ public:
     void setFocusTarget(QWidget* w) { m_focusTarget = w; }
 
     QAction* action(const QString& key) const { return m_actions.value(key); }
+    QAction* toolbarAction(const QString& key) const { return m_toolbarActions.value(key); }
+    // Enables or disables the menu entry and the toolbar button of a key.
+    void setEnabled(const QString& key, bool enabled);
     QMenu* menu(const QString& key) const { return m_menus.value(key); }
     QToolBar* toolbar() const { return m_toolbar; }
     // Adds or recaptions the entry `key` of a submenu filled at run time (recent lists).
@@ -36,6 +39,7 @@ private:
     QMainWindow* m_window;
     CommandDispatcher& m_dispatcher;
     QHash<QString, QAction*> m_actions;
+    QHash<QString, QAction*> m_toolbarActions;
     QHash<QString, QMenu*> m_menus;
     QToolBar* m_toolbar = nullptr;
     QWidget* m_focusTarget = nullptr;

@@ -42,8 +42,10 @@ MainPanesWidget::MainPanesWidget(QWidget* parent) : QSplitter(Qt::Horizontal, pa
 
     setStretchFactor(0, 1);
     setStretchFactor(1, 3);
+    m_right->setStretchFactor(0, 0);
     m_right->setStretchFactor(1, 2);
     m_right->setStretchFactor(2, 3);
+    m_right->setSizes({twips(1430) + 30, twips(4000), twips(5500)});
     setSizes({twips(4300), twips(11000)});
 }
 

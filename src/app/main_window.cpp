@@ -8,11 +8,31 @@
 #include "app/signal_watcher.h"
 #include "app/status_bar_widget.h"
 #include "app/texts.h"
+#include "app/query_panes_widget.h"
+#include "app/text_file.h"
+#include "app/toolbox_widget.h"
 #include "db/connection_ui_widget.h"
+#include "app/result_commands_widget.h"
+#include "documents/document_commands.h"
+#include "documents/document_tabs_widget.h"
+#include "documents/sql_editor_widget.h"
+#include "exec/parameter_panel_widget.h"
+#include "documents/sql_toolbox_widget.h"
+#include "explorer/ddl_tab_widget.h"
+#include "explorer/explorer_commands_widget.h"
+#include "explorer/explorer_widget.h"
+#include "explorer/sql_generation.h"
+#include "results/result_grid_widget.h"
+#include "exec/execute_command.h"
+#include "exec/execute_host_view.h"
+#include "exec/query_options_widget.h"
+#include "exec/transactions.h"
 #include "db/db_connect.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QPushButton>
 
 namespace mv {
@@ -43,8 +63,64 @@ frmMain::~frmMain() = default;
 
 C_DbConnect& frmMain::cn() { return m_connection->cn(); }
 
+void frmMain::createExplorer() {
+    m_explorer = new ExplorerWidget(cn(), m_panes->paneTables(), m_panes->tableList(), m_panes->paneFields(),
+                                    m_panes->fieldList(), this);
+    m_explorer->setEditorProvider([this] { return m_query->editor(); });
+    auto* commands = new ExplorerCommands(cn(), *m_explorer, m_paths.programFolder, this);
+    commands->setCurrentRowReader([this] {
+        ResultGridWidget* g = m_query->grid();
+        return g->hasRecordset() ? rowValuesOf(g->recordset(), g->currentRecord()) : QList<RowValue>();
+    });
+    commands->setShowInGrid([this](const Recordset& rs) { m_query->grid()->setRecordset(rs); });
+    commands->registerCommands(m_dispatcher);
+    m_connection->hooks().readTables = [this] { m_explorer->ReadTables(QString()); };
+    m_connection->hooks().cleanUpExplorer = [this] { m_explorer->CleanUpDbExplorer(); };
+    m_query->sqlCommands()->setExplorerPickProvider(m_explorer->explorerPickProvider());
+    auto* ddl = new DdlTabWidget(cn());
+    ddl->setWorkingListProvider([this] { return m_explorer->selectedObjectText(); });
+    connect(ddl, &DdlTabWidget::insertText, this,
+            [this](const QString& t, bool lineBreak) { m_query->editor()->BeiCursorEinfuegen(t, lineBreak, true); });
+    m_query->toolbox()->setPanel(ToolboxWidget::Ddl, ddl);
+    m_query->toolbox()->setOnSelected(ToolboxWidget::Ddl, [ddl] { ddl->ShowDataTypes(); });
+}
+
+void frmMain::createDocuments() {
+    m_docs = new DocumentTabsWidget(*m_query->editor(), *m_query->results(), m_session, m_settings,
+                                    m_paths.programFolder, m_panes->paneQuery());
+    QHBoxLayout* bar = m_panes->queryBar();
+    bar->insertWidget(1, m_docs, 1);
+    if (QLayoutItem* stretch = bar->itemAt(2); stretch && stretch->spacerItem()) bar->removeItem(stretch);
+    m_docs->setCommandBars(m_bars);
+    DocumentHooks& hooks = m_docs->commands().hooks();
+    hooks.setTitle = [this](const QString& caption) { SetTitle(caption); };
+    hooks.showRecordCount = [this](qint64 n) { m_query->execute().ShowRecordCount(n); };
+    hooks.showParameters = [this](const QString&) {
+        if (m_query->toolbox()->isShown(ToolboxWidget::Parameter)) m_query->toolbox()->showTab(ToolboxWidget::Parameter);
+    };
+    connect(m_docs, &DocumentTabsWidget::sessionModeChanged, this,
+            [this](bool shown) { m_query->executeHost().setSessionTabSelected(shown); });
+    connect(m_status, &StatusBarWidget::panelClicked, this, [this](const QString& key) {
+        // The connection panel opens the connection's properties in a new document.
+        if (key != QLatin1String("kConnection") || !cn().hasConnection()) return;
+        m_docs->commands().NewSQLFile();
+        m_query->editor()->setText(cn().GetCnProperties());
+    });
+}
+
+void frmMain::clearSessionLog() {
+    if (!m_session.SessionlogClear()) return;
+    cn().RepeatInitLog();
+    m_query->editor()->setText(m_session.SessionText());
+    m_query->results()->ShowSessionLogGrid();
+    m_query->execute().ShowRecordCount(m_session.records().recordCount());
+}
+
 void frmMain::registerCommands() {
+    m_docs->registerCommands(m_dispatcher);
+    m_dispatcher.add(QStringLiteral("kDelLog"), [this] { clearSessionLog(); });
     m_connection->registerCommands(m_dispatcher);
+    m_query->registerCommands(m_dispatcher);
     m_dispatcher.add(QStringLiteral("kSettings"), [this] { openSettingsDialog(); });
     m_dispatcher.add(QStringLiteral("kExit"), [this] { close(); });
 }
@@ -59,6 +135,12 @@ void frmMain::startup(const QString& commandLine) {
     guardedVoid(Reporter::Msg, "Form_Initialize", "frmMain", [&] {
         if (!m_connection) {
             m_connection = new ConnectionUi(this, m_status, m_bars, m_session, m_settings);
+            m_query = new QueryPanes(m_panes, m_status, m_bars, *m_connection, m_session, m_settings, m_run, this);
+            connect(m_query, &QueryPanes::runFinished, this, [this] {
+                if (m_closeAfterRun) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+            });
+            createExplorer();
+            createDocuments();
             registerCommands();
         }
     });
@@ -77,7 +159,11 @@ void frmMain::startup(const QString& commandLine) {
             m_connection->connecting().OpenDataLinkFile(true, m_settings.startupUDL);
             trace("startup-udl");
         }
-        // 24. the requested run follows here once executing exists.
+        // 24.
+        if (m_batchGlobal) {
+            trace("batch-run");
+            m_query->startExecute();
+        }
     });
     trace("ready");
 }
@@ -98,27 +184,47 @@ void frmMain::loadingSteps(const QString& commandLine) {
     trace("run-settings");
     // 9. (7 and 8, toolbox rows and the editor, come with their subsystems)
     LoadSettings(m_ini, m_paths.programFolder, m_settings);
+    m_query->applySettings();
     trace("load-settings");
     // 10.
     m_bars->buildMenuBar();
     m_bars->buildToolbar();
+    if (QAction* a = m_bars->action(QStringLiteral("kAutoColoring"))) a->setChecked(m_settings.autoSyntaxColoring);
+    connect(m_bars, &CommandBarsWidget::menuAboutToShow, this, [this](const QString& key) {
+        if (key == QLatin1String("kEdit")) m_query->refreshEditMenu();
+        if (key == QLatin1String("kResult")) m_query->results()->refreshResultMenu();
+    });
     trace("menus");
+    // 12.
+    m_query->SetToolkitTabs();
+    trace("toolkit-tabs");
+    // 13.
+    m_docs->commands().addSessionTab();
+    trace("session-tab");
     // 14.
     m_run.transactionStmtCount = 0;
     cn().setTransaction(false);
     trace("transaction-count");
+    // 15.
+    m_query->executeHost().SetGridState(m_settings.allowUpdate ? 1 : 3);
     // 16.
     m_connection->connecting().LoadRecentConnections(m_ini);
+    m_docs->commands().LoadRecentFiles(m_ini);
     trace("recent-lists");
     // 17.
     m_run.resultSorting = false;
+    m_query->options()->setAsyncSwitch(true, true);
     trace("sorting-off");
+    // 18.
+    m_docs->commands().NewSQLFile();
+    trace("first-document");
     // 19.
     m_session.StartSession(false);
     trace("start-session");
     // 20.
     m_commandLine = parseCommandLine(commandLine);
     m_batchGlobal = false;
+    for (const QString& query : m_commandLine.queryFiles) m_docs->commands().cmdOpenSQLFile(true, query);
     if (!m_commandLine.dataLinkFile.isEmpty()) {
         m_connection->connecting().OpenDataLinkFile(true, m_commandLine.dataLinkFile, m_commandLine.user,
                                                     m_commandLine.password);
@@ -133,11 +239,22 @@ void frmMain::loadingSteps(const QString& commandLine) {
 
 void frmMain::SetLanguageSpecific() {
     m_status->applyLanguage();
+    // A connection opened from the command line keeps its caption.
+    if (cn().hasConnection())
+        m_status->setPanelText(QStringLiteral("kConnection"), m_connection->connecting().connectionCaption());
+    m_query->applyLanguage();
+    m_explorer->applyLanguage();
+    m_docs->applyLanguage();
     m_panes->cmdCloseDB()->setToolTip(ui_text("Zeige/verstecke Datenbank Explorer", "Show/Hide Dtabase Explorer"));
 }
 
 bool frmMain::runShutdown() {
     if (m_shutdownDone) return true;
+    if (!m_query) {
+        // Never started: there is nothing to save or close.
+        m_shutdownDone = true;
+        return true;
+    }
     if (m_inShutdown) return false;
     m_inShutdown = true;
     // Shutdown never stops on an error; each step runs on its own.
@@ -148,11 +265,23 @@ bool frmMain::runShutdown() {
         }
         trace(name);
     };
-    // 1. to 3. (documents, recent files) come with their subsystems.
+    // An open transaction is committed, rolled back, or the program keeps running.
+    if (!m_query->transactions().resolveOpenTransaction()) {
+        m_inShutdown = false;
+        return false;
+    }
+    // 1. and 2. The documents with unsaved changes; Cancel keeps the program running.
+    if (!m_docs->commands().CheckUnsavedDocuments()) {
+        m_inShutdown = false;
+        return false;
+    }
+    // 3.
+    step("save-recent-files", [&] { m_docs->commands().SaveRecentFiles(m_ini); });
     step("save-recent-connections", [&] { m_connection->connecting().SaveRecentConnections(m_ini); });
     step("save-settings", [&] { SaveSettings(m_ini, m_settings); });
     step("end-session", [&] { m_session.EndSession(); });
     step("end-connection", [&] { cn().EndCn(); });
+    step("clean-explorer", [&] { m_explorer->CleanUpDbExplorer(); });
     step("release", [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w != this && w->isVisible() && w->objectName() != objectName()) w->close();
@@ -163,6 +292,13 @@ bool frmMain::runShutdown() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    // Closing during a run stops the statement first; the window closes when the run has ended.
+    if (m_query && m_query->running()) {
+        m_closeAfterRun = true;
+        cn().ExecuteStop();
+        event->ignore();
+        return;
+    }
     if (runShutdown()) event->accept();
     else event->ignore();
 }
@@ -182,6 +318,7 @@ void frmMain::cmdCloseDB_Click() {
         button->setText(QStringLiteral("DB *"));
     } else {
         left->show();
+        m_panes->refresh();
         QList<int> sizes = m_panes->sizes();
         const int total = sizes.value(0) + sizes.value(1);
         sizes[0] = MainPanesWidget::twips(3900);

@@ -17,6 +17,9 @@ namespace mv {
 class C_DbConnect;
 class CommandBarsWidget;
 class ConnectionUi;
+class QueryPanes;
+class ExplorerWidget;
+class DocumentTabsWidget;
 class MainPanesWidget;
 class SignalWatcher;
 class StatusBarWidget;
@@ -50,6 +53,9 @@ public:
     SessionLog& session() { return m_session; }
     C_DbConnect& cn();
     ConnectionUi* connectionUi() const { return m_connection; }
+    QueryPanes* queryPanes() const { return m_query; }
+    ExplorerWidget* explorer() const { return m_explorer; }
+    DocumentTabsWidget* documents() const { return m_docs; }
     // The explorer toggle: hides or shows the explorer panes.
     void cmdCloseDB_Click();
 
@@ -81,6 +87,13 @@ private:
     CommandBarsWidget* m_bars;
     SignalWatcher* m_signals;
     ConnectionUi* m_connection = nullptr;
+    QueryPanes* m_query = nullptr;
+    ExplorerWidget* m_explorer = nullptr;
+    DocumentTabsWidget* m_docs = nullptr;
+    void createDocuments();
+    void clearSessionLog();
+    void createExplorer();
+    bool m_closeAfterRun = false;
 };
 
 } // namespace mv

@@ -67,6 +67,7 @@ void Connecting::OpenDataLinkFile(bool given, const QString& file, const QString
         const QString cs = shortcut != FileShortcut::None ? shortcutConnectionString(m_currentFile)
                                                           : GetCSFromFile(m_currentFile);
         if (cs.isEmpty()) return;
+        if (m_hooks.confirmEndConnection && !m_hooks.confirmEndConnection()) return;
         m_cn.EndCn();
         if (m_hooks.cleanUpExplorer) m_hooks.cleanUpExplorer();
 

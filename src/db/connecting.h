@@ -23,6 +23,8 @@ struct ConnectingHooks {
     std::function<void()> refreshRecentMenu;                        // RefreshRecentConnMenu
     // Shows the login dialog with the connection string; the dialog connects itself.
     std::function<void(const QString& connectionString)> showLoginDialog;
+    // Before the current connection goes: false keeps it (an open transaction the user kept).
+    std::function<bool()> confirmEndConnection;
 };
 
 class Connecting {

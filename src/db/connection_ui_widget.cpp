@@ -62,6 +62,7 @@ ConnectionUi::ConnectionUi(QMainWindow* window, StatusBarWidget* status, Command
     forwarding.readTables = [this] { if (m_hooks.readTables) m_hooks.readTables(); };
     forwarding.refreshRecentMenu = [this] { m_hooks.refreshRecentMenu(); };
     forwarding.showLoginDialog = [this](const QString& cs) { m_hooks.showLoginDialog(cs); };
+    forwarding.confirmEndConnection = [this] { return !m_hooks.confirmEndConnection || m_hooks.confirmEndConnection(); };
     m_connecting = std::make_unique<Connecting>(*m_cn, session, settings, forwarding);
     SetConnectionIcon(QStringLiteral("kCloseConnection"));
 }
@@ -101,6 +102,7 @@ void ConnectionUi::showLoginDialog(const QString& cs) {
     if (!m_login) {
         m_login = new frmDbCon(
             [this](const QString& s, const QString& u, const QString& p) {
+                if (m_hooks.confirmEndConnection && !m_hooks.confirmEndConnection()) return;
                 m_cn->EndCn();
                 if (m_hooks.cleanUpExplorer) m_hooks.cleanUpExplorer();
                 m_connecting->connect(s, u, p);

@@ -8,6 +8,10 @@
 #include "support/temp_folder.h"
 #include "support/test_databases.h"
 #include "db/db_connect.h"
+#include "app/query_panes_widget.h"
+#include "documents/sql_editor_widget.h"
+#include "results/result_grid_widget.h"
+#include <QTimer>
 #include <QPushButton>
 #include <QSplitter>
 
@@ -41,7 +45,8 @@ TEST(MainWindow, StartupStepsRunInOrderAndEmptyTheTempFolder) {
     w.startup("");
     EXPECT_EQ(w.lifecycleTrace(),
               (QStringList{"initialize", "language-default", "title", "temp-folder", "run-settings", "load-settings",
-                           "menus", "transaction-count", "recent-lists", "sorting-off", "start-session",
+                           "menus", "toolkit-tabs", "session-tab", "transaction-count", "recent-lists", "sorting-off",
+                           "first-document", "start-session",
                            "command-line", "language-texts", "explorer-lists", "ready"}));
     EXPECT_FALSE(QFile::exists(dir.file("temp/old.tmp")));
     EXPECT_TRUE(QFile::exists(dir.file("temp/keep/inner.txt")));
@@ -75,7 +80,7 @@ TEST(MainWindow, EnglishStatusPanelsAndOnlyExistingCommandsInMenus) {
     EXPECT_EQ(bar->panelText("kConnection"), "No database connection! ");
     EXPECT_EQ(bar->panelText("kTime"), "Elapsed time: -- ");
     EXPECT_EQ(bar->panelText("kRecords"), " -- Records ");
-    EXPECT_EQ(bar->panelText("kEdit"), "");
+    EXPECT_EQ(bar->panelText("kEdit"), "L: 1, C: 1");
     EXPECT_EQ(bar->panel("kEdit")->toolTip(), "Line/Column Number");
     QAction* exit = w.commandBars()->action("kExit");
     ASSERT_NE(exit, nullptr);
@@ -141,7 +146,8 @@ TEST(MainWindow, ExitCommandClosesThroughTheDispatcher) {
     w.dispatcher().dispatch("kExit");
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.lifecycleTrace().mid(w.lifecycleTrace().indexOf("ready") + 1),
-              (QStringList{"save-recent-connections", "save-settings", "end-session", "end-connection", "release"}));
+              (QStringList{"save-recent-files", "save-recent-connections", "save-settings", "end-session", "end-connection", "clean-explorer",
+                           "release"}));
     // The session files of the run are there.
     EXPECT_FALSE(QDir(dir.path()).entryList({"MorvendaSession_T*.txt"}).isEmpty());
     EXPECT_FALSE(QDir(dir.path()).entryList({"MorvendaSession_T*.xml"}).isEmpty());
@@ -184,10 +190,53 @@ TEST(MainWindow, CommandLineConnectsAndTheStartupDataLinkReplacesIt) {
     EXPECT_TRUE(w.lifecycleTrace().contains("startup-udl"));
 }
 
+TEST(MainWindow, CommandLineRunShowsRowsStatusAndProtocol) {
+    mvtest::TempFolder dir;
+    const QString db = mvtest::demoSqlitePath(dir);
+    const QString query = dir.write("q.sql", "select customer_id, company_name from customers where customer_id <= 5");
+    mvtest::ScriptedUserPort port;
+    frmMain w(pathsIn(dir));
+    w.startup("/INI=" + db + " /QRY=" + query + " /RUN");
+    EXPECT_TRUE(w.batchGlobal());
+    EXPECT_TRUE(w.lifecycleTrace().contains("batch-run"));
+    ASSERT_TRUE(w.queryPanes()->grid()->hasRecordset()) << port.lastText().toStdString();
+    EXPECT_EQ(w.queryPanes()->grid()->recordCount(), 5);
+    EXPECT_EQ(w.statusBarPanels()->panelText("kRecords"), "5 Records");
+    EXPECT_TRUE(w.session().SessionText().contains("// { The Query delivered  2 Columns and  5 Rows!"));
+    EXPECT_TRUE(QFile::exists(dir.file("MorvendaSession_temp.txt")));
+    // Blank text does nothing; F2 runs again.
+    w.queryPanes()->editor()->setText("   \n  ");
+    w.dispatcher().dispatch("kStart");
+    EXPECT_EQ(w.statusBarPanels()->panelText("kRecords"), "5 Records");
+    w.queryPanes()->editor()->setText("select 1 as a, 2 as b, 3 as c");
+    w.dispatcher().dispatch("kExecute");
+    EXPECT_EQ(w.queryPanes()->grid()->visibleColumnCount(), 3);
+    EXPECT_TRUE(port.messages.isEmpty()) << port.lastText().toStdString();
+}
+
+TEST(MainWindow, ClosingDuringARunStopsItThenShutsDown) {
+    mvtest::TempFolder dir;
+    const QString db = mvtest::demoSqlitePath(dir);
+    mvtest::ScriptedUserPort port;
+    frmMain w(pathsIn(dir));
+    w.startup("/INI=" + db);
+    w.show();
+    w.queryPanes()->editor()->setText("with recursive c(x) as (select 1 union all select x + 1 from c where x < "
+                                      "2000000000) select count(*) from c");
+    QTimer::singleShot(300, &w, [&] { w.close(); });
+    w.dispatcher().dispatch("kExecute");
+    QElapsedTimer t;
+    t.start();
+    while (w.isVisible() && t.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(w.lifecycleTrace().contains("end-session"));
+}
+
 TEST(MainWindow, ExplorerToggleHidesAndRestores) {
     mvtest::TempFolder dir;
     frmMain w(pathsIn(dir));
     w.startup("");
+    w.resize(1400, 800);
     w.show();
     QApplication::processEvents();
     w.cmdCloseDB_Click();

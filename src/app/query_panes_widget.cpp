@@ -1,0 +1,215 @@
+#include "app/query_panes_widget.h"
+
+#include "app/command_bars_widget.h"
+#include "app/command_dispatcher.h"
+#include "app/main_panes_widget.h"
+#include "app/result_commands_widget.h"
+#include "app/settings.h"
+#include "app/status_bar_widget.h"
+#include "app/texts.h"
+#include "app/toolbox_widget.h"
+#include "db/connection_ui_widget.h"
+#include "documents/find_dialog.h"
+#include "documents/quick_search_widget.h"
+#include "documents/sql_editor_widget.h"
+#include "documents/sql_formatter.h"
+#include "documents/sql_toolbox_widget.h"
+#include "exec/execute_command.h"
+#include "exec/execute_host_view.h"
+#include "exec/new_parameter_dialog.h"
+#include "exec/parameter_panel_widget.h"
+#include "exec/query_options_widget.h"
+#include "exec/run_settings.h"
+#include "exec/transactions.h"
+#include "results/result_grid_widget.h"
+#include "session/session_log.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace mv {
+
+namespace {
+class EditorTags : public ParameterTagEditor {
+public:
+    explicit EditorTags(SqlEditorWidget* e) : m_editor(e) {}
+    void insertAtCursor(const QString& text) override { m_editor->BeiCursorEinfuegen(text, false, true); }
+    QString wholeText() const override { return m_editor->text(); }
+
+private:
+    SqlEditorWidget* m_editor;
+};
+} // namespace
+
+QueryPanes::QueryPanes(MainPanesWidget* panes, StatusBarWidget* status, CommandBarsWidget* bars,
+                       ConnectionUi& connection, SessionLog& session, Settings& settings, RunSettings& run,
+                       QWidget* window)
+    : QObject(window), m_panes(panes), m_status(status), m_bars(bars), m_connection(connection), m_session(session),
+      m_settings(settings), m_run(run), m_window(window) {
+    // The editor under the document tabs.
+    m_editor = new SqlEditorWidget(panes->paneQuery());
+    panes->paneQuery()->layout()->addWidget(m_editor);
+    connect(m_editor, &SqlEditorWidget::caretTextChanged, this,
+            [this](const QString& t) { m_status->setPanelText(QStringLiteral("kEdit"), t); });
+
+    // The result grid with its state label above it.
+    m_stateLabel = new QLabel(panes->paneResult());
+    m_stateLabel->setObjectName(QStringLiteral("lblState"));
+    m_stateLabel->setMinimumHeight(18);
+    m_grid = new ResultGridWidget(panes->paneResult());
+    m_grid->setObjectName(QStringLiteral("Grid"));
+    panes->paneResult()->layout()->addWidget(m_stateLabel);
+    panes->paneResult()->layout()->addWidget(m_grid);
+    m_results = new ResultCommands(*m_grid, m_stateLabel, bars, session, this);
+
+    // The SQL toolbox.
+    m_toolbox = new ToolboxWidget(panes->paneSQL());
+    panes->paneSQL()->layout()->addWidget(m_toolbox);
+    m_toolbox->requestHeight = [this](int px) {
+        QList<int> sizes = m_panes->rightSplitter()->sizes();
+        const int total = sizes.value(0) + sizes.value(1);
+        sizes[0] = px + m_toolbox->tabBar()->sizeHint().height();
+        sizes[1] = std::max(1, total - sizes[0]);
+        m_panes->rightSplitter()->setSizes(sizes);
+    };
+    m_commands = new SqlToolboxWidget;
+    connect(m_commands, &SqlToolboxWidget::insertText, this,
+            [this](const QString& text, bool lineBreak) { m_editor->BeiCursorEinfuegen(text, lineBreak, true); });
+    m_find = new QuickSearchWidget;
+    m_find->setEditor(m_editor);
+
+    m_paramPage = new QWidget;
+    m_paramPage->setObjectName(QStringLiteral("picParameter"));
+    m_paramPanel = new ParameterPanelWidget;
+    auto* scroll = new QScrollArea(m_paramPage);
+    scroll->setWidget(m_paramPanel);
+    scroll->setWidgetResizable(true);
+    auto* newParam = new QPushButton(m_paramPage);
+    newParam->setObjectName(QStringLiteral("cmdInsertParameter"));
+    auto* paramLayout = new QHBoxLayout(m_paramPage);
+    paramLayout->setContentsMargins(2, 2, 2, 2);
+    paramLayout->addWidget(scroll, 1);
+    paramLayout->addWidget(newParam, 0, Qt::AlignTop);
+    connect(newParam, &QPushButton::clicked, this, [this] {
+        EditorTags tags(m_editor);
+        cmdInsertParameter_Click(tags, m_parameters, *m_paramPanel, m_window);
+    });
+
+    m_host = std::make_unique<MainExecuteHost>(m_editor, m_grid, status, m_toolbox, m_paramPanel, m_parameters,
+                                               m_stateLabel, run, bars);
+    m_host->keepLayout = [this] { return m_results->keepLayout(); };
+    C_DbConnect& cn = connection.cn();
+    m_execute = std::make_unique<ExecuteCommand>(cn, session, m_parameters, run, *m_host);
+    TransactionHost th;
+    th.setButtons = [this](bool in) { m_options->setTransactionButtons(in); };
+    th.SetGridState = [this](int state) { m_host->SetGridState(state); };
+    m_transactions = std::make_unique<TransactionCommands>(cn, session, run, th);
+    m_options = new QueryOptionsWidget(*m_execute, *m_transactions);
+    connect(&connection, &ConnectionUi::startTransEnabledChanged, m_options,
+            &QueryOptionsWidget::setTransactionsAvailable);
+    connection.hooks().confirmEndConnection = [this] { return m_transactions->resolveOpenTransaction(); };
+    connection.hooks().setAsyncSwitch = [this](bool checked, bool enabled) {
+        m_run.async = checked;
+        m_run.asyncEnabled = enabled;
+        m_options->setAsyncSwitch(checked, enabled);
+    };
+}
+
+QueryPanes::~QueryPanes() = default;
+
+void QueryPanes::SetToolkitTabs() {
+    // The button rows are wider than a narrow window: they scroll instead of widening it.
+    auto* commandsScroll = new QScrollArea;
+    commandsScroll->setObjectName(QStringLiteral("picCommands"));
+    commandsScroll->setWidget(m_commands);
+    commandsScroll->setFrameShape(QFrame::NoFrame);
+    m_toolbox->setPanel(ToolboxWidget::Commands, commandsScroll);
+    m_toolbox->setPanel(ToolboxWidget::Find, m_find);
+    m_toolbox->setPanel(ToolboxWidget::Options, m_options);
+    m_toolbox->setPanel(ToolboxWidget::Parameter, m_paramPage);
+    m_toolbox->setOnSelected(ToolboxWidget::Parameter, [this] {
+        m_parameters.ParseParameter(m_editor->text());
+        m_paramPanel->ShowParameters(m_parameters.parameterSet());
+    });
+    m_toolbox->setCurrentIndex(0);
+}
+
+void QueryPanes::applySettings() {
+    m_editor->setEditFont(m_settings.editFont);
+    m_editor->setAutoColoring(m_settings.autoSyntaxColoring);
+    m_results->applySettings(m_settings);
+}
+
+void QueryPanes::applyLanguage() {
+    m_toolbox->applyLanguage();
+    m_find->applyLanguage();
+    m_options->applyLanguage();
+    m_grid->applyLanguage();
+    if (auto* b = m_paramPage->findChild<QPushButton*>(QStringLiteral("cmdInsertParameter")))
+        b->setText(ui_text("Neu", "new"));
+    m_status->setPanelText(QStringLiteral("kEdit"), m_editor->caretText());
+}
+
+void QueryPanes::startExecute() {
+    if (m_editor->text().trimmed().isEmpty()) return;
+    m_execute->cmdExecute();
+    m_options->showValues();
+    emit runFinished();
+}
+
+bool QueryPanes::running() const { return m_execute->running(); }
+
+void QueryPanes::refreshEditMenu() {
+    if (QAction* a = m_bars->action(QStringLiteral("kUndo"))) a->setEnabled(m_editor->canUndo());
+    if (QAction* a = m_bars->action(QStringLiteral("kRedo"))) a->setEnabled(m_editor->canRedo());
+    if (QAction* a = m_bars->action(QStringLiteral("kPaste"))) a->setEnabled(m_editor->canPaste());
+}
+
+void QueryPanes::registerCommands(CommandDispatcher& d) {
+    m_results->registerCommands(d, *m_execute);
+    d.add(QStringLiteral("kStart"), [this] { startExecute(); });
+    d.add(QStringLiteral("kExecute"), [this] { startExecute(); });
+    d.add(QStringLiteral("kStop"), [this] { m_connection.cn().ExecuteStop(); });
+    d.add(QStringLiteral("kUndo"), [this] { m_editor->undo(); });
+    d.add(QStringLiteral("kRedo"), [this] { m_editor->redo(); });
+    d.add(QStringLiteral("kCut"), [this] { m_editor->cut(); });
+    d.add(QStringLiteral("kCopy"), [this] { m_editor->copy(); });
+    d.add(QStringLiteral("kPaste"), [this] { m_editor->paste(); });
+    d.add(QStringLiteral("kSelectAll"), [this] { m_editor->SelectAllText(); });
+    d.add(QStringLiteral("kComment"), [this] { m_editor->CommentLines(true); });
+    d.add(QStringLiteral("kUnComment"), [this] { m_editor->CommentLines(false); });
+    d.add(QStringLiteral("kTab"), [this] { m_editor->IndentSelection(true); });
+    d.add(QStringLiteral("kUnTab"), [this] { m_editor->IndentSelection(false); });
+    d.add(QStringLiteral("kAutoColoring"), [this] {
+        m_settings.autoSyntaxColoring = m_editor->toggleAutoColoring();
+        if (QAction* a = m_bars->action(QStringLiteral("kAutoColoring"))) a->setChecked(m_settings.autoSyntaxColoring);
+    });
+    auto applyChange = [this](const std::optional<EditorTextChange>& change) {
+        if (!change) return;
+        if (change->selectionOnly) {
+            m_editor->replaceSelectedText(change->text);
+        } else {
+            m_editor->SelectAllText();
+            m_editor->replaceSelectedText(change->text);
+            m_editor->SetCaret(0, 0, true);
+        }
+    };
+    d.add(QStringLiteral("kFormatSQL"), [this, applyChange] {
+        applyChange(cmdmSqlFormatChange(m_editor->text(), m_editor->selectedText()));
+    });
+    d.add(QStringLiteral("kUcase"), [this, applyChange] {
+        applyChange(cmdmUpcaseChange(m_editor->text(), m_editor->selectedText()));
+    });
+    d.add(QStringLiteral("kExRecordcount"), [this] {
+        if (!m_connection.cn().hasConnection()) return;
+        m_execute->GetRecordcount(QString(), m_session.programFolder());
+    });
+}
+
+} // namespace mv
