@@ -77,6 +77,7 @@ void frmMain::createExplorer() {
     m_connection->hooks().readTables = [this] { m_explorer->ReadTables(QString()); };
     m_connection->hooks().cleanUpExplorer = [this] { m_explorer->CleanUpDbExplorer(); };
     m_query->sqlCommands()->setExplorerPickProvider(m_explorer->explorerPickProvider());
+    m_query->tableFilter = [this] { return m_explorer->filterText(); };
     auto* ddl = new DdlTabWidget(cn());
     ddl->setWorkingListProvider([this] { return m_explorer->selectedObjectText(); });
     connect(ddl, &DdlTabWidget::insertText, this,
@@ -190,6 +191,7 @@ void frmMain::loadingSteps(const QString& commandLine) {
     m_bars->buildMenuBar();
     m_bars->buildToolbar();
     if (QAction* a = m_bars->action(QStringLiteral("kAutoColoring"))) a->setChecked(m_settings.autoSyntaxColoring);
+    m_query->editor()->setContextMenu(m_bars->menu(QStringLiteral("kEdit")));
     connect(m_bars, &CommandBarsWidget::menuAboutToShow, this, [this](const QString& key) {
         if (key == QLatin1String("kEdit")) m_query->refreshEditMenu();
         if (key == QLatin1String("kResult")) m_query->results()->refreshResultMenu();

@@ -208,7 +208,8 @@ void QueryPanes::registerCommands(CommandDispatcher& d) {
     });
     d.add(QStringLiteral("kExRecordcount"), [this] {
         if (!m_connection.cn().hasConnection()) return;
-        m_execute->GetRecordcount(QString(), m_session.programFolder());
+        const QString filter = tableFilter ? tableFilter().toUpper() : QString();
+        m_execute->GetRecordcount(filter, m_session.programFolder());
     });
 }
 

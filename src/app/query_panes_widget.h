@@ -4,6 +4,7 @@
 #include "exec/parameters.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -59,6 +60,8 @@ public:
     // The Execute command, run only when the editor holds more than blanks.
     void startExecute();
     bool running() const;
+    // The explorer's filter text, for the record-count report.
+    std::function<QString()> tableFilter;
 
 signals:
     void runFinished();

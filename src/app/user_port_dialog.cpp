@@ -104,11 +104,11 @@ std::optional<FontSpec> QtUserPort::chooseFont(const FontRequest& r) {
     bool ok = false;
     const QFont f = QFontDialog::getFont(&ok, initial, m_parent, r.title);
     if (!ok) return std::nullopt;
-    FontSpec spec;
-    spec.name = f.family();
-    spec.bold = f.bold();
-    spec.pointSize = f.pointSizeF();
-    return spec;
+    FontSpec chosen;
+    chosen.name = f.family();
+    chosen.bold = f.bold();
+    chosen.pointSize = f.pointSizeF();
+    return chosen;
 }
 
 std::optional<QString> QtUserPort::inputText(const QString& prompt, const QString& title, const QString& initial) {

@@ -61,10 +61,10 @@ void SqlEditorWidget::InitCodeSense() {
 
 // ---- Settings ----
 
-void SqlEditorWidget::setEditFont(const FontSpec& spec) {
-    QFont font(spec.name);
-    font.setBold(spec.bold);
-    if (spec.pointSize > 0) font.setPointSizeF(spec.pointSize);
+void SqlEditorWidget::setEditFont(const FontSpec& wanted) {
+    QFont font(wanted.name);
+    font.setBold(wanted.bold);
+    if (wanted.pointSize > 0) font.setPointSizeF(wanted.pointSize);
     m_lexer->setEditorFont(font);
     setMarginsFont(font);
     setMarginWidth(0, QStringLiteral("00000"));
@@ -72,11 +72,11 @@ void SqlEditorWidget::setEditFont(const FontSpec& spec) {
 
 FontSpec SqlEditorWidget::editFont() const {
     const QFont font = m_lexer->editorFont();
-    FontSpec spec;
-    spec.name = font.family();
-    spec.bold = font.bold();
-    spec.pointSize = font.pointSizeF();
-    return spec;
+    FontSpec wanted;
+    wanted.name = font.family();
+    wanted.bold = font.bold();
+    wanted.pointSize = font.pointSizeF();
+    return wanted;
 }
 
 void SqlEditorWidget::setAutoColoring(bool on) {

@@ -172,7 +172,7 @@ void merge(AggregateState& into, const AggregateState& part, const Recordset& rs
 }
 
 void totalGroups(GridArrangement& a, const Recordset& rs, CancelCheck& check) {
-    const size_t specCount = a.specs.size();
+    const size_t specCount = a.aggregates_.size();
     const int levels = a.levelCount();
     if (specCount == 0 || levels == 0) return;
     a.aggregates.assign(size_t(levels), {});
@@ -181,13 +181,13 @@ void totalGroups(GridArrangement& a, const Recordset& rs, CancelCheck& check) {
 
     const int last = levels - 1;
     for (size_t s = 0; s < specCount; ++s) {
-        const GridAggregateSpec& spec = a.specs[s];
+        const GridAggregateSpec& wanted = a.aggregates_[s];
         std::optional<KeyReader> reader;
-        if (spec.field >= 0) reader.emplace(rs, spec.field, spec.sortType, false);
-        const bool wantNumbers = spec.function == GridAggregate::Sum ||
-                                 spec.function == GridAggregate::Average ||
-                                 spec.function == GridAggregate::StdDev;
-        const bool wantExtremes = spec.function == GridAggregate::Min || spec.function == GridAggregate::Max;
+        if (wanted.field >= 0) reader.emplace(rs, wanted.field, wanted.sortType, false);
+        const bool wantNumbers = wanted.function == GridAggregate::Sum ||
+                                 wanted.function == GridAggregate::Average ||
+                                 wanted.function == GridAggregate::StdDev;
+        const bool wantExtremes = wanted.function == GridAggregate::Min || wanted.function == GridAggregate::Max;
         for (int g = 0; g < a.groupCount(last); ++g) {
             AggregateState& st = a.aggregates[size_t(last)][size_t(g) * specCount + s];
             const int begin = a.groupBegin(last, g), end = a.groupEnd(last, g);
@@ -270,7 +270,7 @@ void GridArrangement::removeRecords(const std::vector<int>& records,
         keptBefore[size_t(p) + 1] = keptBefore[size_t(p)] + (gone[size_t(r)] ? 0 : 1);
         if (!order.empty() && !gone[size_t(r)]) newOrder.push_back(newRecord[size_t(r)]);
     }
-    const size_t specCount = specs.size();
+    const size_t specCount = aggregates_.size();
     if (keptGroups) keptGroups->assign(groupStarts.size(), {});
     for (size_t level = 0; level < groupStarts.size(); ++level) {
         std::vector<int> starts;
@@ -301,11 +301,11 @@ void GridArrangement::appendRecord(int record) {
 
 GridArrangement arrangeRows(const Recordset& rs, const std::vector<GridOrderKey>& groupKeys,
                             const std::vector<GridOrderKey>& sortKeys,
-                            const std::vector<GridAggregateSpec>& specs, const std::atomic<bool>* cancel) {
+                            const std::vector<GridAggregateSpec>& aggregates_, const std::atomic<bool>* cancel) {
     GridArrangement a;
     a.rowCount = rs.recordCount();
     a.groupKeys = groupKeys;
-    a.specs = specs;
+    a.aggregates_ = aggregates_;
     CancelCheck check{cancel};
     const int n = a.rowCount;
 

@@ -41,9 +41,9 @@ struct GridArrangement {
     int rowCount = 0;
     std::vector<int> order; // display position -> recordset row; empty: the recordset's order
     std::vector<GridOrderKey> groupKeys;
-    std::vector<GridAggregateSpec> specs;
+    std::vector<GridAggregateSpec> aggregates_;
     std::vector<std::vector<int>> groupStarts;           // [level] first position of each group
-    std::vector<std::vector<AggregateState>> aggregates; // [level][group * specs + spec]
+    std::vector<std::vector<AggregateState>> aggregates; // [level][group * aggregates_ + wanted]
     bool totalsStale = false;                            // rows were removed after the totals were made
 
     int recordAt(int position) const { return order.empty() ? position : order[size_t(position)]; }
@@ -53,8 +53,8 @@ struct GridArrangement {
     int groupEnd(int level, int group) const;
     // The group of a level that holds a position.
     int groupOf(int level, int position) const;
-    const AggregateState& total(int level, int group, int spec) const {
-        return aggregates[size_t(level)][size_t(group) * specs.size() + size_t(spec)];
+    const AggregateState& total(int level, int group, int wanted) const {
+        return aggregates[size_t(level)][size_t(group) * aggregates_.size() + size_t(wanted)];
     }
 
     // Takes out records (recordset rows, any order, no repeats): the order and groups close up,
@@ -70,10 +70,10 @@ struct ArrangementCancelled {};
 
 // Orders the rows by the group keys, then the sort keys; rows that compare equal keep the
 // recordset's order. Nulls come first ascending and last descending; texts compare without regard
-// to case. Then finds the groups of every level and totals each spec per group.
+// to case. Then finds the groups of every level and totals each wanted per group.
 GridArrangement arrangeRows(const Recordset& rs, const std::vector<GridOrderKey>& groupKeys,
                             const std::vector<GridOrderKey>& sortKeys,
-                            const std::vector<GridAggregateSpec>& specs,
+                            const std::vector<GridAggregateSpec>& aggregates_,
                             const std::atomic<bool>* cancel = nullptr);
 
 // The value of a total: Count and Value Count as numbers, Sum, Average and Standard Dev (of a

@@ -401,10 +401,10 @@ QString ResultModel::groupCaption(int level, int group) const {
 QString ResultModel::footerText(int level, int group, int column) const {
     const GridColumn& c = m_columns[column];
     if (c.aggregate == GridAggregate::None || m_arr.totalsStale) return {};
-    const int spec = int(m_specColumns.indexOf(c.key));
-    if (spec < 0 || level >= int(m_arr.aggregates.size())) return {};
+    const int wanted = int(m_specColumns.indexOf(c.key));
+    if (wanted < 0 || level >= int(m_arr.aggregates.size())) return {};
     const int field = fieldOfColumn(column);
-    const QVariant value = aggregateValue(m_arr.total(level, group, spec), c.aggregate, m_rs, field);
+    const QVariant value = aggregateValue(m_arr.total(level, group, wanted), c.aggregate, m_rs, field);
     if (!value.isValid()) return c.totalPrefix;
     const QString format = c.totalFormat.isEmpty() && c.aggregate != GridAggregate::Count &&
                                    c.aggregate != GridAggregate::ValueCount

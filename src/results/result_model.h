@@ -184,7 +184,7 @@ class ResultModel : public QAbstractTableModel {
     void resetArrangement();
     void rearrange();
     void startWorker(std::vector<GridOrderKey> groups, std::vector<GridOrderKey> sorts,
-                     std::vector<GridAggregateSpec> specs);
+                     std::vector<GridAggregateSpec> aggregates_);
     void finishArrangement(quint64 ticket, quint64 structure, std::shared_ptr<GridArrangement> result,
                            QString error);
     void applyArrangement(GridArrangement&& arrangement);
@@ -202,7 +202,7 @@ class ResultModel : public QAbstractTableModel {
     std::vector<int> m_fieldOf; // per column; -1 none
     QList<GridSortKey> m_sortKeys;
     QList<GridSortKey> m_groupKeys;
-    QStringList m_specColumns;                         // column keys of the arrangement's aggregate specs
+    QStringList m_specColumns;                         // column keys of the arrangement's aggregate aggregates_
     QStringList m_groupColumns;                        // column keys of the arrangement's group levels
     QStringList m_nextSpecColumns, m_nextGroupColumns; // those of the arrangement being made
     bool m_keepColumns = false;

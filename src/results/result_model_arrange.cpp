@@ -42,7 +42,7 @@ void ResultModel::rearrange() {
     stopWorker();
     ++m_ticket;
     std::vector<GridOrderKey> groups, sorts;
-    std::vector<GridAggregateSpec> specs;
+    std::vector<GridAggregateSpec> aggregates_;
     QStringList specColumns, groupColumns;
     const auto toKeys = [this](const QList<GridSortKey>& from, std::vector<GridOrderKey>& to,
                                QStringList* keys) {
@@ -60,7 +60,7 @@ void ResultModel::rearrange() {
         if (!groups.empty()) {
             for (int c = 0; c < m_columns.size(); ++c) {
                 if (m_columns[c].aggregate == GridAggregate::None) continue;
-                specs.push_back({fieldOfColumn(c), m_columns[c].aggregate, m_columns[c].sortType});
+                aggregates_.push_back({fieldOfColumn(c), m_columns[c].aggregate, m_columns[c].sortType});
                 specColumns << m_columns[c].key;
             }
         }
@@ -75,7 +75,7 @@ void ResultModel::rearrange() {
     if (m_rs.recordCount() <= SyncLimit) {
         GridArrangement arrangement;
         const bool ok = guardedVoid(Reporter::ErrorMsg, "Grid_Arrange", "frmMain",
-                                    [&] { arrangement = arrangeRows(m_rs, groups, sorts, specs); });
+                                    [&] { arrangement = arrangeRows(m_rs, groups, sorts, aggregates_); });
         m_nextSpecColumns = specColumns;
         m_nextGroupColumns = groupColumns;
         if (ok) applyArrangement(std::move(arrangement));
@@ -84,11 +84,11 @@ void ResultModel::rearrange() {
     }
     m_nextSpecColumns = specColumns;
     m_nextGroupColumns = groupColumns;
-    startWorker(std::move(groups), std::move(sorts), std::move(specs));
+    startWorker(std::move(groups), std::move(sorts), std::move(aggregates_));
 }
 
 void ResultModel::startWorker(std::vector<GridOrderKey> groups, std::vector<GridOrderKey> sorts,
-                              std::vector<GridAggregateSpec> specs) {
+                              std::vector<GridAggregateSpec> aggregates_) {
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     m_cancel = cancel;
     const quint64 ticket = m_ticket;
@@ -96,12 +96,12 @@ void ResultModel::startWorker(std::vector<GridOrderKey> groups, std::vector<Grid
     // The worker reads its own copy; it shares the rows and leaves the grid's recordset alone.
     Recordset copy = m_rs;
     m_worker = std::thread([this, copy = std::move(copy), groups = std::move(groups),
-                            sorts = std::move(sorts), specs = std::move(specs), cancel, ticket,
+                            sorts = std::move(sorts), aggregates_ = std::move(aggregates_), cancel, ticket,
                             structure]() mutable {
         std::shared_ptr<GridArrangement> result;
         QString error;
         try {
-            result = std::make_shared<GridArrangement>(arrangeRows(copy, groups, sorts, specs, cancel.get()));
+            result = std::make_shared<GridArrangement>(arrangeRows(copy, groups, sorts, aggregates_, cancel.get()));
         } catch (const ArrangementCancelled&) {
             return;
         } catch (...) {

@@ -68,7 +68,7 @@ TEST(GridArrangement, TextDatesOrderAsDatesWhenTheColumnSaysSo) {
 
 TEST(GridArrangement, GroupsAndTotalsEveryAggregate) {
     const Recordset rs = sales();
-    const std::vector<GridAggregateSpec> specs = {
+    const std::vector<GridAggregateSpec> aggregates_ = {
         {1, GridAggregate::Count, GridSortType::Numeric},
         {1, GridAggregate::Sum, GridSortType::Numeric},
         {1, GridAggregate::Average, GridSortType::Numeric},
@@ -80,14 +80,14 @@ TEST(GridArrangement, GroupsAndTotalsEveryAggregate) {
         {3, GridAggregate::Max, GridSortType::Numeric},
         {3, GridAggregate::Max, GridSortType::String},
     };
-    const GridArrangement a = arrangeRows(rs, {{0, false, GridSortType::String}}, {}, specs);
+    const GridArrangement a = arrangeRows(rs, {{0, false, GridSortType::String}}, {}, aggregates_);
     ASSERT_EQ(a.levelCount(), 1);
     ASSERT_EQ(a.groupCount(0), 3); // East, North (3 rows, any case), South
     EXPECT_EQ(a.groupStarts[0], (std::vector<int>{0, 1, 4}));
 
     struct Expect {
         int group;
-        int spec;
+        int wanted;
         QVariant value; // invalid: nothing to show
     };
     const double northSd = std::sqrt(((10.0 - 20) * (10 - 20) + (30.0 - 20) * (30 - 20) + 0) / 2.0);
@@ -98,16 +98,16 @@ TEST(GridArrangement, GroupsAndTotalsEveryAggregate) {
         {1, 8, "100"},      {2, 8, "9"},       {2, 9, "x"},        {1, 9, "100"},
     };
     for (const Expect& e : expected) {
-        const GridAggregateSpec& spec = specs[size_t(e.spec)];
-        const QVariant v = aggregateValue(a.total(0, e.group, e.spec), spec.function, rs, spec.field);
+        const GridAggregateSpec& wanted = aggregates_[size_t(e.wanted)];
+        const QVariant v = aggregateValue(a.total(0, e.group, e.wanted), wanted.function, rs, wanted.field);
         if (!e.value.isValid()) {
-            EXPECT_FALSE(v.isValid()) << "group " << e.group << " spec " << e.spec;
+            EXPECT_FALSE(v.isValid()) << "group " << e.group << " wanted " << e.wanted;
             continue;
         }
         if (e.value.metaType().id() == QMetaType::Double)
-            EXPECT_NEAR(v.toDouble(), e.value.toDouble(), 1e-9) << "group " << e.group << " spec " << e.spec;
+            EXPECT_NEAR(v.toDouble(), e.value.toDouble(), 1e-9) << "group " << e.group << " wanted " << e.wanted;
         else
-            EXPECT_EQ(v.toString(), e.value.toString()) << "group " << e.group << " spec " << e.spec;
+            EXPECT_EQ(v.toString(), e.value.toString()) << "group " << e.group << " wanted " << e.wanted;
     }
 }
 
@@ -118,12 +118,12 @@ TEST(GridArrangement, OuterLevelsTotalTheirInnerGroups) {
     for (const auto& r : rows)
         b.appendRow({QString::number(r[0]), r[1], r[2]});
     const Recordset rs = b.finish();
-    const std::vector<GridAggregateSpec> specs = {{2, GridAggregate::Sum, GridSortType::Numeric},
+    const std::vector<GridAggregateSpec> aggregates_ = {{2, GridAggregate::Sum, GridSortType::Numeric},
                                                   {2, GridAggregate::StdDev, GridSortType::Numeric},
                                                   {2, GridAggregate::Min, GridSortType::Numeric}};
     const GridArrangement a =
         arrangeRows(rs, {{0, false, GridSortType::String}, {1, true, GridSortType::Numeric}},
-                    {{2, false, GridSortType::Numeric}}, specs);
+                    {{2, false, GridSortType::Numeric}}, aggregates_);
     ASSERT_EQ(a.levelCount(), 2);
     EXPECT_EQ(a.groupStarts[0], (std::vector<int>{0, 4}));
     EXPECT_EQ(a.groupStarts[1], (std::vector<int>{0, 2, 4, 5}));

@@ -52,7 +52,7 @@ struct FieldSpec {
     qint64 size = 0;
 };
 
-// Output of one rowset: fields by spec, rows by values in field order. A text field grows to its
+// Output of one rowset: fields by description, rows by values in field order. A text field grows to its
 // longest value (names and remarks have no limit every driver keeps); a negative number in an
 // unsigned field (a driver's "unknown") becomes Null.
 class RowsetWriter {
