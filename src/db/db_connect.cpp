@@ -71,12 +71,15 @@ QString C_DbConnect::Database() const {
         const qsizetype semi = cs.indexOf(u';', from);
         return cs.mid(from, semi < 0 ? -1 : semi - from);
     }
-    const auto keys = parseConnectionKeys(cs);
-    if (keys) {
+    // An ODBC string may also stand inside "Extended Properties" of a data link file.
+    for (QString text = cs; !text.isEmpty();) {
+        const auto keys = parseConnectionKeys(text);
+        if (!keys) break;
         for (const char* key : {"Database", "DSN", "Server", "DBQ", "Initial Catalog"}) {
             const QString v = keys->value(QLatin1String(key));
             if (!v.isEmpty()) return v;
         }
+        text = keys->value(QStringLiteral("Extended Properties"));
     }
     return {};
 }

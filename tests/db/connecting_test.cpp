@@ -86,7 +86,7 @@ TEST_F(ConnectingTest, DataLinkFileWithUserAndPasswordConnectsAtOnce) {
     c.OpenDataLinkFile(true, udl);
     EXPECT_TRUE(cn.hasConnection()) << port.lastText().toStdString();
     EXPECT_EQ(cn.mvDatabase(), 5);
-    EXPECT_EQ(caption, "morvenda@" + cn.Database());
+    EXPECT_EQ(caption, "morvenda@morvenda");
     EXPECT_TRUE(loginShownWith.isEmpty());
     EXPECT_FALSE(session.SessionText().contains("Password=morvenda"));
 }
