@@ -22,6 +22,8 @@
 #include "explorer/explorer_commands_widget.h"
 #include "explorer/explorer_widget.h"
 #include "explorer/sql_generation.h"
+#include "results/print_preview_window.h"
+#include "results/print_settings_dialog.h"
 #include "results/result_grid_widget.h"
 #include "exec/execute_command.h"
 #include "exec/execute_host_view.h"
@@ -120,6 +122,11 @@ void frmMain::clearSessionLog() {
 void frmMain::registerCommands() {
     m_docs->registerCommands(m_dispatcher);
     m_dispatcher.add(QStringLiteral("kDelLog"), [this] { clearSessionLog(); });
+    m_dispatcher.add(QStringLiteral("kPrintSettings"), [this] {
+        frmRGPrintSettings dialog(m_query->grid()->printSettings(), this);
+        dialog.exec();
+    });
+    m_dispatcher.add(QStringLiteral("kPrint"), [this] { cmdRGPrint(*m_query->grid(), this); });
     m_connection->registerCommands(m_dispatcher);
     m_query->registerCommands(m_dispatcher);
     m_dispatcher.add(QStringLiteral("kSettings"), [this] { openSettingsDialog(); });
