@@ -30,16 +30,16 @@ void appendWithBreaks(QString& line, const QString& value, const QString& replac
     }
 }
 
-} // namespace
-
-void writeCsv(ExportSink& sink, const Recordset& rs, const ExportColumns& wanted, const ValueText& text,
-              const CsvExportOptions& options) {
-    const ExportColumns columns = resolvedColumns(rs, wanted);
+// One line per row, one write per line: the header (when asked) from the captions, then the rows;
+// binary fields give the placeholder. `cell` appends one value in the format's own form.
+template <class Cell>
+void writeDelimited(ExportSink& sink, const Recordset& rs, const ExportColumns& columns, bool header,
+                    const QString& separator, const QString& rowTerminator, Cell cell, const ValueText& text) {
     QString line;
-    if (options.header) {
+    if (header) {
         for (qsizetype i = 0; i < columns.size(); ++i) {
-            if (i > 0) line += options.delimiter;
-            appendQuoted(line, columns[i].caption);
+            if (i > 0) line += separator;
+            cell(line, columns[i].caption, true);
         }
         line += QLatin1String("\r\n");
         sink.write(line.toUtf8());
@@ -51,45 +51,35 @@ void writeCsv(ExportSink& sink, const Recordset& rs, const ExportColumns& wanted
     for (int row = 0; row < rows; ++row) {
         line.clear();
         for (qsizetype i = 0; i < columns.size(); ++i) {
-            if (i > 0) line += options.delimiter;
+            if (i > 0) line += separator;
             if (binary[i])
                 line += Placeholder;
             else
-                appendQuoted(line, text.text(rs, row, columns[i].field));
+                cell(line, text.text(rs, row, columns[i].field), false);
         }
-        line += QLatin1String("\r\n");
+        line += rowTerminator;
         sink.write(line.toUtf8());
     }
 }
 
+} // namespace
+
+void writeCsv(ExportSink& sink, const Recordset& rs, const ExportColumns& wanted, const ValueText& text,
+              const CsvExportOptions& options) {
+    writeDelimited(sink, rs, resolvedColumns(rs, wanted), options.header, options.delimiter,
+                   QStringLiteral("\r\n"), [](QString& line, const QString& v, bool) { appendQuoted(line, v); },
+                   text);
+}
+
 void writeText(ExportSink& sink, const Recordset& rs, const ExportColumns& wanted, const ValueText& text,
                const TextExportOptions& options) {
-    const ExportColumns columns = resolvedColumns(rs, wanted);
-    QString line;
-    if (options.header) {
-        for (qsizetype i = 0; i < columns.size(); ++i) {
-            if (i > 0) line += options.separator;
-            line += columns[i].caption;
-        }
-        line += QLatin1String("\r\n");
-        sink.write(line.toUtf8());
-    }
-    QList<bool> binary;
-    for (const ExportColumn& c : columns)
-        binary.append(isPlaceholderType(rs.field(c.field).type));
-    const int rows = rs.recordCount();
-    for (int row = 0; row < rows; ++row) {
-        line.clear();
-        for (qsizetype i = 0; i < columns.size(); ++i) {
-            if (i > 0) line += options.separator;
-            if (binary[i])
-                line += Placeholder;
-            else
-                appendWithBreaks(line, text.text(rs, row, columns[i].field), options.lineBreak);
-        }
-        line += options.rowTerminator;
-        sink.write(line.toUtf8());
-    }
+    writeDelimited(sink, rs, resolvedColumns(rs, wanted), options.header, options.separator, options.rowTerminator,
+                   [&options](QString& line, const QString& v, bool caption) {
+                       // Captions go out as they are; values have their line breaks replaced.
+                       if (caption) line += v;
+                       else appendWithBreaks(line, v, options.lineBreak);
+                   },
+                   text);
 }
 
 } // namespace mv
