@@ -4,10 +4,14 @@
 #include "app/user_port_dialog.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <clocale>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The help pages and pictures live in the static GUI library.
+    Q_INIT_RESOURCE(morvenda);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/morvenda.svg")));
     QCoreApplication::setOrganizationName(QStringLiteral("Morvenda"));
     QCoreApplication::setApplicationName(QStringLiteral("Morvenda"));
     // The ODBC layer passes UTF-8 text; drivers convert by the process locale.

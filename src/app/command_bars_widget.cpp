@@ -5,6 +5,9 @@
 #include "app/texts.h"
 
 #include <QAction>
+#include <QFile>
+#include <QHash>
+#include <QIcon>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -13,6 +16,24 @@
 #include <algorithm>
 
 namespace mv {
+
+namespace {
+// Menu entries that do what a toolbar button does show the button's picture.
+QIcon pictureFor(const QString& key) {
+    static const QHash<QString, QString> sameAs = {
+        {QStringLiteral("kOpenConn"), QStringLiteral("kScrOpenCon")},
+        {QStringLiteral("kNewFile"), QStringLiteral("kNewScript")},
+        {QStringLiteral("kLoad"), QStringLiteral("kScrOpen")},
+        {QStringLiteral("kSave"), QStringLiteral("kScrSave")},
+        {QStringLiteral("kSaveAs"), QStringLiteral("kScrSaveAs")},
+        {QStringLiteral("kDelText"), QStringLiteral("kDelSQL")},
+        {QStringLiteral("kStart"), QStringLiteral("kExecute")},
+        {QStringLiteral("kHelpIndex"), QStringLiteral("kHelpContents")},
+    };
+    const QString file = QStringLiteral(":/icons/") + sameAs.value(key, key) + QStringLiteral(".svg");
+    return QFile::exists(file) ? QIcon(file) : QIcon();
+}
+} // namespace
 
 CommandBarsWidget::CommandBarsWidget(QMainWindow* window, CommandDispatcher& dispatcher)
     : QObject(window), m_window(window), m_dispatcher(dispatcher) {}
@@ -37,6 +58,7 @@ void CommandBarsWidget::buildMenuBar() {
         case MenuEntry::Submenu: {
             auto* sub = new QMenu(menuCaption(e), top);
             sub->setObjectName(key);
+            sub->setIcon(pictureFor(key));
             m_menus.insert(key, sub);
             current = sub;
             break;
@@ -45,9 +67,9 @@ void CommandBarsWidget::buildMenuBar() {
             QMenu* sub = current;
             current = top;
             // A submenu is shown when it has entries or is filled at run time (recent lists).
-            const bool filledLater = m_dispatcher.has(sub->objectName() == QLatin1String("kRecentConn")
-                                                          ? QStringLiteral("kRC1")
-                                                          : QStringLiteral("kRF1"));
+            const bool filledLater =
+                m_dispatcher.has(sub->objectName() == QLatin1String("kRecentConn") ? QStringLiteral("kRC1")
+                                                                                   : QStringLiteral("kRF1"));
             const bool isRecent = sub->objectName().startsWith(QLatin1String("kRecent"));
             if (!sub->actions().isEmpty() || (isRecent && filledLater)) {
                 if (pendingSeparator) current->addAction(pendingSeparator), pendingSeparator = nullptr;
@@ -72,7 +94,7 @@ void CommandBarsWidget::buildMenuBar() {
             if (!m_dispatcher.has(key)) break;
             if (pendingSeparator && current->actions().size() > 0) current->addAction(pendingSeparator);
             pendingSeparator = nullptr;
-            auto* a = new QAction(menuCaption(e), current);
+            auto* a = new QAction(pictureFor(key), menuCaption(e), current);
             a->setObjectName(key);
             if (e.shortcut && *e.shortcut) a->setShortcut(QKeySequence(QString::fromUtf8(e.shortcut)));
             a->setCheckable(e.checkable);
@@ -136,7 +158,7 @@ void CommandBarsWidget::buildToolbar() {
         a->setObjectName(key);
         a->setToolTip(ui_text(e.tipGerman, e.tipEnglish));
         m_toolbarActions.insert(key, a);
-        a->setIcon(QIcon(QStringLiteral(":/icons/") + key + QStringLiteral(".svg")));
+        a->setIcon(pictureFor(key));
         connect(a, &QAction::triggered, this, [this, key] {
             // The editor loses the focus first, so its text is complete when the command reads it.
             if (m_focusTarget) m_focusTarget->setFocus();

@@ -10,5 +10,6 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    Q_INIT_RESOURCE(morvenda);
     return RUN_ALL_TESTS();
 }
