@@ -26,6 +26,9 @@ public:
     QTreeWidget* tableList() const { return m_lTabList; }
     // The explorer toggle beside the document tabs.
     QPushButton* cmdCloseDB() const { return m_cmdCloseDB; }
+    // The SQL toolbox toggle beside it.
+    QPushButton* cmdToolbox() const { return m_cmdToolbox; }
+    void applyLanguage();
     // The row above the editor that holds the toggles and the document tabs.
     QHBoxLayout* queryBar() const { return m_queryBar; }
     QTreeWidget* fieldList() const { return m_lFelder; }
@@ -46,6 +49,7 @@ private:
     QTreeWidget* m_lTabList;
     QTreeWidget* m_lFelder;
     QPushButton* m_cmdCloseDB;
+    QPushButton* m_cmdToolbox;
     QHBoxLayout* m_queryBar;
 };
 

@@ -1,23 +1,30 @@
 #include "app/main_window.h"
 
+#include "app/about_dialog.h"
 #include "app/command_bars_widget.h"
 #include "app/error_report.h"
 #include "app/globals.h"
+#include "app/help_window.h"
 #include "app/main_panes_widget.h"
+#include "app/query_panes_widget.h"
+#include "app/result_commands_widget.h"
 #include "app/settings_dialog.h"
 #include "app/signal_watcher.h"
 #include "app/status_bar_widget.h"
-#include "app/texts.h"
-#include "app/query_panes_widget.h"
 #include "app/text_file.h"
+#include "app/texts.h"
 #include "app/toolbox_widget.h"
 #include "db/connection_ui_widget.h"
-#include "app/result_commands_widget.h"
+#include "db/db_connect.h"
 #include "documents/document_commands.h"
 #include "documents/document_tabs_widget.h"
 #include "documents/sql_editor_widget.h"
-#include "exec/parameter_panel_widget.h"
 #include "documents/sql_toolbox_widget.h"
+#include "exec/execute_command.h"
+#include "exec/execute_host_view.h"
+#include "exec/parameter_panel_widget.h"
+#include "exec/query_options_widget.h"
+#include "exec/transactions.h"
 #include "explorer/ddl_tab_widget.h"
 #include "explorer/explorer_commands_widget.h"
 #include "explorer/explorer_widget.h"
@@ -25,14 +32,9 @@
 #include "results/print_preview_window.h"
 #include "results/print_settings_dialog.h"
 #include "results/result_grid_widget.h"
-#include "exec/execute_command.h"
-#include "exec/execute_host_view.h"
-#include "exec/query_options_widget.h"
-#include "exec/transactions.h"
-#include "db/db_connect.h"
 
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -63,7 +65,9 @@ frmMain::frmMain(const AppPaths& paths, QWidget* parent)
 
 frmMain::~frmMain() = default;
 
-C_DbConnect& frmMain::cn() { return m_connection->cn(); }
+C_DbConnect& frmMain::cn() {
+    return m_connection->cn();
+}
 
 void frmMain::createExplorer() {
     m_explorer = new ExplorerWidget(cn(), m_panes->paneTables(), m_panes->tableList(), m_panes->paneFields(),
@@ -82,8 +86,9 @@ void frmMain::createExplorer() {
     m_query->tableFilter = [this] { return m_explorer->filterText(); };
     auto* ddl = new DdlTabWidget(cn());
     ddl->setWorkingListProvider([this] { return m_explorer->selectedObjectText(); });
-    connect(ddl, &DdlTabWidget::insertText, this,
-            [this](const QString& t, bool lineBreak) { m_query->editor()->BeiCursorEinfuegen(t, lineBreak, true); });
+    connect(ddl, &DdlTabWidget::insertText, this, [this](const QString& t, bool lineBreak) {
+        m_query->editor()->BeiCursorEinfuegen(t, lineBreak, true);
+    });
     m_query->toolbox()->setPanel(ToolboxWidget::Ddl, ddl);
     m_query->toolbox()->setOnSelected(ToolboxWidget::Ddl, [ddl] { ddl->ShowDataTypes(); });
 }
@@ -92,14 +97,15 @@ void frmMain::createDocuments() {
     m_docs = new DocumentTabsWidget(*m_query->editor(), *m_query->results(), m_session, m_settings,
                                     m_paths.programFolder, m_panes->paneQuery());
     QHBoxLayout* bar = m_panes->queryBar();
-    bar->insertWidget(1, m_docs, 1);
-    if (QLayoutItem* stretch = bar->itemAt(2); stretch && stretch->spacerItem()) bar->removeItem(stretch);
+    bar->insertWidget(2, m_docs, 1);
+    if (QLayoutItem* stretch = bar->itemAt(3); stretch && stretch->spacerItem()) bar->removeItem(stretch);
     m_docs->setCommandBars(m_bars);
     DocumentHooks& hooks = m_docs->commands().hooks();
     hooks.setTitle = [this](const QString& caption) { SetTitle(caption); };
     hooks.showRecordCount = [this](qint64 n) { m_query->execute().ShowRecordCount(n); };
     hooks.showParameters = [this](const QString&) {
-        if (m_query->toolbox()->isShown(ToolboxWidget::Parameter)) m_query->toolbox()->showTab(ToolboxWidget::Parameter);
+        if (m_query->toolbox()->isShown(ToolboxWidget::Parameter))
+            m_query->toolbox()->showTab(ToolboxWidget::Parameter);
     };
     connect(m_docs, &DocumentTabsWidget::sessionModeChanged, this,
             [this](bool shown) { m_query->executeHost().setSessionTabSelected(shown); });
@@ -131,6 +137,14 @@ void frmMain::registerCommands() {
     m_query->registerCommands(m_dispatcher);
     m_dispatcher.add(QStringLiteral("kSettings"), [this] { openSettingsDialog(); });
     m_dispatcher.add(QStringLiteral("kExit"), [this] { close(); });
+    m_dispatcher.add(QStringLiteral("kHelpContents"),
+                     [this] { helpWindow()->showPage(QString::fromUtf8(HelpWindow::ContentsPage)); });
+    m_dispatcher.add(QStringLiteral("kAbout"), [this] {
+        frmAbout about(this);
+        about.exec();
+    });
+    m_dispatcher.add(QStringLiteral("kHelpIndex"),
+                     [this] { helpWindow()->showPage(QString::fromUtf8(HelpWindow::IndexPage)); });
 }
 
 void frmMain::SetTitle(const QString& sDatei) {
@@ -143,10 +157,12 @@ void frmMain::startup(const QString& commandLine) {
     guardedVoid(Reporter::Msg, "Form_Initialize", "frmMain", [&] {
         if (!m_connection) {
             m_connection = new ConnectionUi(this, m_status, m_bars, m_session, m_settings);
-            m_query = new QueryPanes(m_panes, m_status, m_bars, *m_connection, m_session, m_settings, m_run, this);
+            m_query =
+                new QueryPanes(m_panes, m_status, m_bars, *m_connection, m_session, m_settings, m_run, this);
             connect(m_query, &QueryPanes::runFinished, this, [this] {
                 if (m_closeAfterRun) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
             });
+            connect(m_panes->cmdToolbox(), &QPushButton::clicked, m_query, &QueryPanes::cmdToolbox_Click);
             createExplorer();
             createDocuments();
             registerCommands();
@@ -155,7 +171,8 @@ void frmMain::startup(const QString& commandLine) {
     trace("initialize");
 
     // Loading (steps 3 to 21) is one unit: an error skips the rest of it.
-    const bool loaded = guardedVoid(Reporter::Msg, "frmMain.Form_Load", "", [&] { loadingSteps(commandLine); });
+    const bool loaded =
+        guardedVoid(Reporter::Msg, "frmMain.Form_Load", "", [&] { loadingSteps(commandLine); });
     if (!loaded) trace("loading-failed");
 
     guardedVoid(Reporter::Msg, "Form_Initialize", "frmMain", [&] {
@@ -197,7 +214,8 @@ void frmMain::loadingSteps(const QString& commandLine) {
     // 10.
     m_bars->buildMenuBar();
     m_bars->buildToolbar();
-    if (QAction* a = m_bars->action(QStringLiteral("kAutoColoring"))) a->setChecked(m_settings.autoSyntaxColoring);
+    if (QAction* a = m_bars->action(QStringLiteral("kAutoColoring")))
+        a->setChecked(m_settings.autoSyntaxColoring);
     m_query->editor()->setContextMenu(m_bars->menu(QStringLiteral("kEdit")));
     connect(m_bars, &CommandBarsWidget::menuAboutToShow, this, [this](const QString& key) {
         if (key == QLatin1String("kEdit")) m_query->refreshEditMenu();
@@ -233,7 +251,8 @@ void frmMain::loadingSteps(const QString& commandLine) {
     // 20.
     m_commandLine = parseCommandLine(commandLine);
     m_batchGlobal = false;
-    for (const QString& query : m_commandLine.queryFiles) m_docs->commands().cmdOpenSQLFile(true, query);
+    for (const QString& query : m_commandLine.queryFiles)
+        m_docs->commands().cmdOpenSQLFile(true, query);
     if (!m_commandLine.dataLinkFile.isEmpty()) {
         m_connection->connecting().OpenDataLinkFile(true, m_commandLine.dataLinkFile, m_commandLine.user,
                                                     m_commandLine.password);
@@ -254,7 +273,7 @@ void frmMain::SetLanguageSpecific() {
     m_query->applyLanguage();
     m_explorer->applyLanguage();
     m_docs->applyLanguage();
-    m_panes->cmdCloseDB()->setToolTip(ui_text("Zeige/verstecke Datenbank Explorer", "Show/Hide Dtabase Explorer"));
+    m_panes->applyLanguage();
 }
 
 bool frmMain::runShutdown() {
@@ -308,8 +327,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (runShutdown()) event->accept();
-    else event->ignore();
+    if (runShutdown())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {
@@ -335,6 +356,11 @@ void frmMain::cmdCloseDB_Click() {
         m_panes->setSizes(sizes);
         button->setText(QStringLiteral("DB x"));
     }
+}
+
+HelpWindow* frmMain::helpWindow() {
+    if (!m_help) m_help = new HelpWindow(this);
+    return m_help;
 }
 
 void frmMain::openSettingsDialog() {

@@ -19,6 +19,7 @@ class CommandBarsWidget;
 class ConnectionUi;
 class QueryPanes;
 class ExplorerWidget;
+class HelpWindow;
 class DocumentTabsWidget;
 class MainPanesWidget;
 class SignalWatcher;
@@ -56,6 +57,8 @@ public:
     QueryPanes* queryPanes() const { return m_query; }
     ExplorerWidget* explorer() const { return m_explorer; }
     DocumentTabsWidget* documents() const { return m_docs; }
+    // The help window, made when first asked for.
+    HelpWindow* helpWindow();
     // The explorer toggle: hides or shows the explorer panes.
     void cmdCloseDB_Click();
 
@@ -90,6 +93,7 @@ private:
     QueryPanes* m_query = nullptr;
     ExplorerWidget* m_explorer = nullptr;
     DocumentTabsWidget* m_docs = nullptr;
+    HelpWindow* m_help = nullptr;
     void createDocuments();
     void clearSessionLog();
     void createExplorer();

@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSplitter>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -37,12 +38,12 @@ namespace mv {
 
 namespace {
 class EditorTags : public ParameterTagEditor {
-public:
+  public:
     explicit EditorTags(SqlEditorWidget* e) : m_editor(e) {}
     void insertAtCursor(const QString& text) override { m_editor->BeiCursorEinfuegen(text, false, true); }
     QString wholeText() const override { return m_editor->text(); }
 
-private:
+  private:
     SqlEditorWidget* m_editor;
 };
 } // namespace
@@ -50,8 +51,8 @@ private:
 QueryPanes::QueryPanes(MainPanesWidget* panes, StatusBarWidget* status, CommandBarsWidget* bars,
                        ConnectionUi& connection, SessionLog& session, Settings& settings, RunSettings& run,
                        QWidget* window)
-    : QObject(window), m_panes(panes), m_status(status), m_bars(bars), m_connection(connection), m_session(session),
-      m_settings(settings), m_run(run), m_window(window) {
+    : QObject(window), m_panes(panes), m_status(status), m_bars(bars), m_connection(connection),
+      m_session(session), m_settings(settings), m_run(run), m_window(window) {
     // The editor under the document tabs.
     m_editor = new SqlEditorWidget(panes->paneQuery());
     panes->paneQuery()->layout()->addWidget(m_editor);
@@ -79,8 +80,9 @@ QueryPanes::QueryPanes(MainPanesWidget* panes, StatusBarWidget* status, CommandB
         m_panes->rightSplitter()->setSizes(sizes);
     };
     m_commands = new SqlToolboxWidget;
-    connect(m_commands, &SqlToolboxWidget::insertText, this,
-            [this](const QString& text, bool lineBreak) { m_editor->BeiCursorEinfuegen(text, lineBreak, true); });
+    connect(m_commands, &SqlToolboxWidget::insertText, this, [this](const QString& text, bool lineBreak) {
+        m_editor->BeiCursorEinfuegen(text, lineBreak, true);
+    });
     m_find = new QuickSearchWidget;
     m_find->setEditor(m_editor);
 
@@ -101,8 +103,8 @@ QueryPanes::QueryPanes(MainPanesWidget* panes, StatusBarWidget* status, CommandB
         cmdInsertParameter_Click(tags, m_parameters, *m_paramPanel, m_window);
     });
 
-    m_host = std::make_unique<MainExecuteHost>(m_editor, m_grid, status, m_toolbox, m_paramPanel, m_parameters,
-                                               m_stateLabel, run, bars);
+    m_host = std::make_unique<MainExecuteHost>(m_editor, m_grid, status, m_toolbox, m_paramPanel,
+                                               m_parameters, m_stateLabel, run, bars);
     m_host->keepLayout = [this] { return m_results->keepLayout(); };
     C_DbConnect& cn = connection.cn();
     m_execute = std::make_unique<ExecuteCommand>(cn, session, m_parameters, run, *m_host);
@@ -140,6 +142,27 @@ void QueryPanes::SetToolkitTabs() {
     m_toolbox->setCurrentIndex(0);
 }
 
+void QueryPanes::cmdToolbox_Click() {
+    QSplitter* right = m_panes->rightSplitter();
+    QList<int> sizes = right->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    QPushButton* button = m_panes->cmdToolbox();
+    if (sizes.value(0) >= MainPanesWidget::twips(40) && m_toolbox->isVisible()) {
+        m_toolbox->hide();
+        sizes[0] = 0;
+        sizes[1] = total;
+        right->setSizes(sizes);
+        button->setText(QStringLiteral("SQL *"));
+    } else {
+        m_toolbox->show();
+        sizes[0] = MainPanesWidget::twips(1484) + m_toolbox->tabBar()->sizeHint().height();
+        sizes[1] = std::max(1, total - sizes[0]);
+        right->setSizes(sizes);
+        m_toolbox->showTab(m_toolbox->currentTab());
+        button->setText(QStringLiteral("SQL x"));
+    }
+}
+
 void QueryPanes::applySettings() {
     m_editor->setEditFont(m_settings.editFont);
     m_editor->setAutoColoring(m_settings.autoSyntaxColoring);
@@ -163,7 +186,9 @@ void QueryPanes::startExecute() {
     emit runFinished();
 }
 
-bool QueryPanes::running() const { return m_execute->running(); }
+bool QueryPanes::running() const {
+    return m_execute->running();
+}
 
 void QueryPanes::refreshEditMenu() {
     if (QAction* a = m_bars->action(QStringLiteral("kUndo"))) a->setEnabled(m_editor->canUndo());
@@ -188,7 +213,8 @@ void QueryPanes::registerCommands(CommandDispatcher& d) {
     d.add(QStringLiteral("kUnTab"), [this] { m_editor->IndentSelection(false); });
     d.add(QStringLiteral("kAutoColoring"), [this] {
         m_settings.autoSyntaxColoring = m_editor->toggleAutoColoring();
-        if (QAction* a = m_bars->action(QStringLiteral("kAutoColoring"))) a->setChecked(m_settings.autoSyntaxColoring);
+        if (QAction* a = m_bars->action(QStringLiteral("kAutoColoring")))
+            a->setChecked(m_settings.autoSyntaxColoring);
     });
     auto applyChange = [this](const std::optional<EditorTextChange>& change) {
         if (!change) return;
@@ -203,9 +229,8 @@ void QueryPanes::registerCommands(CommandDispatcher& d) {
     d.add(QStringLiteral("kFormatSQL"), [this, applyChange] {
         applyChange(cmdmSqlFormatChange(m_editor->text(), m_editor->selectedText()));
     });
-    d.add(QStringLiteral("kUcase"), [this, applyChange] {
-        applyChange(cmdmUpcaseChange(m_editor->text(), m_editor->selectedText()));
-    });
+    d.add(QStringLiteral("kUcase"),
+          [this, applyChange] { applyChange(cmdmUpcaseChange(m_editor->text(), m_editor->selectedText())); });
     d.add(QStringLiteral("kExRecordcount"), [this] {
         if (!m_connection.cn().hasConnection()) return;
         const QString filter = tableFilter ? tableFilter().toUpper() : QString();

@@ -45,6 +45,8 @@ public:
     void SetToolkitTabs();
     void applyLanguage();
     void refreshEditMenu();
+    // The toolbox toggle: collapses the toolbox pane, or restores it with the tab that was selected.
+    void cmdToolbox_Click();
 
     SqlEditorWidget* editor() const { return m_editor; }
     ResultGridWidget* grid() const { return m_grid; }

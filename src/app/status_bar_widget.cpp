@@ -20,7 +20,12 @@ StatusBarWidget::StatusBarWidget(QWidget* parent) : QStatusBar(parent) {
         label->setObjectName(QString::fromUtf8(p.key));
         label->setFrameShape(QFrame::StyledPanel);
         label->setFrameShadow(QFrame::Sunken);
-        label->setMinimumWidth(80);
+        // The elapsed time must fit in both languages.
+        label->setMinimumWidth(
+            QLatin1String(p.key) == QLatin1String("kTime")
+                ? label->fontMetrics().horizontalAdvance(QStringLiteral("Verstrichene Zeit: 00:00:00.00 ")) +
+                      12
+                : 80);
         label->installEventFilter(this);
         const bool stretch = QLatin1String(p.key) == QLatin1String("kConnection");
         addPermanentWidget(label, stretch ? 3 : 1);
@@ -46,7 +51,9 @@ void StatusBarWidget::setConnectionIcon(const QPixmap& picture, const QString& k
     m_connectionIcon->setProperty("iconKey", key);
 }
 
-QString StatusBarWidget::connectionIconKey() const { return m_connectionIcon->property("iconKey").toString(); }
+QString StatusBarWidget::connectionIconKey() const {
+    return m_connectionIcon->property("iconKey").toString();
+}
 
 QString StatusBarWidget::panelText(const QString& key) const {
     QLabel* l = m_panels.value(key);

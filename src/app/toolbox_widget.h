@@ -18,6 +18,7 @@ public:
     QWidget* panel(Tab tab) const;
     bool isShown(Tab tab) const;
     void showTab(Tab tab);
+    Tab currentTab() const { return tabAt(currentIndex()); }
     // Run when a tab is selected (DDL refreshes its type list, Parameter parses the text).
     void setOnSelected(Tab tab, std::function<void()> action);
     // The pane height tabs 1 to 4 ask for (1430 twips); tab 5 keeps the height.

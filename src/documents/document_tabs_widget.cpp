@@ -58,7 +58,7 @@ DocumentTabsWidget::DocumentTabsWidget(SqlEditorWidget& editor, DocumentGridPort
 DocumentTabsWidget::~DocumentTabsWidget() = default;
 
 void DocumentTabsWidget::applyLanguage() {
-    m_close->setToolTip(ui_text("SQL Skript schliessen", "Close SQL Script"));
+    m_close->setToolTip(ui_text("SQL-Skript schließen", "Close SQL-File"));
 }
 
 void DocumentTabsWidget::setCommandBars(CommandBarsWidget* bars) {

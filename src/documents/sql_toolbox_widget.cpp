@@ -12,8 +12,9 @@ namespace mv {
 SqlToolboxWidget::SqlToolboxWidget(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("picCommands"));
     auto* rows = new QVBoxLayout(this);
-    rows->setContentsMargins(4, 4, 4, 4);
-    rows->setSpacing(4);
+    // Three rows and a scroll bar fit the toolbox's standard height.
+    rows->setContentsMargins(2, 2, 2, 2);
+    rows->setSpacing(2);
     m_sqlCmd =
         buildRow(QStringLiteral("cmdSqlCmd"), sqlCommandCaptions(), &SqlToolboxWidget::cmdSqlCmd_Click);
     m_ops = buildRow(QStringLiteral("cmdOps"), operatorCaptions(), &SqlToolboxWidget::cmdOps_Click);
@@ -38,8 +39,9 @@ QList<QPushButton*> SqlToolboxWidget::buildRow(const QString& name, const QStrin
         line->addWidget(button);
     }
     // All buttons of a row have the size of the first one's design: one width for the row.
+    const int height = fontMetrics().height() + 8;
     for (QPushButton* button : buttons)
-        button->setFixedWidth(width);
+        button->setFixedSize(width, height);
     line->addStretch(1);
     static_cast<QVBoxLayout*>(layout())->addLayout(line);
     return buttons;

@@ -1,6 +1,7 @@
 #include "results/export_commands.h"
 
 #include "app/error_report.h"
+#include "app/shell_open.h"
 #include "app/texts.h"
 #include "app/user_port.h"
 #include "db/recordset_xml.h"
@@ -54,7 +55,9 @@ bool ResultExporter::exportFile(const char* procedure, const Recordset& rs, File
             writeFileAtomically(path, write);
         }
         if (completion == Completion::OpenFile)
-            userPort().openExternal(path);
+            OpenTexteditor(path);
+        else if (completion == Completion::OpenInBrowser)
+            OpenBrowser(path, false);
         else
             showMessage(ui_text("Export beendet!", "Export finished!"), MsgIcon::Information, MsgButtons::Ok,
                         {}, AppTitle);
@@ -102,7 +105,7 @@ bool ResultExporter::ExportRecordsetAsXHTMLFile(const Recordset& rs, const Expor
                       saveDialog(ui_text("HTML-Exportdatei speichern", "Save HTML-Exportfile"),
                                  ui_text("Exportdatei (*.html) | *.html", "Exportfile (*.html) | *.html"),
                                  QString()),
-                      Completion::OpenFile, [&](QIODevice& device) {
+                      Completion::OpenInBrowser, [&](QIODevice& device) {
                           ExportSink sink(device);
                           writeHtml(sink, rs, columns, m_text, options);
                       });

@@ -46,7 +46,7 @@ class ResultExporter {
     const QString& lastFileName() const { return *m_fileName; }
 
   private:
-    enum class Completion { OpenFile, Message };
+    enum class Completion { OpenFile, OpenInBrowser, Message };
 
     bool exportFile(const char* procedure, const Recordset& rs, FileDialogRequest request,
                     Completion completion, const std::function<void(QIODevice&)>& write);
