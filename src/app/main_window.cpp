@@ -212,8 +212,9 @@ void frmMain::loadingSteps(const QString& commandLine) {
     m_query->applySettings();
     trace("load-settings");
     // 10.
-    m_bars->buildMenuBar();
-    m_bars->buildToolbar();
+    // A builder that fails leaves the rest of the window usable.
+    guardedVoid(Reporter::ErrorMsg, "SetXPMenu", "frmMain", [&] { m_bars->buildMenuBar(); });
+    guardedVoid(Reporter::ErrorMsg, "SeXPToolbar", "frmMain", [&] { m_bars->buildToolbar(); });
     if (QAction* a = m_bars->action(QStringLiteral("kAutoColoring")))
         a->setChecked(m_settings.autoSyntaxColoring);
     m_query->editor()->setContextMenu(m_bars->menu(QStringLiteral("kEdit")));
@@ -223,7 +224,7 @@ void frmMain::loadingSteps(const QString& commandLine) {
     });
     trace("menus");
     // 12.
-    m_query->SetToolkitTabs();
+    guardedVoid(Reporter::ErrorMsg, "SetToolkitTabs", "frmMain", [&] { m_query->SetToolkitTabs(); });
     trace("toolkit-tabs");
     // 13.
     m_docs->commands().addSessionTab();
