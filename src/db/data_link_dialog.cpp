@@ -150,7 +150,7 @@ void DataLinkDialog::applyTexts() {
     chkSavePwd->setText(ui_text("Kennwort in der Datei speichern", "Save the password in the file"));
     lblOptions->setText(ui_text("Weitere Optionen:", "Extra options:"));
     txtOptions->setPlaceholderText(ui_text("Schlüssel=Wert;Schlüssel=Wert", "key=value;key=value"));
-    lblResult->setText(QStringLiteral("Connection String:"));
+    lblResult->setText(ui_text("Verbindungszeichenfolge:", "Connection String:"));
     cmdTest->setText(ui_text("Verbindung &testen", "&Test connection"));
     cmdOk->setText(QStringLiteral("OK"));
     cmdCancel->setText(ui_text("&Abbrechen", "&Cancel"));
