@@ -225,7 +225,7 @@ QString sqlCommandTemplate(const QString& caption, const ExplorerPick& pick) {
     QString table = pick.table;
     const bool haveTable = !table.isEmpty();
     if (haveTable)
-        CheckName(table, pick.databaseKind);
+        CheckName(table, pick.databaseKind, pick.identifierQuote);
     else
         table = QStringLiteral("<TableX>");
     // Field parts fall back to their placeholders when nothing is marked, as without a table.

@@ -73,6 +73,7 @@ struct ExplorerPick {
     QString table;
     QStringList fields;
     int databaseKind = 0;
+    QString identifierQuote; // the driver's, for names with blanks
 };
 using ExplorerPickProvider = std::function<ExplorerPick()>;
 

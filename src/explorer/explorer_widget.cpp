@@ -303,6 +303,7 @@ ExplorerPick ExplorerWidget::explorerPick() const {
     pick.table = selectedObjectText().value_or(QString());
     pick.fields = markedFieldList();
     pick.databaseKind = m_cn.mvDatabase();
+    pick.identifierQuote = identifierQuoteOf(m_cn);
     return pick;
 }
 
