@@ -9,6 +9,7 @@
 #include "app/user_port.h"
 
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -81,7 +82,12 @@ frmAbout::frmAbout(QWidget* parent, ReportSource report)
     texts->addSpacing(8);
     texts->addWidget(notice);
     texts->addStretch();
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("imgLogo"));
+    picture->setPixmap(QIcon(QStringLiteral(":/icons/morvenda.svg")).pixmap(64, 64));
+    picture->setAlignment(Qt::AlignTop);
     auto* layout = new QHBoxLayout(this);
+    layout->addWidget(picture);
     layout->addLayout(texts, 1);
     layout->addLayout(buttons);
     setMinimumWidth(460);

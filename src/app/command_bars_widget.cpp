@@ -5,12 +5,15 @@
 #include "app/texts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QHash>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSet>
 #include <QToolBar>
 
 #include <algorithm>
@@ -107,14 +110,38 @@ void CommandBarsWidget::buildMenuBar() {
         }
         }
     }
+    QSet<QKeySequence> mnemonics;
     for (const MenuEntry& e : menuTable()) {
         if (e.kind != MenuEntry::Menu) continue;
         QMenu* m = m_menus.value(QString::fromUtf8(e.key));
         if (!m) continue;
         const auto actions = m->actions();
-        if (std::any_of(actions.begin(), actions.end(), [](QAction* a) { return !a->isSeparator(); }))
+        if (std::any_of(actions.begin(), actions.end(), [](QAction* a) { return !a->isSeparator(); })) {
             bar->addMenu(m);
+            mnemonics.insert(QKeySequence::mnemonic(m->title()));
+        }
     }
+    m_overMnemonics.clear();
+    for (QAction* a : std::as_const(m_actions))
+        if (!a->shortcut().isEmpty() && mnemonics.contains(a->shortcut()))
+            m_overMnemonics.insert(a->shortcut(), a);
+    qApp->removeEventFilter(this);
+    if (!m_overMnemonics.isEmpty()) qApp->installEventFilter(this);
+}
+
+bool CommandBarsWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    if (QApplication::activeWindow() != m_window || QApplication::activePopupWidget() ||
+        QApplication::activeModalWidget())
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    QAction* a = m_overMnemonics.value(QKeySequence(key->keyCombination()));
+    if (!a || !a->isEnabled() || !a->isVisible()) return false;
+    // Claiming the override keeps the menu bar from taking the key; the key press then runs the entry.
+    event->accept();
+    if (event->type() == QEvent::KeyPress) a->trigger();
+    return true;
 }
 
 void CommandBarsWidget::setSubmenuEntry(QMenu* submenu, const QString& key, const QString& caption) {

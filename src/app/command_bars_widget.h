@@ -2,6 +2,7 @@
 // Builds the menu bar and the main toolbar from the command tables. Only entries whose command
 // exists in the dispatcher are shown; every action's objectName() is its key.
 #include <QHash>
+#include <QKeySequence>
 #include <QObject>
 
 class QAction;
@@ -31,6 +32,10 @@ public:
     // Adds or recaptions the entry `key` of a submenu filled at run time (recent lists).
     void setSubmenuEntry(QMenu* submenu, const QString& key, const QString& caption);
 
+protected:
+    // Explicit shortcuts win over the menu bar's access keys (Alt+Q exits, though "&Query" has Q too).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // Emitted before a top-level menu opens, so check marks and enabled states can be refreshed.
     void menuAboutToShow(const QString& key);
@@ -41,6 +46,7 @@ private:
     QHash<QString, QAction*> m_actions;
     QHash<QString, QAction*> m_toolbarActions;
     QHash<QString, QMenu*> m_menus;
+    QHash<QKeySequence, QAction*> m_overMnemonics;
     QToolBar* m_toolbar = nullptr;
     QWidget* m_focusTarget = nullptr;
 };

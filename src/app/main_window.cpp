@@ -5,6 +5,7 @@
 #include "app/error_report.h"
 #include "app/globals.h"
 #include "app/help_window.h"
+#include "app/qt_translation.h"
 #include "app/main_panes_widget.h"
 #include "app/query_panes_widget.h"
 #include "app/result_commands_widget.h"
@@ -267,6 +268,7 @@ void frmMain::loadingSteps(const QString& commandLine) {
 }
 
 void frmMain::SetLanguageSpecific() {
+    applyToolkitLanguage(isGerman());
     m_status->applyLanguage();
     // A connection opened from the command line keeps its caption.
     if (cn().hasConnection())
@@ -366,6 +368,8 @@ HelpWindow* frmMain::helpWindow() {
 
 void frmMain::openSettingsDialog() {
     frmSettings dialog(m_settings, m_ini, this);
+    connect(&dialog, &frmSettings::editFontChanged, this,
+            [this](const FontSpec& font) { m_query->editor()->setEditFont(font); });
     dialog.exec();
 }
 

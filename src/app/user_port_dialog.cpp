@@ -1,5 +1,8 @@
 #include "app/user_port_dialog.h"
 
+#include "app/texts.h"
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -14,48 +17,73 @@ namespace {
 
 QMessageBox::StandardButton toQt(MsgResult r) {
     switch (r) {
-    case MsgResult::Ok: return QMessageBox::Ok;
-    case MsgResult::Cancel: return QMessageBox::Cancel;
-    case MsgResult::Yes: return QMessageBox::Yes;
-    case MsgResult::No: return QMessageBox::No;
-    case MsgResult::Retry: return QMessageBox::Retry;
-    case MsgResult::Abort: return QMessageBox::Abort;
-    case MsgResult::Ignore: return QMessageBox::Ignore;
+    case MsgResult::Ok:
+        return QMessageBox::Ok;
+    case MsgResult::Cancel:
+        return QMessageBox::Cancel;
+    case MsgResult::Yes:
+        return QMessageBox::Yes;
+    case MsgResult::No:
+        return QMessageBox::No;
+    case MsgResult::Retry:
+        return QMessageBox::Retry;
+    case MsgResult::Abort:
+        return QMessageBox::Abort;
+    case MsgResult::Ignore:
+        return QMessageBox::Ignore;
     }
     return QMessageBox::Ok;
 }
 
 MsgResult fromQt(int b) {
     switch (b) {
-    case QMessageBox::Cancel: return MsgResult::Cancel;
-    case QMessageBox::Yes: return MsgResult::Yes;
-    case QMessageBox::No: return MsgResult::No;
-    case QMessageBox::Retry: return MsgResult::Retry;
-    case QMessageBox::Abort: return MsgResult::Abort;
-    case QMessageBox::Ignore: return MsgResult::Ignore;
-    default: return MsgResult::Ok;
+    case QMessageBox::Cancel:
+        return MsgResult::Cancel;
+    case QMessageBox::Yes:
+        return MsgResult::Yes;
+    case QMessageBox::No:
+        return MsgResult::No;
+    case QMessageBox::Retry:
+        return MsgResult::Retry;
+    case QMessageBox::Abort:
+        return MsgResult::Abort;
+    case QMessageBox::Ignore:
+        return MsgResult::Ignore;
+    default:
+        return MsgResult::Ok;
     }
 }
 
 QMessageBox::StandardButtons buttonsOf(MsgButtons b) {
     switch (b) {
-    case MsgButtons::Ok: return QMessageBox::Ok;
-    case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case MsgButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
-    case MsgButtons::AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case MsgButtons::Ok:
+        return QMessageBox::Ok;
+    case MsgButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MsgButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    case MsgButtons::AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
     }
     return QMessageBox::Ok;
 }
 
 QMessageBox::Icon iconOf(MsgIcon i) {
     switch (i) {
-    case MsgIcon::None: return QMessageBox::NoIcon;
-    case MsgIcon::Information: return QMessageBox::Information;
-    case MsgIcon::Exclamation: return QMessageBox::Warning;
-    case MsgIcon::Question: return QMessageBox::Question;
-    case MsgIcon::Critical: return QMessageBox::Critical;
+    case MsgIcon::None:
+        return QMessageBox::NoIcon;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
     }
     return QMessageBox::NoIcon;
 }
@@ -67,6 +95,18 @@ MsgResult QtUserPort::message(const MessageRequest& r) {
     const bool waiting = QApplication::overrideCursor() != nullptr;
     if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
     QMessageBox box(iconOf(r.icon), r.title, r.text, buttonsOf(r.buttons), m_parent);
+    // The buttons speak the program's language, even where Qt's own translation is missing.
+    const std::pair<QMessageBox::StandardButton, QString> captions[] = {
+        {QMessageBox::Ok, QStringLiteral("OK")},
+        {QMessageBox::Cancel, ui_text("Abbrechen", "Cancel")},
+        {QMessageBox::Yes, ui_text("&Ja", "&Yes")},
+        {QMessageBox::No, ui_text("&Nein", "&No")},
+        {QMessageBox::Retry, ui_text("&Wiederholen", "&Retry")},
+        {QMessageBox::Abort, ui_text("Ab&brechen", "&Abort")},
+        {QMessageBox::Ignore, ui_text("&Ignorieren", "&Ignore")},
+    };
+    for (const auto& [button, caption] : captions)
+        if (QAbstractButton* b = box.button(button)) b->setText(caption);
     if (r.defaultButton) box.setDefaultButton(toQt(*r.defaultButton));
     const int result = box.exec();
     if (waiting) QApplication::restoreOverrideCursor();
@@ -79,8 +119,10 @@ QString QtUserPort::toQtFilter(const QString& filter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString desc = parts[i].trimmed();
         const QString pattern = parts[i + 1].trimmed().replace(u';', u' ');
-        if (!desc.contains(u'(')) desc += QStringLiteral(" (") + pattern + u')';
-        else if (!desc.contains(pattern)) desc = desc.left(desc.indexOf(u'(')).trimmed() + QStringLiteral(" (") + pattern + u')';
+        if (!desc.contains(u'('))
+            desc += QStringLiteral(" (") + pattern + u')';
+        else if (!desc.contains(pattern))
+            desc = desc.left(desc.indexOf(u'(')).trimmed() + QStringLiteral(" (") + pattern + u')';
         out << desc;
     }
     return out.join(QStringLiteral(";;"));
@@ -88,9 +130,11 @@ QString QtUserPort::toQtFilter(const QString& filter) {
 
 std::optional<QString> QtUserPort::chooseFile(const FileDialogRequest& r) {
     QFileDialog dialog(m_parent, r.title, r.initialDir, toQtFilter(r.filter));
-    dialog.setAcceptMode(r.mode == FileDialogRequest::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(r.mode == FileDialogRequest::Save ? QFileDialog::AnyFile
-                                                          : (r.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
+    dialog.setAcceptMode(r.mode == FileDialogRequest::Save ? QFileDialog::AcceptSave
+                                                           : QFileDialog::AcceptOpen);
+    dialog.setFileMode(r.mode == FileDialogRequest::Save
+                           ? QFileDialog::AnyFile
+                           : (r.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
     if (!r.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!r.fileName.isEmpty()) dialog.selectFile(r.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
@@ -111,7 +155,8 @@ std::optional<FontSpec> QtUserPort::chooseFont(const FontRequest& r) {
     return chosen;
 }
 
-std::optional<QString> QtUserPort::inputText(const QString& prompt, const QString& title, const QString& initial) {
+std::optional<QString> QtUserPort::inputText(const QString& prompt, const QString& title,
+                                             const QString& initial) {
     bool ok = false;
     const QString v = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, initial, &ok);
     if (!ok) return std::nullopt;

@@ -32,6 +32,7 @@
 #include <QRegularExpression>
 #include <QSplitter>
 #include <QTabBar>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -203,6 +204,41 @@ TEST(CommandVocabulary, ToolbarInOrderAndAClickTakesTheFocusFromTheEditor) {
     t.bars().toolbarAction("kDelSQL")->trigger();
     EXPECT_EQ(QApplication::focusWidget(), t.w.panes()->cmdCloseDB());
     EXPECT_EQ(editor->text(), "");
+}
+
+TEST(CommandVocabulary, ShortcutsWinOverTheMenuAccessKeys) {
+    for (bool german : {false, true}) {
+        Window t(german ? "[Settings]\nLanguage=1\n" : "");
+        t.w.show();
+        QApplication::setActiveWindow(&t.w);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&t.w));
+        SqlEditorWidget* editor = t.w.queryPanes()->editor();
+        editor->setFocus();
+        // Alt+N is a plain shortcut; Alt+Q is both Exit's shortcut and the Query menu's access key.
+        const int docs = t.w.documents()->tabCount();
+        QTest::keyClick(editor, Qt::Key_N, Qt::AltModifier);
+        EXPECT_EQ(t.w.documents()->tabCount(), docs + 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q, Qt::AltModifier);
+        QApplication::processEvents();
+        EXPECT_FALSE(t.w.isVisible()) << (german ? "German" : "English");
+    }
+}
+
+TEST(CommandVocabulary, SettingsFontReachesTheEditorAtOnce) {
+    Window t;
+    ModalCloser closer;
+    FontSpec chosen;
+    chosen.name = "DejaVu Sans Mono";
+    chosen.bold = true;
+    chosen.pointSize = 13;
+    t.port.fonts.push_back(chosen);
+    // The dialog is open while the font is chosen; the closer ends it after the click.
+    QTimer::singleShot(0, [] {
+        if (auto* b = QApplication::activeModalWidget()->findChild<QAbstractButton*>("cmdEditFont"))
+            b->click();
+    });
+    t.w.dispatcher().dispatch("kSettings");
+    EXPECT_EQ(t.w.queryPanes()->editor()->editFont(), chosen);
 }
 
 TEST(CommandVocabulary, TheFourthRecentFileOpensWithoutADialog) {
