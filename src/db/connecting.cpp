@@ -8,6 +8,7 @@
 #include "db/connection_string.h"
 #include "db/data_link_file.h"
 #include "db/db_connect.h"
+#include "db/login_decision.h"
 #include "session/session_log.h"
 
 #include <QCoreApplication>
@@ -72,25 +73,14 @@ void Connecting::OpenDataLinkFile(bool given, const QString& file, const QString
         if (m_hooks.cleanUpExplorer) m_hooks.cleanUpExplorer();
 
         // A string that cannot be split is used unchanged, as a file database would be.
-        ConnectionKeys keys = ParseConnectionString(cs).value_or(ConnectionKeys());
-        const QString provider = keys.value(QStringLiteral("Provider"));
-        const bool jet = provider.contains(QLatin1String("Microsoft.Jet.OLEDB")) ||
-                         !keys.contains(QStringLiteral("Provider")) || shortcut == FileShortcut::SQLite;
-        if (jet) {
-            keys.add(QStringLiteral("User ID"), QStringLiteral("Admin"));
-            keys.add(QStringLiteral("Password"), QString());
-        } else {
-            keys.add(QStringLiteral("User ID"), (!user.isEmpty() && given) ? user : QString());
-            keys.add(QStringLiteral("Password"), (!user.isEmpty() && given) ? password : QString());
-        }
-        // A key that exists keeps its value: the additions above only fill missing keys.
-        const QString userId = keys.value(QStringLiteral("User ID"));
-        const QString pwd = keys.value(QStringLiteral("Password"));
-        if (!userId.isEmpty() && (jet || !pwd.isEmpty())) {
-            connect(cs, userId, pwd);
+        const ConnectionKeys keys = ParseConnectionString(cs).value_or(ConnectionKeys());
+        const LoginKind kind = loginKindOf(keys, shortcut, OdbcDriverCatalog::installed());
+        const LoginDecision login = decideLogin(keys, kind, given, user, password);
+        if (login.connectAtOnce) {
+            connect(cs, login.user, login.password);
         } else if (m_hooks.showLoginDialog) {
             userPort().setWaitCursor(false);
-            m_hooks.showLoginDialog(cs);
+            m_hooks.showLoginDialog(cs, login.user);
         }
     });
 }

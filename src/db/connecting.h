@@ -21,8 +21,9 @@ struct ConnectingHooks {
     std::function<void()> cleanUpExplorer;                          // CleanUpDbExplorer
     std::function<void()> readTables;                               // fill the explorer's table list
     std::function<void()> refreshRecentMenu;                        // RefreshRecentConnMenu
-    // Shows the login dialog with the connection string; the dialog connects itself.
-    std::function<void(const QString& connectionString)> showLoginDialog;
+    // Shows the login dialog with the connection string and the user to start from (empty: the dialog
+    // keeps what was typed before); the dialog connects itself.
+    std::function<void(const QString& connectionString, const QString& user)> showLoginDialog;
     // Before the current connection goes: false keeps it (an open transaction the user kept).
     std::function<bool()> confirmEndConnection;
 };

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPainter>
@@ -53,7 +54,7 @@ ConnectionUi::ConnectionUi(QMainWindow* window, StatusBarWidget* status, Command
     m_cn = std::make_unique<C_DbConnect>(session, this);
     m_hooks.setConnectionCaption = [this](const QString& t) { setConnectionCaption(t); };
     m_hooks.refreshRecentMenu = [this] { RefreshRecentConnMenu(); };
-    m_hooks.showLoginDialog = [this](const QString& cs) { showLoginDialog(cs); };
+    m_hooks.showLoginDialog = [this](const QString& cs, const QString& u) { showLoginDialog(cs, u); };
     // The hooks are read through this object, so later additions (explorer, options) take effect.
     ConnectingHooks forwarding;
     forwarding.setAsyncSwitch = [this](bool c, bool e) { if (m_hooks.setAsyncSwitch) m_hooks.setAsyncSwitch(c, e); };
@@ -61,7 +62,7 @@ ConnectionUi::ConnectionUi(QMainWindow* window, StatusBarWidget* status, Command
     forwarding.cleanUpExplorer = [this] { if (m_hooks.cleanUpExplorer) m_hooks.cleanUpExplorer(); };
     forwarding.readTables = [this] { if (m_hooks.readTables) m_hooks.readTables(); };
     forwarding.refreshRecentMenu = [this] { m_hooks.refreshRecentMenu(); };
-    forwarding.showLoginDialog = [this](const QString& cs) { m_hooks.showLoginDialog(cs); };
+    forwarding.showLoginDialog = [this](const QString& cs, const QString& u) { m_hooks.showLoginDialog(cs, u); };
     forwarding.confirmEndConnection = [this] { return !m_hooks.confirmEndConnection || m_hooks.confirmEndConnection(); };
     m_connecting = std::make_unique<Connecting>(*m_cn, session, settings, forwarding);
     SetConnectionIcon(QStringLiteral("kCloseConnection"));
@@ -98,7 +99,7 @@ void ConnectionUi::RefreshRecentConnMenu() {
     }
 }
 
-void ConnectionUi::showLoginDialog(const QString& cs) {
+void ConnectionUi::showLoginDialog(const QString& cs, const QString& user) {
     if (!m_login) {
         m_login = new frmDbCon(
             [this](const QString& s, const QString& u, const QString& p) {
@@ -110,6 +111,7 @@ void ConnectionUi::showLoginDialog(const QString& cs) {
             m_window);
     }
     m_login->setConnectionString(cs);
+    if (!user.isEmpty()) m_login->txtUser()->setText(user);
     m_login->exec();
     // After Connect the dialog is discarded; after Cancel it keeps its fields for next time.
     if (m_login && m_login->finished()) m_login->deleteLater();

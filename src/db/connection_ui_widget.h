@@ -48,7 +48,7 @@ signals:
     void startTransEnabledChanged(bool enabled);
 
 private:
-    void showLoginDialog(const QString& cs);
+    void showLoginDialog(const QString& cs, const QString& user);
     QMainWindow* m_window;
     StatusBarWidget* m_status;
     CommandBarsWidget* m_bars;

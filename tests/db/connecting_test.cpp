@@ -1,17 +1,29 @@
 #include "app/settings.h"
 #include "db/connecting.h"
+#include "db/connection_ui_widget.h"
 #include "db/data_link_file.h"
 #include "db/db_connect.h"
 #include "session/session_log.h"
 #include "support/scripted_user_port.h"
 #include "support/test_databases.h"
 
+#include <QMainWindow>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace mv;
 
 namespace {
+
+// The PostgreSQL test server's ODBC string without its user and password.
+QString withoutCredentials(QString odbc) {
+    odbc.remove(QRegularExpression("(Uid|Pwd)=[^;]*;?", QRegularExpression::CaseInsensitiveOption));
+    if (odbc.endsWith(';')) odbc.chop(1);
+    return odbc;
+}
 
 class ConnectingTest : public ::testing::Test {
 protected:
@@ -22,7 +34,10 @@ protected:
         hooks.cleanUpExplorer = [this] { calls << "cleanup"; };
         hooks.readTables = [this] { calls << "readTables"; };
         hooks.refreshRecentMenu = [this] { calls << "menu"; };
-        hooks.showLoginDialog = [this](const QString& cs) { loginShownWith << cs; };
+        hooks.showLoginDialog = [this](const QString& cs, const QString& user) {
+            loginShownWith << cs;
+            loginUsers << user;
+        };
         session.StartSession(false);
     }
     QString writeUdl(const QString& name, const QString& cs) {
@@ -40,6 +55,7 @@ protected:
     QStringList calls;
     QString caption;
     QStringList loginShownWith;
+    QStringList loginUsers;
 };
 
 TEST_F(ConnectingTest, CancelledOpenDialogDoesNothing) {
@@ -78,8 +94,7 @@ TEST_F(ConnectingTest, SqliteFileConnectsAtOnceAndUpdatesEverything) {
 TEST_F(ConnectingTest, DataLinkFileWithUserAndPasswordConnectsAtOnce) {
     const auto pg = mvtest::testDatabase("postgresql", folder);
     MVTEST_REQUIRE(pg);
-    QString odbc = pg.connectionString;
-    odbc.remove(QRegularExpression("(Uid|Pwd)=[^;]*;?", QRegularExpression::CaseInsensitiveOption));
+    const QString odbc = withoutCredentials(pg.connectionString) + ';';
     const QString udl = writeUdl("pg.udl", "Provider=MSDASQL.1;Password=morvenda;User ID=morvenda;Extended Properties=\"" +
                                                odbc + "\"");
     Connecting c(cn, session, settings, hooks);
@@ -120,6 +135,86 @@ TEST_F(ConnectingTest, CommandLineUserAndPasswordCompleteAServerString) {
     EXPECT_FALSE(session.SessionText().contains("secret"));
     EXPECT_TRUE(c.recentConnections().entries().isEmpty());
     EXPECT_FALSE(calls.contains("readTables"));
+}
+
+TEST_F(ConnectingTest, PlainServerStringWithoutPasswordAsksWithItsUser) {
+    const QString cs = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=sales;UID=clerk";
+    Connecting c(cn, session, settings, hooks);
+    c.OpenDataLinkFile(true, writeUdl("pg.udl", cs));
+    EXPECT_FALSE(cn.hasConnection());
+    EXPECT_EQ(loginShownWith, QStringList{cs});
+    EXPECT_EQ(loginUsers, QStringList{"clerk"});
+    EXPECT_FALSE(port.waitCursor);
+}
+
+TEST_F(ConnectingTest, PlainServerStringFromTheMenuIgnoresTheArgumentsAndAsks) {
+    const QString cs = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=sales";
+    Connecting c(cn, session, settings, hooks);
+    port.files.push_back(writeUdl("pg.udl", cs));
+    c.OpenDataLinkFile(false, {}, "clerk", "secret");
+    EXPECT_EQ(loginShownWith, QStringList{cs});
+    EXPECT_EQ(loginUsers, QStringList{""});
+}
+
+// A plain ODBC string as "New Database Connection" writes it, against the PostgreSQL server.
+class ConnectingPlainOdbcTest : public ConnectingTest {
+protected:
+    void SetUp() override {
+        pg = mvtest::testDatabase("postgresql", folder);
+        odbc = withoutCredentials(pg.connectionString);
+    }
+    mvtest::TestDatabase pg;
+    QString odbc;
+};
+
+TEST_F(ConnectingPlainOdbcTest, UserAndPasswordInTheFileConnectAsThatUser) {
+    MVTEST_REQUIRE(pg);
+    Connecting c(cn, session, settings, hooks);
+    c.OpenDataLinkFile(true, writeUdl("pg.udl", odbc + ";UID=morvenda;PWD=morvenda"));
+    ASSERT_TRUE(cn.hasConnection()) << port.lastText().toStdString();
+    EXPECT_EQ(cn.mvDatabase(), 5);
+    EXPECT_EQ(caption, "morvenda@morvenda");
+    EXPECT_TRUE(loginShownWith.isEmpty());
+    EXPECT_TRUE(session.SessionText().contains("// With User:\t\t\tmorvenda\r\n"));
+}
+
+TEST_F(ConnectingPlainOdbcTest, CommandLineUserAndPasswordAreUsed) {
+    MVTEST_REQUIRE(pg);
+    Connecting c(cn, session, settings, hooks);
+    c.OpenDataLinkFile(true, writeUdl("pg.udl", odbc), "morvenda", "morvenda");
+    ASSERT_TRUE(cn.hasConnection()) << port.lastText().toStdString();
+    EXPECT_EQ(caption, "morvenda@morvenda");
+    EXPECT_TRUE(loginShownWith.isEmpty());
+    EXPECT_TRUE(session.SessionText().contains("// With User:\t\t\tmorvenda\r\n"));
+}
+
+TEST_F(ConnectingPlainOdbcTest, MissingPasswordIsAskedInTheLoginDialog) {
+    MVTEST_REQUIRE(pg);
+    QMainWindow window;
+    auto* ui = new ConnectionUi(&window, nullptr, nullptr, session, settings);
+    QString shownUser, shownString;
+    bool answered = false;
+    // The dialog runs modally: answer it once it is on screen, as the user would.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        frmDbCon* dlg = ui->loginDialog();
+        if (answered || !dlg || !dlg->isVisible()) return;
+        answered = true;
+        shownUser = dlg->txtUser()->text();
+        shownString = dlg->txtConStr()->text();
+        dlg->txtPwd()->setText("morvenda");
+        dlg->cmdOk()->click();
+    });
+    answer.start(10);
+    const QString cs = odbc + ";UID=morvenda";
+    ui->connecting().OpenDataLinkFile(true, writeUdl("pg.udl", cs));
+    answer.stop();
+    ASSERT_TRUE(answered) << "the login dialog was not shown";
+    EXPECT_EQ(shownUser, "morvenda");
+    EXPECT_EQ(shownString, cs);
+    ASSERT_TRUE(ui->cn().hasConnection()) << port.lastText().toStdString();
+    EXPECT_EQ(ui->connecting().connectionCaption(), "morvenda@morvenda");
+    EXPECT_EQ(ui->iconKey(), "kOpenConnection");
 }
 
 TEST_F(ConnectingTest, GarbageDataLinkFileStopsWithAMessage) {
