@@ -15,12 +15,30 @@ SqlToolboxWidget::SqlToolboxWidget(QWidget* parent) : QWidget(parent) {
     // Three rows and a scroll bar fit the toolbox's standard height.
     rows->setContentsMargins(2, 2, 2, 2);
     rows->setSpacing(2);
-    m_sqlCmd =
-        buildRow(QStringLiteral("cmdSqlCmd"), sqlCommandCaptions(), &SqlToolboxWidget::cmdSqlCmd_Click);
-    m_ops = buildRow(QStringLiteral("cmdOps"), operatorCaptions(), &SqlToolboxWidget::cmdOps_Click);
-    m_moreSql =
-        buildRow(QStringLiteral("cmdMoreSQL"), moreSqlCaptions(), &SqlToolboxWidget::cmdMoreSQL_Click);
+    BuildCmdToolbar();
+    BuildOpToolbar();
+    BuildCmdToolbarTwo();
     rows->addStretch(1);
+}
+
+void SqlToolboxWidget::BuildCmdToolbar() {
+    guardedVoid(Reporter::Msg, "BuildCmdToolbar", "", [&] {
+        m_sqlCmd =
+            buildRow(QStringLiteral("cmdSqlCmd"), sqlCommandCaptions(), &SqlToolboxWidget::cmdSqlCmd_Click);
+    });
+}
+
+void SqlToolboxWidget::BuildOpToolbar() {
+    guardedVoid(Reporter::Msg, "BuildOpToolbar", "", [&] {
+        m_ops = buildRow(QStringLiteral("cmdOps"), operatorCaptions(), &SqlToolboxWidget::cmdOps_Click);
+    });
+}
+
+void SqlToolboxWidget::BuildCmdToolbarTwo() {
+    guardedVoid(Reporter::Msg, "BuildCmdToolbarTwo", "", [&] {
+        m_moreSql =
+            buildRow(QStringLiteral("cmdMoreSQL"), moreSqlCaptions(), &SqlToolboxWidget::cmdMoreSQL_Click);
+    });
 }
 
 QList<QPushButton*> SqlToolboxWidget::buildRow(const QString& name, const QStringList& captions,

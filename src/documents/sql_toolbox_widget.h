@@ -32,6 +32,10 @@ class SqlToolboxWidget : public QWidget {
     void insertText(const QString& text, bool lineBreak);
 
   private:
+    // The three rows; a row that fails is reported and the others still come.
+    void BuildCmdToolbar();
+    void BuildOpToolbar();
+    void BuildCmdToolbarTwo();
     QList<QPushButton*> buildRow(const QString& name, const QStringList& captions,
                                  void (SqlToolboxWidget::*click)(int));
     QString caption(const QString& row, int index) const;
