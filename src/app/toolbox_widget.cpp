@@ -48,6 +48,13 @@ void ToolboxWidget::showTab(Tab tab) {
     }
 }
 
+void ToolboxWidget::selectWithoutAction(Tab tab) {
+    QWidget* w = m_panels.value(tab);
+    if (!w || currentWidget() == w) return;
+    const QSignalBlocker block(this);
+    setCurrentWidget(w);
+}
+
 void ToolboxWidget::setOnSelected(Tab tab, std::function<void()> action) { m_onSelected.insert(tab, std::move(action)); }
 
 void ToolboxWidget::selected(int index) {

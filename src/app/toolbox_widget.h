@@ -18,6 +18,8 @@ public:
     QWidget* panel(Tab tab) const;
     bool isShown(Tab tab) const;
     void showTab(Tab tab);
+    // Selects the tab without running its on-selected action (the caller fills the panel itself).
+    void selectWithoutAction(Tab tab);
     Tab currentTab() const { return tabAt(currentIndex()); }
     // Run when a tab is selected (DDL refreshes its type list, Parameter parses the text).
     void setOnSelected(Tab tab, std::function<void()> action);

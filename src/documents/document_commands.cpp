@@ -218,6 +218,7 @@ void DocumentCommands::newDocument() {
     m_currentKey = added.sKey;
     m_view.EnableSession(false);
     putEditorText(QString());
+    showParameters();
     setTitle(added.sTabText);
     added.Change = false;
     emptyGrid();
@@ -259,6 +260,7 @@ bool DocumentCommands::openFile(bool given, const QString& path) {
     putEditorText(*text);
     m_view.setCaret(0, 0, true);
     added.Change = false;
+    showParameters();
     setTitle(added.sTabText);
     if (m_recent.insert(file) && m_hooks.refreshRecentFilesMenu) m_hooks.refreshRecentFilesMenu();
 
@@ -430,7 +432,7 @@ void DocumentCommands::enterDocument(C_SQLTabs& doc, bool keepEditorText) {
         m_view.setCaret(0, 0, true);
     }
     doc.Change = change;
-    if (m_hooks.showParameters) m_hooks.showParameters(m_view.editorText());
+    showParameters();
     setTitle(doc.sTabText);
     const bool rowsBack = restoreGrid(doc);
     if (isReportFile(doc.sFile)) {
@@ -479,6 +481,11 @@ bool DocumentCommands::restoreGrid(const C_SQLTabs& doc) {
 void DocumentCommands::putEditorText(const QString& text) {
     const QScopedValueRollback<bool> loading(m_settingText, true);
     m_view.setEditorText(text);
+}
+
+// The parameter page, when it shows, follows the document that became current.
+void DocumentCommands::showParameters() {
+    if (m_hooks.showParameters) m_hooks.showParameters(m_view.editorText());
 }
 
 void DocumentCommands::emptyGrid() {

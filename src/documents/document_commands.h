@@ -112,6 +112,7 @@ class DocumentCommands {
     void activate(const QString& key, bool keepEditorText = false);
     // Puts a text into the editor without counting it as an edit.
     void putEditorText(const QString& text);
+    void showParameters();
     void emptyGrid();
     void loadStandardLayout();
     bool saveReportLayout(const QString& path, const char* procedure, const char* module, bool plainReporter);

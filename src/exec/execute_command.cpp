@@ -111,7 +111,9 @@ bool ExecuteCommand::runSingle(const QString& statement) {
         m_host.setPanelText(QStringLiteral("kRecords"), ui_text("Abfrage ausführen ...", "execute Query ..."));
     }
     if (m_parameters.ParseParameter(runText)) {
-        if (!m_host.parameterTabShown() && m_parameters.hasParameterSet()) m_host.showParameterTab();
+        // The values are read from the panel, so it must list this text's parameters, also when
+        // the tab was already showing another text's.
+        if (m_parameters.hasParameterSet()) m_host.showParameters(*m_parameters.parameterSet());
         // Missing or unconvertible values end the run: nothing is sent, nothing is logged.
         if (!m_parameters.InsertParameterValues(runText, m_host.parameterInputs(), m_cn.mvDatabase())) return false;
     }

@@ -26,9 +26,9 @@ public:
     virtual void setGridBusy(bool busy) = 0;
     virtual void setPanelText(const QString& key, const QString& text) = 0;
     virtual void SetGridState(int state) = 0;
-    // The parameter tab (toolbox tab 5) and its inputs.
-    virtual bool parameterTabShown() const = 0;
-    virtual void showParameterTab() = 0;
+    // The parameter tab (toolbox tab 5), selected when another tab shows, lists the parameters of
+    // the text being run; text typed for a parameter of the same name and type stays.
+    virtual void showParameters(const ParameterSet& set) = 0;
     virtual const ParameterInputs& parameterInputs() const = 0;
     // The session document is the selected tab: show the protocol in the editor, caret at its end.
     virtual bool sessionTabSelected() const = 0;

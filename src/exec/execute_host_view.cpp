@@ -33,8 +33,11 @@ void MainExecuteHost::setGridBusy(bool busy) { m_grid->setBusySwitch(busy); }
 void MainExecuteHost::setPanelText(const QString& key, const QString& text) { m_status->setPanelText(key, text); }
 void MainExecuteHost::SetGridState(int state) { mv::SetGridState(m_stateLabel, state, m_run.transactionStmtCount); }
 
-bool MainExecuteHost::parameterTabShown() const { return m_toolbox->isShown(ToolboxWidget::Parameter); }
-void MainExecuteHost::showParameterTab() { m_toolbox->showTab(ToolboxWidget::Parameter); }
+void MainExecuteHost::showParameters(const ParameterSet& set) {
+    // The tab's own selection action would parse the whole editor text, not the text being run.
+    m_toolbox->selectWithoutAction(ToolboxWidget::Parameter);
+    m_panel->ShowParameters(set);
+}
 const ParameterInputs& MainExecuteHost::parameterInputs() const { return *m_panel; }
 bool MainExecuteHost::sessionTabSelected() const { return m_sessionSelected; }
 

@@ -34,8 +34,7 @@ public:
     void setGridBusy(bool busy) override;
     void setPanelText(const QString& key, const QString& text) override;
     void SetGridState(int state) override;
-    bool parameterTabShown() const override;
-    void showParameterTab() override;
+    void showParameters(const ParameterSet& set) override;
     const ParameterInputs& parameterInputs() const override;
     bool sessionTabSelected() const override;
     void showSessionText(const QString& text) override;

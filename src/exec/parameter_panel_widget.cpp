@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -37,10 +38,16 @@ void ParameterPanelWidget::clearItems() {
 
 void ParameterPanelWidget::ShowParameters(const std::optional<ParameterSet>& set) {
     guardedVoid(Reporter::ErrorMsg, "ShowParameters", "Globals", [&] {
+        // Rebuilding follows the text; what the user typed for a parameter that is still there
+        // (same name, same type) is kept.
+        QMap<std::pair<QString, int>, QString> typed;
+        for (const Item& item : m_items)
+            if (!item.input->text().isEmpty()) typed.insert({item.name, item.type}, item.input->text());
         clearItems();
         if (!set) return;
         for (const Parameter& p : *set) {
-            Item item{keyOf(p.name), new QLabel(p.name + u'\t'), new QLineEdit(parameterValueText(p.value))};
+            const QString text = typed.value({p.name, p.type}, parameterValueText(p.value));
+            Item item{p.name, p.type, keyOf(p.name), new QLabel(p.name + u'\t'), new QLineEdit(text)};
             item.input->setObjectName(item.key);
             m_form->addRow(item.caption, item.input);
             m_items.append(item);

@@ -18,7 +18,8 @@ class ParameterPanelWidget : public QWidget, public ParameterInputs {
     explicit ParameterPanelWidget(QWidget* parent = nullptr);
 
     // Clears the panel, then adds one item per parameter in set order: key name + "k", caption
-    // name + tab, showing the parameter's current value (empty when none).
+    // name + tab, showing the text typed before for a parameter of the same name and type, else
+    // the parameter's current value (empty when none).
     void ShowParameters(const std::optional<ParameterSet>& set);
 
     // The text typed into the parameter's input; empty when the panel has no input for it.
@@ -31,6 +32,8 @@ class ParameterPanelWidget : public QWidget, public ParameterInputs {
 
   private:
     struct Item {
+        QString name;
+        int type;
         QString key;
         QLabel* caption;
         QLineEdit* input;

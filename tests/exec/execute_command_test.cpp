@@ -28,7 +28,7 @@ struct FakeHost : ExecuteHost {
     std::optional<Recordset> bound;
     QMap<QString, QString> panels;
     QList<int> gridStates;
-    bool paramTab = false;
+    QList<QStringList> shownParameters; // the names of each parameter set the panel was given
     bool sessionTab = false;
     QString sessionShown;
     QList<bool> executeEnabled;
@@ -42,8 +42,11 @@ struct FakeHost : ExecuteHost {
     void setGridBusy(bool) override {}
     void setPanelText(const QString& key, const QString& t) override { panels[key] = t; }
     void SetGridState(int state) override { gridStates << state; }
-    bool parameterTabShown() const override { return paramTab; }
-    void showParameterTab() override { paramTab = true; }
+    void showParameters(const ParameterSet& set) override {
+        QStringList names;
+        for (const Parameter& p : set) names << p.name;
+        shownParameters << names;
+    }
     const ParameterInputs& parameterInputs() const override { return inputs; }
     bool sessionTabSelected() const override { return sessionTab; }
     void showSessionText(const QString& t) override { sessionShown = t; }
@@ -209,6 +212,28 @@ TEST_P(ExecuteOn, TransactionCountsGoodStatementsAndRollsBack) {
                                                QString(30, '=') + "\r\n\r\n"));
     EXPECT_TRUE(session.SessionText().contains("(Transaction) execution start! }"));
     EXPECT_TRUE(session.SessionText().contains("// { Rollback Transaction at '"));
+}
+
+TEST_P(ExecuteOn, OnlyTheParametersOfTheTextBeingRunAreAskedFor) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    cn.setAsync(false);
+    host.text = "select @x|Integer@ as x\nselect customer_id from customers where customer_id = @id|Integer@";
+    host.selected = "select customer_id from customers where customer_id = @id|Integer@";
+    command.cmdExecute();
+    EXPECT_EQ(host.shownParameters, QList<QStringList>{{"id"}});
+    EXPECT_EQ(port.lastText(), "Please set values for the following Parameter:\r\n  - id\r\n");
+    EXPECT_FALSE(host.bound.has_value());
+    host.inputs.values["id"] = "3";
+    command.cmdExecute();
+    EXPECT_EQ(host.shownParameters.size(), 2);
+    ASSERT_TRUE(host.bound.has_value()) << port.lastText().toStdString();
+    EXPECT_EQ(host.bound->recordCount(), 1);
+    EXPECT_TRUE(session.SessionText().contains("customer_id =  3  \r\n"));
+    // Without tags nothing is shown.
+    host.selected = "select 1 as one";
+    command.cmdExecute();
+    EXPECT_EQ(host.shownParameters.size(), 2);
 }
 
 TEST_P(ExecuteOn, RecordCountReportQuotesNamesWithBlanks) {

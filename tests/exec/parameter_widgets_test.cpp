@@ -88,6 +88,33 @@ TEST(ParameterPanel, EmptyInputIsMissingAndNoSetClearsThePanel) {
     EXPECT_EQ(panel.findChildren<QLineEdit*>().size(), 0);
 }
 
+TEST(ParameterPanel, RebuildingKeepsWhatWasTypedForTheSameNameAndType) {
+    mvtest::ScriptedUserPort port;
+    QueryParameters params;
+    ParameterPanelWidget panel;
+    ASSERT_TRUE(params.ParseParameter("@a|Integer@ @b|String|10@ @c|Date@ @gone|Double@"));
+    panel.ShowParameters(params.parameterSet());
+    panel.input("ak")->setText("12");
+    panel.input("bk")->setText("x y");
+    panel.input("ck")->setText("2024-01-31");
+    panel.input("gonek")->setText("1.5");
+
+    // A new text: new names come empty, a changed type starts afresh, a changed size keeps the text.
+    ASSERT_TRUE(params.ParseParameter("@n|Double@ @c|Timestamp@ @b|String|20@ @a|Integer@"));
+    panel.ShowParameters(params.parameterSet());
+    EXPECT_EQ(panel.itemKeys(), QStringList({"nk", "ck", "bk", "ak"}));
+    EXPECT_EQ(panel.input("nk")->text(), "");
+    EXPECT_EQ(panel.input("ck")->text(), "");
+    EXPECT_EQ(panel.input("bk")->text(), "x y");
+    EXPECT_EQ(panel.input("ak")->text(), "12");
+
+    // A parameter that left the text does not come back with its old text.
+    ASSERT_TRUE(params.ParseParameter("@gone|Double@"));
+    panel.ShowParameters(params.parameterSet());
+    EXPECT_EQ(panel.input("gonek")->text(), "");
+    EXPECT_TRUE(port.messages.isEmpty());
+}
+
 struct DialogFixture : ::testing::Test {
     mvtest::ScriptedUserPort port;
     FakeEditor editor;
