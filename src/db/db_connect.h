@@ -19,6 +19,7 @@
 namespace mv {
 
 class SessionLog;
+struct CaughtError;
 
 // What the connection object touches on the main window.
 class ConnectionHost {
@@ -129,6 +130,8 @@ private:
         std::exception_ptr error;
     };
     void Cn_ExecuteComplete(const Completion& c, Recordset* rs);
+    // Records a statement that failed now: finish time, LastError, no records affected.
+    void statementFailed(const CaughtError& failure);
     void startWorker(const QString& sql, const ExecOptions& options, Recordset* rs);
     void joinWorker();
     void waitForCompletion();

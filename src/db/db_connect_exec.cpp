@@ -13,6 +13,13 @@
 
 namespace mv {
 
+namespace {
+// The hundredths of the clock second at t, as ".37".
+QString hundredths(const QDateTime& t) {
+    return QStringLiteral(".%1").arg(t.time().msec() / 10, 2, 10, QLatin1Char('0'));
+}
+} // namespace
+
 void C_DbConnect::joinWorker() {
     if (m_worker.joinable()) m_worker.join();
 }
@@ -73,35 +80,48 @@ void C_DbConnect::waitForCompletion() {
 }
 
 void C_DbConnect::exec(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool /*bReadOnly*/) {
+    const QDateTime attempt = now();
+    const QString noConnection = ui_text("Keine Datenbankverbindung!", "No database connection!");
+    CaughtError failure{dberr::NotOpen, noConnection};
     const bool handedOver = guarded(Reporter::ErrorMsg, "exec", "C_DbConnect", false, [&] {
-        if (m_isDisconnected && !IsConnected()) {
-            if (!ReConnect()) return false;
-        }
-        if (!m_cn) throw DbError(DbError::Kind::NotOpen, ui_text("Keine Datenbankverbindung!", "No database connection!"));
-        m_execOk = true;
-        ExecOptions options;
-        options.timeoutSeconds = m_queryTimeoutMinutes * 60;
-        options.maxRecords = (bUseClient && nMaxRecords > 0) ? nMaxRecords : 0;
-        options.stopRequested = &m_stopFlag;
-        m_execStart = now();
-        m_lastMessages.clear();
-        joinWorker();
-        const quint64 id = ++m_runId;
-        if (m_async) {
-            startWorker(sSQL, options, &rs);
-        } else {
-            Completion c;
-            c.runId = id;
-            try {
-                c.result = m_cn->execute(sSQL, options);
-            } catch (...) {
-                c.error = std::current_exception();
+        try {
+            // ReConnect reports its own failure.
+            if (m_isDisconnected && !IsConnected() && !ReConnect()) return false;
+            if (!m_cn) throw DbError(DbError::Kind::NotOpen, noConnection);
+            m_execOk = true;
+            ExecOptions options;
+            options.timeoutSeconds = m_queryTimeoutMinutes * 60;
+            options.maxRecords = (bUseClient && nMaxRecords > 0) ? nMaxRecords : 0;
+            options.stopRequested = &m_stopFlag;
+            m_execStart = now();
+            m_lastMessages.clear();
+            joinWorker();
+            const quint64 id = ++m_runId;
+            if (m_async) {
+                startWorker(sSQL, options, &rs);
+            } else {
+                Completion c;
+                c.runId = id;
+                try {
+                    c.result = m_cn->execute(sSQL, options);
+                } catch (...) {
+                    c.error = std::current_exception();
+                }
+                Cn_ExecuteComplete(c, &rs);
             }
-            Cn_ExecuteComplete(c, &rs);
+            return true;
+        } catch (...) {
+            failure = describeCurrentException();
+            throw;
         }
-        return true;
     });
-    if (!handedOver) m_execRunning = false;
+    if (!handedOver) {
+        // Nothing reached the provider: this statement failed now, and the facts of the one
+        // before must not stand for it.
+        m_execStart = attempt;
+        statementFailed(failure);
+        m_execRunning = false;
+    }
 }
 
 void C_DbConnect::startWorker(const QString& sql, const ExecOptions& options, Recordset* rs) {
@@ -125,7 +145,7 @@ void C_DbConnect::Cn_ExecuteComplete(const Completion& c, Recordset* rs) {
     guardedVoid(Reporter::ErrorMsg, "Cn_ExecuteComplete", "C_DbConnect", [&] {
         if (!c.error) {
             m_execFinish = now();
-            m_execMilisec = QStringLiteral(".%1").arg(m_execFinish.time().msec() / 10, 2, 10, QLatin1Char('0'));
+            m_execMilisec = hundredths(m_execFinish);
             m_recordsAffected = c.result.recordsAffected < 0 ? 0 : qint32(c.result.recordsAffected);
             m_lastMessages = c.result.messages;
             if (c.result.rows && rs) *rs = *c.result.rows;
@@ -142,16 +162,23 @@ void C_DbConnect::Cn_ExecuteComplete(const Completion& c, Recordset* rs) {
         } catch (...) {
             failure = describeCurrentException();
         }
-        m_execOk = false;
-        m_recordsAffected = 0;
-        m_lastError = ui_text("// { Fehlernummer: ", "// { Error Number: ") + QString::number(failure.number) +
-                      QStringLiteral("\r\n") + ui_text("// { Fehlerbeschreibung: ", "// { Error Description: ") +
-                      failure.description;
+        statementFailed(failure);
         // A statement the user stopped is not an error to show.
         if (!m_scriptMode && !m_stopRequested) showMessage(m_lastError, MsgIcon::Exclamation);
     });
     m_execRunning = false;
     emit executeComplete();
+}
+
+void C_DbConnect::statementFailed(const CaughtError& failure) {
+    // A failed statement has its own finish, so its elapsed time is its own.
+    m_execFinish = now();
+    m_execMilisec = hundredths(m_execFinish);
+    m_execOk = false;
+    m_recordsAffected = 0;
+    m_lastError = ui_text("// { Fehlernummer: ", "// { Error Number: ") + QString::number(failure.number) +
+                  QStringLiteral("\r\n") + ui_text("// { Fehlerbeschreibung: ", "// { Error Description: ") +
+                  failure.description;
 }
 
 } // namespace mv

@@ -1,6 +1,7 @@
 #include "app/clock.h"
 #include "app/formats.h"
 #include "app/texts.h"
+#include "db/db_access.h"
 #include "db/db_connect.h"
 #include "exec/execute_command.h"
 #include "exec/run_settings.h"
@@ -10,9 +11,19 @@
 #include "support/test_databases.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QRegularExpression>
 #include <QTimer>
+#include <atomic>
+#include <memory>
 #include <gtest/gtest.h>
+
+static void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+static void PrintTo(const QDateTime& d, std::ostream* os) {
+    *os << d.toString(Qt::ISODateWithMs).toStdString();
+}
 
 using namespace mv;
 
@@ -54,6 +65,23 @@ struct FakeHost : ExecuteHost {
 };
 
 const QDateTime kNow(QDate(2026, 12, 6), QTime(11, 47, 28));
+
+// A clock that moves on 1.37 s each time it is read, so every statement has times of its own.
+void steppingClock() {
+    auto ticks = std::make_shared<std::atomic<qint64>>(0);
+    setClock([ticks] { return kNow.addMSecs(1370 * ++*ticks); });
+}
+
+// The elapsed text of a statement from its log times: whole seconds, then the hundredths of the
+// clock second at its finish.
+QString elapsedOf(const QDateTime& start, const QDateTime& finish) {
+    const qint64 secs = start.secsTo(finish);
+    return QString("%1:%2:%3.%4")
+        .arg(secs / 3600, 2, 10, QLatin1Char('0'))
+        .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))
+        .arg(secs % 60, 2, 10, QLatin1Char('0'))
+        .arg(finish.time().msec() / 10, 2, 10, QLatin1Char('0'));
+}
 
 class ExecuteOn : public ::testing::TestWithParam<std::string> {
 protected:
@@ -214,6 +242,42 @@ TEST_P(ExecuteOn, TransactionCountsGoodStatementsAndRollsBack) {
     EXPECT_TRUE(session.SessionText().contains("// { Rollback Transaction at '"));
 }
 
+TEST_P(ExecuteOn, FailedStatementReportsItsOwnElapsedTime) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    cn.setAsync(false);
+    steppingClock();
+    struct Case {
+        QString text;
+        int fromEnd; // the failed statement's log record, counted from the last one
+        QString failedLine;
+    };
+    const QList<Case> cases{
+        {"select * from no_such_table_xyz", 1, "// { The query caused errors\r\n// { Error Number: "},
+        {"select 2 as two;\nselect * from no_such_table_xyz", 2, "// { Query caused Errors\r\n// { Error Number: "}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        host.text = "select 1 as one";
+        command.cmdExecute();
+        ASSERT_TRUE(host.bound.has_value()) << port.lastText().toStdString();
+        const QDateTime goodFinish = session.records().value(session.records().recordCount() - 1, 2).toDateTime();
+        const qsizetype textBefore = session.SessionText().size();
+        host.text = c.text;
+        command.cmdExecute();
+        const Recordset& log = session.records();
+        const int bad = log.recordCount() - c.fromEnd;
+        ASSERT_TRUE(log.value(bad, 4).toBool());
+        const QDateTime start = log.value(bad, 1).toDateTime();
+        const QDateTime finish = log.value(bad, 2).toDateTime();
+        EXPECT_GT(start, goodFinish);
+        EXPECT_GT(finish, start);
+        const QString own = elapsedOf(start, finish);
+        EXPECT_EQ(log.text(bad, 9), own);
+        EXPECT_TRUE(session.SessionText().mid(textBefore).contains("// { " + own + "\r\n" + c.failedLine))
+            << session.SessionText().mid(textBefore).toStdString();
+    }
+}
+
 TEST_P(ExecuteOn, OnlyTheParametersOfTheTextBeingRunAreAskedFor) {
     MVTEST_REQUIRE(db);
     ASSERT_TRUE(connect());
@@ -234,6 +298,53 @@ TEST_P(ExecuteOn, OnlyTheParametersOfTheTextBeingRunAreAskedFor) {
     host.selected = "select 1 as one";
     command.cmdExecute();
     EXPECT_EQ(host.shownParameters.size(), 2);
+}
+
+TEST(ExecuteCommand, StatementThatCannotReachTheDatabaseFailsWithItsOwnTimes) {
+    mvtest::TempFolder folder;
+    ASSERT_TRUE(QDir().mkpath(folder.file("db")));
+    mvtest::ScriptedUserPort port;
+    SessionLog session;
+    session.setProgramFolder(folder.path());
+    session.StartSession(false);
+    C_DbConnect cn(session);
+    RunSettings run;
+    QueryParameters parameters;
+    FakeHost host;
+    ExecuteCommand command(cn, session, parameters, run, host);
+    ASSERT_TRUE(cn.Init("Driver=SQLite3;Database=" + folder.file("db/x.db"), "", "", true))
+        << port.lastText().toStdString();
+    cn.setAsync(false);
+    steppingClock();
+    struct SystemClockAgain {
+        ~SystemClockAgain() { setClock({}); }
+    } systemClockAgain;
+    host.text = "select 1 as one";
+    command.cmdExecute();
+    ASSERT_TRUE(host.bound.has_value()) << port.lastText().toStdString();
+    const QDateTime goodFinish = session.records().value(session.records().recordCount() - 1, 2).toDateTime();
+    // The database file can no longer be opened: the statement is never sent.
+    closePooledConnections();
+    ASSERT_TRUE(QDir(folder.path()).rename("db", "gone"));
+    host.text = "select 2 as two";
+    const qsizetype textBefore = session.SessionText().size();
+    command.cmdExecute();
+    EXPECT_FALSE(host.bound.has_value());
+    const Recordset& log = session.records();
+    const int r = log.recordCount() - 1;
+    EXPECT_EQ(log.value(r, 0).toInt(), 0);
+    EXPECT_TRUE(log.value(r, 4).toBool());
+    EXPECT_EQ(log.text(r, 11), "// { Error Number: 3704\r\n// { Error Description: No database connection!");
+    const QDateTime start = log.value(r, 1).toDateTime();
+    const QDateTime finish = log.value(r, 2).toDateTime();
+    EXPECT_GT(start, goodFinish);
+    EXPECT_GT(finish, start);
+    const QString block = session.SessionText().mid(textBefore);
+    EXPECT_TRUE(block.contains("// { " + elapsedOf(start, finish) +
+                               "\r\n// { The query caused errors\r\n// { Error Number: 3704\r\n"))
+        << block.toStdString();
+    EXPECT_FALSE(block.contains("Query OK"));
+    EXPECT_EQ(host.panels["kRecords"], "0 Records");
 }
 
 TEST_P(ExecuteOn, RecordCountReportQuotesNamesWithBlanks) {
