@@ -79,6 +79,7 @@ QueryPanes::QueryPanes(MainPanesWidget* panes, StatusBarWidget* status, CommandB
         sizes[1] = std::max(1, total - sizes[0]);
         m_panes->rightSplitter()->setSizes(sizes);
     };
+    m_toolbox->showCollapsed = [this] { cmdToolbox_Click(); };
     m_commands = new SqlToolboxWidget;
     connect(m_commands, &SqlToolboxWidget::insertText, this, [this](const QString& text, bool lineBreak) {
         m_editor->BeiCursorEinfuegen(text, lineBreak, true);
@@ -147,7 +148,7 @@ void QueryPanes::cmdToolbox_Click() {
     QList<int> sizes = right->sizes();
     const int total = sizes.value(0) + sizes.value(1);
     QPushButton* button = m_panes->cmdToolbox();
-    if (sizes.value(0) >= MainPanesWidget::twips(40) && m_toolbox->isVisible()) {
+    if (sizes.value(0) >= MainPanesWidget::twips(40) && !m_toolbox->isHidden()) {
         m_toolbox->hide();
         sizes[0] = 0;
         sizes[1] = total;

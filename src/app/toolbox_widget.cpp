@@ -49,6 +49,7 @@ void ToolboxWidget::showTab(Tab tab) {
 }
 
 void ToolboxWidget::selectWithoutAction(Tab tab) {
+    if (isHidden() && showCollapsed) showCollapsed();
     QWidget* w = m_panels.value(tab);
     if (!w || currentWidget() == w) return;
     const QSignalBlocker block(this);

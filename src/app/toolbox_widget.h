@@ -24,6 +24,8 @@ public:
     // Run when a tab is selected (DDL refreshes its type list, Parameter parses the text).
     void setOnSelected(Tab tab, std::function<void()> action);
     // The pane height tabs 1 to 4 ask for (1430 twips); tab 5 keeps the height.
+    // Brings a collapsed toolbox back, so a tab the program selects can be seen.
+    std::function<void()> showCollapsed;
     std::function<void(int pixels)> requestHeight;
     void applyLanguage();
 

@@ -284,6 +284,16 @@ TEST(CommandVocabulary, ToolboxTogglePressedTwiceRestoresTheSelectedTab) {
     EXPECT_EQ(toolbox->currentTab(), ToolboxWidget::Options);
     EXPECT_TRUE(toolbox->panel(ToolboxWidget::Options)->isVisible());
     EXPECT_GT(t.w.panes()->rightSplitter()->sizes().value(0), 1430 / 15);
+
+    // A run that needs parameter values brings a collapsed toolbox back with the parameter tab.
+    ASSERT_TRUE(t.connectDemo());
+    button->click();
+    ASSERT_TRUE(toolbox->isHidden());
+    t.w.queryPanes()->editor()->setText("select * from customers where customer_id = @id|Integer@");
+    t.w.dispatcher().dispatch("kStart");
+    EXPECT_FALSE(toolbox->isHidden());
+    EXPECT_EQ(button->text(), "SQL x");
+    EXPECT_EQ(toolbox->currentTab(), ToolboxWidget::Parameter);
 }
 
 TEST(CommandVocabulary, ResultMenuCheckMarksFollowTheGrid) {
