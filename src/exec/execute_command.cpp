@@ -295,7 +295,9 @@ QString ExecuteCommand::GetRecordcount(const QString& filter, const QString& pro
                 const QString name = tables.text(row, nameCol);
                 const QString schema = schemaCol >= 0 ? tables.text(row, schemaCol) : QString();
                 const QString qualified = schema.trimmed().isEmpty() ? name : schema + u'.' + name;
-                if (!filter.isEmpty() && !(schema + u'.' + qualified).contains(filter)) continue;
+                // The filter comes upper-cased; names on the server may be in any case.
+                if (!filter.isEmpty() && !(schema + u'.' + qualified).contains(filter, Qt::CaseInsensitive))
+                    continue;
                 QString quoted = qualified;
                 CheckName(quoted, m_cn.mvDatabase(), quote);
                 Recordset rs;
