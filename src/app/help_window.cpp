@@ -89,6 +89,11 @@ bool HelpWindow::showPage(const QString& page) {
     QUrl url(QStringLiteral("qrc") + resource);
     if (const QString anchor = page.section(u'#', 1); !anchor.isEmpty()) url.setFragment(anchor);
     m_browser->setSource(url);
+    // The first time over the middle of the main window; afterwards where the user left it.
+    if (!isVisible() && !m_placed && parentWidget()) {
+        move(parentWidget()->window()->geometry().center() - rect().center());
+        m_placed = true;
+    }
     show();
     raise();
     activateWindow();

@@ -90,14 +90,11 @@ QueryPanes::QueryPanes(MainPanesWidget* panes, StatusBarWidget* status, CommandB
     m_paramPage = new QWidget;
     m_paramPage->setObjectName(QStringLiteral("picParameter"));
     m_paramPanel = new ParameterPanelWidget;
-    auto* scroll = new QScrollArea(m_paramPage);
-    scroll->setWidget(m_paramPanel);
-    scroll->setWidgetResizable(true);
     auto* newParam = new QPushButton(m_paramPage);
     newParam->setObjectName(QStringLiteral("cmdInsertParameter"));
     auto* paramLayout = new QHBoxLayout(m_paramPage);
     paramLayout->setContentsMargins(2, 2, 2, 2);
-    paramLayout->addWidget(scroll, 1);
+    paramLayout->addWidget(m_paramPanel, 1); // the panel scrolls its own rows
     paramLayout->addWidget(newParam, 0, Qt::AlignTop);
     connect(newParam, &QPushButton::clicked, this, [this] {
         EditorTags tags(m_editor);
