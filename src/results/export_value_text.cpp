@@ -26,6 +26,49 @@ QString dateWithFullYear(const QLocale& locale) {
     return form;
 }
 
+// A quoted part of a format, read the way the locale's formatter reads it: '' outside quotes is
+// one quote, '' inside quotes is a quote in the text, an unclosed quote runs to the end.
+QString quotedText(QStringView format, qsizetype& i) {
+    ++i;
+    if (i == format.size()) return {};
+    if (format[i] == u'\'') {
+        ++i;
+        return QStringLiteral("'");
+    }
+    QString out;
+    while (i < format.size()) {
+        if (format[i] == u'\'') {
+            if (i + 1 < format.size() && format[i + 1] == u'\'') {
+                out += u'\'';
+                i += 2;
+            } else {
+                break;
+            }
+        } else {
+            out += format[i++];
+        }
+    }
+    if (i < format.size()) ++i;
+    return out;
+}
+
+bool isAsciiLetter(QChar c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+// Nine digits of nanoseconds without their trailing zeros; `nanos` is not 0.
+QString fractionDigits(quint32 nanos) {
+    char16_t digits[9];
+    for (int i = 8; i >= 0; --i) {
+        digits[i] = char16_t(u'0' + nanos % 10);
+        nanos /= 10;
+    }
+    int n = 9;
+    while (n > 0 && digits[n - 1] == u'0')
+        --n;
+    return QString(reinterpret_cast<const QChar*>(digits), n);
+}
+
 } // namespace
 
 bool isPlaceholderType(int adoType) {
@@ -35,31 +78,174 @@ bool isPlaceholderType(int adoType) {
 
 ValueText::ValueText(const QLocale& locale)
     : m_locale(locale), m_dateFormat(dateWithFullYear(locale)), m_timeFormat(timeWithSeconds(locale)),
-      m_point(locale.decimalPoint()) {}
+      m_point(locale.decimalPoint()) {
+    // Digits outside the basic plane take two code units each; those locales keep the formatter.
+    const QString zero = locale.zeroDigit();
+    if (zero.size() != 1) return;
+    m_zero = zero[0];
+    m_date = parsed(m_dateFormat, true, m_point);
+    m_time = parsed(m_timeFormat, false, m_point);
+}
+
+// Walks the format as the locale's formatter does (quotes, then runs of one character). Day,
+// month and year (two or four digits) in a date, hours, minutes and seconds in a time become
+// fields; any other letter (names of months or days, AM/PM, time zones, eras, milliseconds) makes
+// the format unusable here, everything else is literal text. Without AM/PM, h is the 24-hour
+// clock like H.
+ValueText::NumericFormat ValueText::parsed(QStringView format, bool date, QStringView point) {
+    using Field = NumericFormat::Field;
+    NumericFormat f;
+    auto literal = [&f](QStringView text) {
+        if (f.parts.isEmpty() || f.parts.last().field != Field::Literal)
+            f.parts.append(NumericFormat::Part{});
+        f.parts.last().literal += text;
+    };
+    qsizetype secondsAt = -1;
+    qsizetype secondsPart = -1;
+    qsizetype i = 0;
+    while (i < format.size()) {
+        const QChar c = format[i];
+        if (c == u'\'') {
+            literal(quotedText(format, i));
+            continue;
+        }
+        qsizetype repeat = 1;
+        while (i + repeat < format.size() && format[i + repeat] == c)
+            ++repeat;
+        Field field = Field::Literal;
+        if (date) {
+            if (c == u'd' && repeat <= 2)
+                field = Field::Day;
+            else if (c == u'M' && repeat <= 2)
+                field = Field::Month;
+            else if (c == u'y' && repeat == 4)
+                field = Field::Year;
+            else if (c == u'y' && repeat == 2)
+                field = Field::ShortYear;
+        } else {
+            if ((c == u'h' || c == u'H') && repeat <= 2)
+                field = Field::Hour;
+            else if (c == u'm' && repeat <= 2)
+                field = Field::Minute;
+            else if (c == u's' && repeat <= 2)
+                field = Field::Second;
+        }
+        if (field == Field::Literal) {
+            if (isAsciiLetter(c)) return {};
+            literal(format.mid(i, repeat));
+        } else {
+            f.parts.append(NumericFormat::Part{field, int(repeat), {}});
+            if (field == Field::Second && repeat == 2) {
+                secondsAt = i;
+                secondsPart = f.parts.size() - 1;
+            }
+        }
+        i += repeat;
+    }
+    // The locale path puts the fraction in as a quoted text after every "ss" of the format; that
+    // reads as "after the seconds" only when "ss" is there once, as the seconds, and no quote
+    // follows to join the inserted one.
+    if (secondsPart >= 0 && format.count(u"ss") == 1 && format.indexOf(u"ss") == secondsAt &&
+        (secondsAt + 2 == format.size() || format[secondsAt + 2] != u'\'') && !point.contains(u'\''))
+        f.fractionAfter = secondsPart;
+    f.usable = true;
+    return f;
+}
+
+void ValueText::appendNumber(QString& out, int value, int width) const {
+    char16_t digits[12];
+    int n = 0;
+    do {
+        digits[n++] = char16_t(m_zero.unicode() + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (int i = n; i < width; ++i)
+        out += m_zero;
+    while (n > 0)
+        out += QChar(digits[--n]);
+}
+
+// `values`: day, month, year for a date; hours, minutes, seconds for a time.
+void ValueText::appendFormatted(QString& out, const NumericFormat& format, const int (&values)[3],
+                                QStringView fraction) const {
+    using Field = NumericFormat::Field;
+    for (qsizetype i = 0; i < format.parts.size(); ++i) {
+        const NumericFormat::Part& part = format.parts[i];
+        switch (part.field) {
+        case Field::Literal:
+            out += part.literal;
+            break;
+        case Field::Day:
+        case Field::Hour:
+            appendNumber(out, values[0], part.width);
+            break;
+        case Field::Month:
+        case Field::Minute:
+            appendNumber(out, values[1], part.width);
+            break;
+        case Field::Year:
+        case Field::Second:
+            appendNumber(out, values[2], part.width);
+            break;
+        case Field::ShortYear:
+            appendNumber(out, values[2] % 100, part.width);
+            break;
+        }
+        if (i == format.fractionAfter) out += fraction;
+    }
+}
 
 QString ValueText::localised(QString number) const {
     if (m_point != QLatin1String(".")) number.replace(u'.', m_point);
     return number;
 }
 
-QString ValueText::timeText(const DateTimeValue& value) const {
+void ValueText::appendDate(QString& out, const DateTimeValue& value) const {
+    const QDate date = value.date();
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    // Years before 1 carry the locale's minus sign: the formatter writes those.
+    if (m_date.usable && year >= 1)
+        appendFormatted(out, m_date, {day, month, year}, {});
+    else
+        out += m_locale.toString(date, m_dateFormat);
+}
+
+void ValueText::appendTime(QString& out, const DateTimeValue& value) const {
     const int s = value.secondsOfDay();
-    const QTime clock(s / 3600, s / 60 % 60, s % 60);
-    if (value.nanos == 0) return m_locale.toString(clock, m_timeFormat);
+    const int clock[3] = {s / 3600, s / 60 % 60, s % 60};
+    if (m_time.usable && value.nanos == 0) {
+        appendFormatted(out, m_time, clock, {});
+        return;
+    }
     // Fractions of a second follow the seconds, so a time stamp keeps its precision.
-    QString digits = QStringLiteral("%1").arg(value.nanos, 9, 10, QLatin1Char('0'));
-    while (digits.endsWith(u'0'))
-        digits.chop(1);
+    const QString fraction = value.nanos == 0 ? QString() : m_point + fractionDigits(value.nanos);
+    if (m_time.usable && m_time.fractionAfter >= 0) {
+        appendFormatted(out, m_time, clock, fraction);
+        return;
+    }
+    const QTime time(clock[0], clock[1], clock[2]);
+    if (value.nanos == 0) {
+        out += m_locale.toString(time, m_timeFormat);
+        return;
+    }
     QString form = m_timeFormat;
-    form.replace(QLatin1String("ss"), QLatin1String("ss'") + m_point + digits + QLatin1String("'"));
-    return m_locale.toString(clock, form);
+    form.replace(QLatin1String("ss"), QLatin1String("ss'") + fraction + QLatin1String("'"));
+    out += m_locale.toString(time, form);
 }
 
 QString ValueText::dateTimeText(const DateTimeValue& value, int adoType) const {
-    if (adoType == ado::adDBTime) return timeText(value);
-    const QString date = m_locale.toString(value.date(), m_dateFormat);
-    if (adoType == ado::adDBDate || (value.secondsOfDay() == 0 && value.nanos == 0)) return date;
-    return date + u' ' + timeText(value);
+    QString out;
+    if (adoType == ado::adDBTime) {
+        appendTime(out, value);
+        return out;
+    }
+    out.reserve(40);
+    appendDate(out, value);
+    if (adoType == ado::adDBDate || (value.secondsOfDay() == 0 && value.nanos == 0)) return out;
+    out += u' ';
+    appendTime(out, value);
+    return out;
 }
 
 QString ValueText::text(const Recordset& rs, int row, int col) const {

@@ -6,6 +6,7 @@
 // written as data: the exports put a placeholder in their place.
 #include "db/recordset.h"
 
+#include <QList>
 #include <QLocale>
 
 namespace mv {
@@ -22,16 +23,45 @@ class ValueText {
 
     const QString& dateFormat() const { return m_dateFormat; }
     const QString& timeFormat() const { return m_timeFormat; }
+    // Whether dates and times are written here rather than by the locale's formatter; the text
+    // is the same either way.
+    bool writesDatesItself() const { return m_date.usable; }
+    bool writesTimesItself() const { return m_time.usable; }
 
   private:
+    // A date or time format taken apart once. When it holds only numbers and literals the digits
+    // are written here, exactly as the locale's formatter would write them, instead of asking the
+    // locale for every cell (the system locale answers under a lock); otherwise `usable` is false
+    // and the locale formats.
+    struct NumericFormat {
+        enum class Field : quint8 { Literal, Day, Month, Year, ShortYear, Hour, Minute, Second };
+        struct Part {
+            Field field = Field::Literal;
+            int width = 1; // digits at least
+            QString literal;
+        };
+        QList<Part> parts;
+        bool usable = false;
+        // The part a fraction of a second follows; -1 when fractions go through the locale.
+        qsizetype fractionAfter = -1;
+    };
+
+    static NumericFormat parsed(QStringView format, bool date, QStringView point);
+    void appendNumber(QString& out, int value, int width) const;
+    void appendFormatted(QString& out, const NumericFormat& format, const int (&values)[3],
+                         QStringView fraction) const;
+    void appendDate(QString& out, const DateTimeValue& value) const;
+    void appendTime(QString& out, const DateTimeValue& value) const;
     QString dateTimeText(const DateTimeValue& value, int adoType) const;
-    QString timeText(const DateTimeValue& value) const;
     QString localised(QString number) const;
 
     QLocale m_locale;
     QString m_dateFormat;
     QString m_timeFormat;
     QString m_point;
+    QChar m_zero;
+    NumericFormat m_date;
+    NumericFormat m_time;
 };
 
 } // namespace mv
