@@ -5,12 +5,16 @@ namespace {
 
 const QString Placeholder = QStringLiteral("???");
 
+// Runs between the quotes go in whole: most values have none.
 void appendQuoted(QString& line, const QString& value) {
     line += u'"';
-    for (QChar c : value) {
-        if (c == u'"') line += u'"';
-        line += c;
+    qsizetype from = 0;
+    for (qsizetype quote = value.indexOf(u'"'); quote >= 0; quote = value.indexOf(u'"', from)) {
+        line += QStringView(value).sliced(from, quote + 1 - from);
+        line += u'"';
+        from = quote + 1;
     }
+    line += QStringView(value).sliced(from);
     line += u'"';
 }
 
@@ -49,7 +53,7 @@ void writeDelimited(ExportSink& sink, const Recordset& rs, const ExportColumns& 
         binary.append(isPlaceholderType(rs.field(c.field).type));
     const int rows = rs.recordCount();
     for (int row = 0; row < rows; ++row) {
-        line.clear();
+        line.resize(0); // keeps the buffer: a line is about as long as the one before
         for (qsizetype i = 0; i < columns.size(); ++i) {
             if (i > 0) line += separator;
             if (binary[i])
