@@ -121,6 +121,7 @@ Recordset ResultCommands::currentRecordset() const { return m_grid.recordset(); 
 void ResultCommands::bind(const Recordset& rows) { m_grid.setRecordset(rows); }
 void ResultCommands::unbind() { m_grid.unbind(); }
 void ResultCommands::clearColumns() { m_grid.clearColumns(); }
+int ResultCommands::columnCount() const { return m_grid.columnCount(); }
 int ResultCommands::recordCount() const { return m_grid.recordCount(); }
 void ResultCommands::saveLayout(const QString& path) const { m_grid.saveLayout(path); }
 void ResultCommands::loadLayout(const QString& path) { m_grid.loadLayout(path); }

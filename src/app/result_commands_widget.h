@@ -42,6 +42,7 @@ public:
     void bind(const Recordset& rows) override;
     void unbind() override;
     void clearColumns() override;
+    int columnCount() const override;
     int recordCount() const override;
     void saveLayout(const QString& path) const override;
     void loadLayout(const QString& path) override;

@@ -383,19 +383,23 @@ void DocumentCommands::leaveCurrent() {
 void DocumentCommands::parkGrid(const C_SQLTabs& doc) {
     const QString layout = tempLayoutFile(tempFolder(), doc.sKey);
     const QString data = tempDataFile(tempFolder(), doc.sKey);
+    // Whatever was parked on an earlier leave is not what the grid shows now.
+    removeTempFiles(doc.sKey);
     try {
-        if (m_grid.dataMode() == 1) {
+        const bool rowsShown = m_grid.dataMode() == 1;
+        // Headers without rows (a failed statement keeps the last result's columns) come back too.
+        if (rowsShown || m_grid.columnCount() > 0) {
             QDir().mkpath(tempFolder());
             m_grid.saveLayout(layout);
-            const Recordset rows = m_grid.currentRecordset();
-            if (QFile::exists(data)) QFile::remove(data);
-            if (rows.isOpen()) saveBinary(rows, data);
+            if (rowsShown) {
+                const Recordset rows = m_grid.currentRecordset();
+                if (rows.isOpen()) saveBinary(rows, data);
+            }
             processEvents();
-        } else {
-            // No rows now: rows parked earlier must not come back as this document's result.
-            removeTempFiles(doc.sKey);
         }
     } catch (...) {
+        // Half parked would come back as half the grid: the document comes back empty instead.
+        removeTempFiles(doc.sKey);
         m_grid.unbind();
         throw;
     }
@@ -434,24 +438,24 @@ void DocumentCommands::enterDocument(C_SQLTabs& doc, bool keepEditorText) {
     doc.Change = change;
     showParameters();
     setTitle(doc.sTabText);
-    const bool rowsBack = restoreGrid(doc);
-    if (isReportFile(doc.sFile)) {
-        // The report's own layout shows until its statement has rows; rows that come back keep
-        // the layout they were shown with.
-        const QString layout = reportLayoutFile(doc.sFile);
-        if (!rowsBack && QFile::exists(layout)) {
-            m_grid.unbind();
-            m_grid.loadLayout(layout);
-        }
-        m_grid.setKeepLayout(true);
+    const bool report = isReportFile(doc.sFile);
+    const QString reportLayout = report ? reportLayoutFile(doc.sFile) : QString();
+    const bool ownLayout = report && QFile::exists(reportLayout);
+    // The report's own layout shows until its statement has rows; rows that come back keep the
+    // layout they were shown with.
+    const bool rowsBack = restoreGrid(doc, !ownLayout);
+    if (ownLayout && !rowsBack) {
+        m_grid.unbind();
+        m_grid.loadLayout(reportLayout);
     }
+    if (report) m_grid.setKeepLayout(true);
     showRecordCount();
 }
 
-bool DocumentCommands::restoreGrid(const C_SQLTabs& doc) {
+bool DocumentCommands::restoreGrid(const C_SQLTabs& doc, bool headersWithoutRows) {
     const QString layout = tempLayoutFile(tempFolder(), doc.sKey);
     const QString data = tempDataFile(tempFolder(), doc.sKey);
-    if (!QFile::exists(layout)) {
+    if (!QFile::exists(layout) || (!headersWithoutRows && !QFile::exists(data))) {
         emptyGrid();
         return false;
     }

@@ -106,8 +106,9 @@ class DocumentCommands {
     void enter(const QString& key, bool keepEditorText = false);
     void enterSession();
     void enterDocument(C_SQLTabs& doc, bool keepEditorText);
-    // True when parked rows were bound again.
-    bool restoreGrid(const C_SQLTabs& doc);
+    // True when parked rows were bound again. Parked headers without rows only come back when
+    // headersWithoutRows (a report shows its own layout instead).
+    bool restoreGrid(const C_SQLTabs& doc, bool headersWithoutRows);
     // Leaves the current document, selects the tab and enters it.
     void activate(const QString& key, bool keepEditorText = false);
     // Puts a text into the editor without counting it as an edit.

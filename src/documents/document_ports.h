@@ -53,6 +53,8 @@ class DocumentGridPort {
     // The rows go; the columns stay.
     virtual void unbind() = 0;
     virtual void clearColumns() = 0;
+    // The columns the grid shows headers for, with or without rows.
+    virtual int columnCount() const = 0;
     virtual int recordCount() const = 0;
     // Both throw MvError; a failed load changes nothing.
     virtual void saveLayout(const QString& path) const = 0;

@@ -57,11 +57,15 @@ TEST(DocumentTabs, RowsThatWentAwayDoNotComeBackAndClosingRemovesTheParkedFiles)
     f.commands().NewSQLFile();
     f.click("NewSQL_01");
     ASSERT_TRUE(f.grid.bound);
-    // A failed run leaves the grid without rows: the old rows are not this document's result any more.
+    // A failed run leaves the grid without rows: the old rows are not this document's result any
+    // more, but the headers it still shows come back with the document.
     f.grid.unbind();
     f.click("NewSQL_02");
+    EXPECT_TRUE(f.grid.columns.isEmpty());
     f.click("NewSQL_01");
     EXPECT_FALSE(f.grid.bound);
+    EXPECT_EQ(f.grid.columns, (QStringList{"A", "B"}));
+    EXPECT_FALSE(QFile::exists(tempDataFile(f.file("temp"), key)));
 
     f.grid.bind(mvtest::sampleRows(1));
     f.click("NewSQL_02");

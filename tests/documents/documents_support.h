@@ -32,6 +32,7 @@ class FakeGrid : public mv::DocumentGridPort {
         rows = mv::Recordset();
     }
     void clearColumns() override { columns.clear(); }
+    int columnCount() const override { return int(columns.size()); }
     int recordCount() const override { return bound ? rows.recordCount() : 0; }
     void saveLayout(const QString& path) const override {
         QFile f(path);
