@@ -117,9 +117,11 @@ void frmAbout::lblLink_Click() {
 bool frmAbout::StartSysInfo() {
     return guardedVoid(Reporter::ErrorMsg, "StartSysInfo", "frmAbout", [&] {
         // Asking the driver manager and its tool takes a moment.
-        userPort().setWaitCursor(true);
-        const QString report = m_reportSource();
-        userPort().setWaitCursor(false);
+        QString report;
+        {
+            WaitCursor wait;
+            report = m_reportSource();
+        }
         frmSystemInfo dialog(report, this);
         dialog.exec();
     });

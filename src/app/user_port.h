@@ -62,6 +62,20 @@ public:
 UserPort& userPort();
 void setUserPort(UserPort* port);
 
+// The wait cursor for a scope: back to normal however the scope ends.
+class WaitCursor {
+public:
+    WaitCursor() { userPort().setWaitCursor(true); }
+    ~WaitCursor() {
+        try {
+            userPort().setWaitCursor(false);
+        } catch (...) {
+        }
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 // Shorthand for the common boxes.
 MsgResult showMessage(const QString& text, MsgIcon icon = MsgIcon::Exclamation,
                       MsgButtons buttons = MsgButtons::Ok, std::optional<MsgResult> defaultButton = {},

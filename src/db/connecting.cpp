@@ -58,10 +58,7 @@ void Connecting::OpenDataLinkFile(bool given, const QString& file, const QString
             m_currentFile = file;
         }
         if (m_currentFile.isEmpty()) return;
-        struct WaitCursor {
-            WaitCursor() { userPort().setWaitCursor(true); }
-            ~WaitCursor() { userPort().setWaitCursor(false); }
-        } wait;
+        WaitCursor wait;
         QCoreApplication::processEvents();
 
         const FileShortcut shortcut = shortcutOf(m_currentFile);

@@ -270,9 +270,11 @@ void DataLinkDialog::setConnectionTest(ConnectionTest test) {
 bool DataLinkDialog::testConnection() {
     if (!m_test || !canAccept()) return false;
     const DataLinkSettings s = settings();
-    userPort().setWaitCursor(true);
-    const ConnectionTestResult result = m_test(connectionStringOf(s, true));
-    userPort().setWaitCursor(false);
+    ConnectionTestResult result;
+    {
+        WaitCursor wait;
+        result = m_test(connectionStringOf(s, true));
+    }
     if (result.ok) {
         showMessage(result.message.isEmpty() ? ui_text("Die Verbindung wurde erfolgreich hergestellt.",
                                                        "The connection was made successfully.")

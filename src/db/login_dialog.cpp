@@ -62,11 +62,9 @@ void frmDbCon::showEvent(QShowEvent* event) {
 
 void frmDbCon::cmdOk_Click() {
     try {
-        userPort().setWaitCursor(true);
+        WaitCursor wait;
         if (m_connect) m_connect(m_conStr->text(), m_user->text(), m_pwd->text());
-        userPort().setWaitCursor(false);
     } catch (...) {
-        userPort().setWaitCursor(false);
         report(Reporter::Msg, describeCurrentException(), "cmdOk_Click", "");
     }
     m_finished = true;

@@ -28,10 +28,6 @@ QString hms(qint64 secs) {
         .arg(secs % 60, 2, 10, QLatin1Char('0'));
 }
 
-struct WaitCursor {
-    WaitCursor() { userPort().setWaitCursor(true); }
-    ~WaitCursor() { userPort().setWaitCursor(false); }
-};
 } // namespace
 
 ExecuteCommand::ExecuteCommand(C_DbConnect& cn, SessionLog& session, QueryParameters& parameters, RunSettings& run,

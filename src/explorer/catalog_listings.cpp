@@ -29,11 +29,6 @@ QVariant cellOf(const Recordset& rs, int row, const char* column) {
     return col < 0 ? QVariant() : rs.value(row, col);
 }
 
-struct WaitCursor {
-    WaitCursor() { userPort().setWaitCursor(true); }
-    ~WaitCursor() { userPort().setWaitCursor(false); }
-};
-
 } // namespace
 
 QString tableListingLine(const QString& schema, const QString& name) {

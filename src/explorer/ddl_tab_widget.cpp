@@ -13,13 +13,6 @@
 
 namespace mv {
 
-namespace {
-struct WaitCursor {
-    WaitCursor() { userPort().setWaitCursor(true); }
-    ~WaitCursor() { userPort().setWaitCursor(false); }
-};
-} // namespace
-
 DdlTabWidget::DdlTabWidget(C_DbConnect& cn, QWidget* parent) : QWidget(parent), m_cn(cn) {
     setObjectName(QStringLiteral("picDDL"));
     auto* columns = new QHBoxLayout(this);

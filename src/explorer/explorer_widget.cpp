@@ -31,11 +31,6 @@ constexpr int KindRole = Qt::UserRole;
 constexpr int IndentRole = Qt::UserRole + 1;
 constexpr int IndentStep = 12; // pixels per indentation level below the first
 
-struct WaitCursor {
-    WaitCursor() { userPort().setWaitCursor(true); }
-    ~WaitCursor() { userPort().setWaitCursor(false); }
-};
-
 // Draws the chooser's entries indented by their level: objects sit under their heading.
 class IndentDelegate : public QStyledItemDelegate {
   public:

@@ -13,20 +13,6 @@ namespace {
 constexpr const char* Module = "modResultview";
 const QString AppTitle = QStringLiteral("Morvenda");
 
-// The wait cursor while a file is written, back to normal however the writing ends.
-class WaitCursor {
-  public:
-    WaitCursor() { userPort().setWaitCursor(true); }
-    ~WaitCursor() {
-        try {
-            userPort().setWaitCursor(false);
-        } catch (...) {
-        }
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 FileDialogRequest saveDialog(const QString& title, const QString& filter, const QString& fileName) {
     FileDialogRequest r;
     r.mode = FileDialogRequest::Save;

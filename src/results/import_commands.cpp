@@ -13,19 +13,6 @@ namespace {
 
 constexpr const char* Module = "modResultview";
 
-class WaitCursor {
-  public:
-    WaitCursor() { userPort().setWaitCursor(true); }
-    ~WaitCursor() {
-        try {
-            userPort().setWaitCursor(false);
-        } catch (...) {
-        }
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 } // namespace
 
 ResultImporter::ResultImporter(QString* sharedFileName)

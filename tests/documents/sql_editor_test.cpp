@@ -271,7 +271,7 @@ TEST_F(SqlEditorTest, ToolboxInsertsThroughTheEditor) {
     toolbox.findChild<QPushButton*>("cmdOps_2")->click();
     EXPECT_EQ(editor.text(), "SELECT\t<FieldX>\nFROM\t\t<TableX>\nAND\t\t=");
 
-    toolbox.setExplorerPickProvider([] { return ExplorerPick{"Order Details", {"a", "b"}, 1}; });
+    toolbox.setExplorerPickProvider([] { return ExplorerPick{"Order Details", {"a", "b"}, 1, {}}; });
     editor.setText("x\r\n");
     editor.SetCaret(1, 0, false);
     toolbox.cmdSqlCmd_Click(4);

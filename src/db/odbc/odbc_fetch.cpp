@@ -31,58 +31,46 @@ void appendBoolText(RecordsetBuilder& builder, int col, std::string_view text) {
         builder.appendNull(col);
 }
 
+// The bound buffers are not aligned for every type: values are copied out.
+template <class T>
+T readAs(const char* data) {
+    T v;
+    std::memcpy(&v, data, sizeof v);
+    return v;
+}
+
 // Appends one value from its C representation at `data`, `length` bytes for variable types.
 void appendValue(RecordsetBuilder& builder, int col, const ColumnPlan& plan, const char* data,
                  SQLLEN length) {
     switch (plan.read) {
-    case ValueRead::Long: {
-        SQLINTEGER v;
-        std::memcpy(&v, data, sizeof v);
-        builder.appendInt(col, qint64(v));
+    case ValueRead::Long:
+        builder.appendInt(col, qint64(readAs<SQLINTEGER>(data)));
         return;
-    }
-    case ValueRead::ULong: {
-        SQLUINTEGER v;
-        std::memcpy(&v, data, sizeof v);
-        builder.appendInt(col, qint64(v));
+    case ValueRead::ULong:
+        builder.appendInt(col, qint64(readAs<SQLUINTEGER>(data)));
         return;
-    }
-    case ValueRead::Integer: {
-        SQLBIGINT v;
-        std::memcpy(&v, data, sizeof v);
-        builder.appendInt(col, qint64(v));
+    case ValueRead::Integer:
+        builder.appendInt(col, qint64(readAs<SQLBIGINT>(data)));
         return;
-    }
-    case ValueRead::Unsigned: {
-        SQLUBIGINT v;
-        std::memcpy(&v, data, sizeof v);
-        builder.appendInt(col, qint64(v));
+    case ValueRead::Unsigned:
+        builder.appendInt(col, qint64(readAs<SQLUBIGINT>(data)));
         return;
-    }
     case ValueRead::Bit:
         builder.appendInt(col, *reinterpret_cast<const unsigned char*>(data) ? 1 : 0);
         return;
-    case ValueRead::Single: {
-        SQLREAL v;
-        std::memcpy(&v, data, sizeof v);
-        builder.appendReal(col, double(v));
+    case ValueRead::Single:
+        builder.appendReal(col, double(readAs<SQLREAL>(data)));
         return;
-    }
-    case ValueRead::Double: {
-        SQLDOUBLE v;
-        std::memcpy(&v, data, sizeof v);
-        builder.appendReal(col, v);
+    case ValueRead::Double:
+        builder.appendReal(col, readAs<SQLDOUBLE>(data));
         return;
-    }
     case ValueRead::Date: {
-        SQL_DATE_STRUCT v;
-        std::memcpy(&v, data, sizeof v);
+        const auto v = readAs<SQL_DATE_STRUCT>(data);
         builder.appendDateTime(col, v.year, v.month, v.day, 0, 0, 0, 0);
         return;
     }
     case ValueRead::Time: {
-        SQL_TIME_STRUCT v;
-        std::memcpy(&v, data, sizeof v);
+        const auto v = readAs<SQL_TIME_STRUCT>(data);
         if (auto t = DateTimeValue::fromTimeParts(v.hour, v.minute, v.second))
             builder.appendDateTime(col, *t);
         else
@@ -90,8 +78,7 @@ void appendValue(RecordsetBuilder& builder, int col, const ColumnPlan& plan, con
         return;
     }
     case ValueRead::Timestamp: {
-        SQL_TIMESTAMP_STRUCT v;
-        std::memcpy(&v, data, sizeof v);
+        const auto v = readAs<SQL_TIMESTAMP_STRUCT>(data);
         builder.appendDateTime(col, v.year, v.month, v.day, v.hour, v.minute, v.second, quint32(v.fraction));
         return;
     }
