@@ -33,7 +33,9 @@
 #include <QSplitter>
 #include <QTabBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -149,7 +151,9 @@ TEST(CommandVocabulary, EveryMenuKeyDispatchesWithoutAnErrorAndOpensItsDialog) {
         for (const MessageRequest& m : t.port.messages)
             EXPECT_FALSE(m.text.contains(QLatin1String("Function"))) << m.text.toStdString();
         const QStringList closed = closer.takeClosed();
-        if (dialogs.contains(key)) EXPECT_EQ(closed, QStringList{dialogs.value(key)});
+        if (dialogs.contains(key)) {
+            EXPECT_EQ(closed, QStringList{dialogs.value(key)});
+        }
     }
     // The help commands show the contents and the index page.
     ASSERT_NE(t.w.helpWindow(), nullptr);
@@ -396,6 +400,15 @@ TEST(HelpWindow, GermanPagesWhenGermanAndAMissingPageIsReported) {
     ASSERT_EQ(port.messages.size(), 1);
     EXPECT_TRUE(port.messages[0].text.contains("The help page {no-such-page.html} does not exist."));
     EXPECT_TRUE(port.messages[0].text.contains("modHTMLHelp"));
+    // The pages share one style sheet: the heading colour comes from it, in both languages.
+    for (int language : {2, 1}) {
+        setLanguage(language);
+        ASSERT_TRUE(help.showPage("running.html"));
+        const QTextBlock title = help.browser()->document()->findBlockByNumber(1);
+        EXPECT_EQ(title.blockFormat().headingLevel(), 1);
+        EXPECT_EQ(title.charFormat().foreground().color(), QColor("#1f3f6f")) << language;
+    }
+    setLanguage(2);
 }
 
 TEST(HelpWindow, EveryLinkOfEveryPageLeadsToAnExistingPageAndAnchor) {
@@ -428,8 +441,9 @@ TEST(HelpWindow, EveryLinkOfEveryPageLeadsToAnExistingPageAndAnchor) {
     }
     // The German help has the same pages as the English one.
     for (const QString& page : pages)
-        if (!page.startsWith(":/docs/de/"))
+        if (!page.startsWith(":/docs/de/")) {
             EXPECT_TRUE(QFile::exists(":/docs/de/" + page.mid(7))) << page.toStdString();
+        }
 }
 
 } // namespace
