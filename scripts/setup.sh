@@ -9,7 +9,7 @@ MV_APP_PACKAGES=(
 MV_TEST_PACKAGES=(
     "${MV_APP_PACKAGES[@]}"
     postgresql postgresql-15 mariadb-server mariadb-client
-    xvfb xauth poppler-utils
+    xvfb xauth poppler-utils mdbtools
 )
 
 mv_say() { echo "==> $*" >&2; }

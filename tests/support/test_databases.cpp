@@ -68,6 +68,15 @@ QString demoSqlitePath(const TempFolder& folder, QString* error) {
     return dbFile;
 }
 
+QString fixtureFile(const QString& name, QString* why) {
+    const QString folder = envText("MV_TEST_FIXTURES").isEmpty() ? QStringLiteral(MV_SOURCE_DIR "/../shared/fixtures")
+                                                                 : envText("MV_TEST_FIXTURES");
+    const QString file = folder + QLatin1Char('/') + name;
+    if (QFileInfo::exists(file)) return file;
+    if (why) *why = QStringLiteral("fixture missing: %1 (set MV_TEST_FIXTURES to the fixtures folder)").arg(file);
+    return {};
+}
+
 bool underCI() {
     const QString ci = envText("CI").trimmed().toLower();
     return ci == QLatin1String("true") || ci == QLatin1String("1") || ci == QLatin1String("yes");

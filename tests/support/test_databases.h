@@ -36,6 +36,10 @@ QString demoSqlitePath(const TempFolder& folder, QString* error = nullptr);
 // The SQL file the SQLite demo database is built from (MV_TEST_SQLITE_SQL or the one in examples/).
 QString demoSqliteSql();
 
+// A file of the shared test fixtures (two Jet databases): MV_TEST_FIXTURES or ../shared/fixtures beside
+// the source folder. Empty when it is not there; `why` then says where it was looked for.
+QString fixtureFile(const QString& name, QString* why = nullptr);
+
 // True when the tests run under CI (CI=true): a missing database is then a failure, not a skip.
 bool underCI();
 

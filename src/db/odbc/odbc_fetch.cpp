@@ -19,7 +19,21 @@ constexpr qint64 RowsBetweenStopChecks = 256;
 
 bool isCharacterRead(ValueRead read) {
     return read == ValueRead::Text || read == ValueRead::Decimal || read == ValueRead::BoolText ||
-           read == ValueRead::Guid;
+           read == ValueRead::Guid || read == ValueRead::TimeText;
+}
+
+void appendTimeText(RecordsetBuilder& builder, int col, const FieldInfo& field, std::string_view text) {
+    const QString value = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    if (const std::optional<DateTimeValue> t = cell::parseDateTime(value, ado::adDBTime)) {
+        builder.appendDateTime(col, *t);
+        return;
+    }
+    // A duration beyond a day (MariaDB allows 838 hours) is no time of day: say so rather than
+    // show something else.
+    throw DbError(DbError::Kind::Failed,
+                  ui_text("Der Wert '%1' der Spalte \"%2\" ist keine Uhrzeit.",
+                          "The value '%1' of column \"%2\" is no time of day.")
+                      .arg(value, field.name));
 }
 
 void appendBoolText(RecordsetBuilder& builder, int col, std::string_view text) {
@@ -87,6 +101,9 @@ void appendValue(RecordsetBuilder& builder, int col, const ColumnPlan& plan, con
         return;
     case ValueRead::BoolText:
         appendBoolText(builder, col, std::string_view(data, size_t(length)));
+        return;
+    case ValueRead::TimeText:
+        appendTimeText(builder, col, plan.field, std::string_view(data, size_t(length)));
         return;
     case ValueRead::Text:
     case ValueRead::Guid:

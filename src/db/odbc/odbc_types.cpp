@@ -102,13 +102,22 @@ ColumnPlan planColumn(const ColumnDescription& column, DriverFamily family) {
     f.name = column.name;
     f.type = adoTypeOf(column.sqlType, column.isUnsigned, column.typeName);
     f.nullable = column.nullable != SQL_NO_NULLS;
+    const SQLULEN size = column.size;
+
+    // SQLite integers are 64-bit whatever the column declares; its driver describes INTEGER columns
+    // and integer expressions as SQL_INTEGER.
+    if (family == DriverFamily::SQLite &&
+        (f.type == ado::adTinyInt || f.type == ado::adSmallInt || f.type == ado::adInteger ||
+         f.type == ado::adUnsignedTinyInt || f.type == ado::adUnsignedSmallInt || f.type == ado::adUnsignedInt))
+        f.type = ado::adBigInt;
+    // MDBTools describes a Single as SQL_FLOAT of size 4 and writes only 4 bytes into a double.
+    if (family == DriverFamily::MDBTools && column.sqlType == SQL_FLOAT && size == 4) f.type = ado::adSingle;
 
     // Server databases keep values within the declared size; PostgreSQL's sizes are guesses for
     // unsized types, but its driver can re-read a cut value, so everything is bound there.
     const bool sizesHold = family == DriverFamily::PostgreSQL || family == DriverFamily::MariaDB;
     const bool canReread = family == DriverFamily::PostgreSQL;
     const bool longType = isLongSqlType(column.sqlType);
-    const SQLULEN size = column.size;
 
     auto boundOrRead = [&](SQLULEN declaredLimit, SQLLEN bytes, SQLLEN rereadBytes) {
         if (sizesHold && !longType && size > 0 && size <= declaredLimit)
@@ -179,9 +188,17 @@ ColumnPlan planColumn(const ColumnDescription& column, DriverFamily family) {
         plan.elementBytes = sizeof(SQL_DATE_STRUCT);
         break;
     case ado::adDBTime:
-        plan.read = ValueRead::Time;
-        plan.cType = SQL_C_TYPE_TIME;
-        plan.elementBytes = sizeof(SQL_TIME_STRUCT);
+        if (column.decimals > 0) {
+            // Fractions of a second exist only in the text form.
+            plan.read = ValueRead::TimeText;
+            plan.cType = SQL_C_CHAR;
+            plan.elementBytes = 40;
+        } else {
+            plan.read = ValueRead::Time;
+            plan.cType = SQL_C_TYPE_TIME;
+            plan.elementBytes = sizeof(SQL_TIME_STRUCT);
+        }
+        f.scale = qMax<int>(0, column.decimals);
         break;
     case ado::adDBTimeStamp:
         plan.read = ValueRead::Timestamp;

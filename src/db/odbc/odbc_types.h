@@ -30,6 +30,7 @@ enum class ValueRead {
     Binary,    // SQL_C_BINARY
     Date,      // SQL_C_TYPE_DATE
     Time,      // SQL_C_TYPE_TIME
+    TimeText,  // SQL_C_CHAR "hh:mm:ss.fffffffff": the time structure has no fractions of a second
     Timestamp, // SQL_C_TYPE_TIMESTAMP
 };
 
@@ -43,7 +44,7 @@ struct ColumnPlan {
     // A bound value may be longer than its buffer (the driver's size is a guess).
     bool mayTruncate() const {
         return read == ValueRead::Text || read == ValueRead::Decimal || read == ValueRead::Binary ||
-               read == ValueRead::BoolText || read == ValueRead::Guid;
+               read == ValueRead::BoolText || read == ValueRead::Guid || read == ValueRead::TimeText;
     }
 };
 
