@@ -90,8 +90,8 @@ TEST(OdbcSources, SqliteShortcutOpensTheFile) {
 }
 
 TEST(OdbcSources, JetShortcutOpensAnAccessFileThroughMdbTools) {
-    const QString file = QStringLiteral(MV_SOURCE_DIR "/../shared/fixtures/nwind.mdb");
-    if (!QFileInfo::exists(file)) SKIP_OR_FAIL("the fixture nwind.mdb is not there");
+    const QString file = mvtest::fixtureFile(QStringLiteral("nwind.mdb"));
+    if (file.isEmpty()) SKIP_OR_FAIL("the fixture nwind.mdb is not there");
     if (!odbc::installedDriverNames().contains("MDBTools"))
         SKIP_OR_FAIL("the MDBTools ODBC driver is not installed");
     const OdbcTranslation t = toOdbc(shortcutConnectionString(file), "Admin", "");
