@@ -72,6 +72,11 @@ TEST(OdbcValues, AccessSingleColumnsReadAsTheirFloatValues) {
         }
     }
     EXPECT_GT(fifteen, 100);
+    // Only numbers of fixed size: the driver cannot fill row arrays, so rows still come one by one.
+    const mv::ExecResult ids = conn->execute(QStringLiteral("SELECT OrderID, Discount FROM [Order Details]"));
+    ASSERT_TRUE(ids.rows.has_value());
+    ASSERT_EQ(ids.rows->recordCount(), native.rows.size());
+    EXPECT_EQ(ids.rows->text(ids.rows->recordCount() - 1, 0), native.rows.last().value(0).value_or("?"));
 }
 
 } // namespace

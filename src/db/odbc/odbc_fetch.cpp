@@ -76,7 +76,10 @@ void appendValue(RecordsetBuilder& builder, int col, const ColumnPlan& plan, con
         builder.appendReal(col, double(readAs<SQLREAL>(data)));
         return;
     case ValueRead::Double:
-        builder.appendReal(col, readAs<SQLDOUBLE>(data));
+        if (plan.field.type == ado::adSingle)
+            builder.appendReal(col, double(float(readAs<SQLDOUBLE>(data))));
+        else
+            builder.appendReal(col, readAs<SQLDOUBLE>(data));
         return;
     case ValueRead::Date: {
         const auto v = readAs<SQL_DATE_STRUCT>(data);
@@ -257,6 +260,8 @@ FetchOutcome fetchResult(Statement& statement, DriverFamily family, qint64 maxRe
         fields.push_back(plans.back().field);
         allBound = allBound && plans.back().bound();
     }
+    // MDBTools refuses row arrays (the driver manager reports HY092): its rows come one by one.
+    if (family == DriverFamily::MDBTools) allBound = false;
     RecordsetBuilder builder(fields);
     FetchOutcome outcome;
     qint64 total = 0;

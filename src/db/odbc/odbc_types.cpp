@@ -165,9 +165,17 @@ ColumnPlan planColumn(const ColumnDescription& column, DriverFamily family) {
         plan.elementBytes = sizeof(SQLUBIGINT);
         break;
     case ado::adSingle:
-        plan.read = ValueRead::Single;
-        plan.cType = SQL_C_FLOAT;
-        plan.elementBytes = sizeof(SQLREAL);
+        if (family == DriverFamily::MariaDB) {
+            // Its driver writes a block of SQL_C_FLOAT values eight bytes apart: read doubles, which
+            // hold every float exactly, and keep the float they round to.
+            plan.read = ValueRead::Double;
+            plan.cType = SQL_C_DOUBLE;
+            plan.elementBytes = sizeof(SQLDOUBLE);
+        } else {
+            plan.read = ValueRead::Single;
+            plan.cType = SQL_C_FLOAT;
+            plan.elementBytes = sizeof(SQLREAL);
+        }
         break;
     case ado::adDouble:
         plan.read = ValueRead::Double;
@@ -179,6 +187,9 @@ ColumnPlan planColumn(const ColumnDescription& column, DriverFamily family) {
         plan.cType = SQL_C_CHAR;
         f.precision = int(qMin<SQLULEN>(size, 1000));
         f.scale = qMax<int>(0, column.decimals);
+        // psqlODBC describes a numeric without precision and scale as (28,6); its values have any
+        // scale and come as the server writes them, so nothing may be padded to six places.
+        if (family == DriverFamily::PostgreSQL && size == 28 && column.decimals == 6) f.precision = f.scale = 0;
         // Sign, point, a leading zero and the terminator around the digits.
         boundOrRead(100, SQLLEN(size) + 4, 128);
         break;
@@ -198,7 +209,6 @@ ColumnPlan planColumn(const ColumnDescription& column, DriverFamily family) {
             plan.cType = SQL_C_TYPE_TIME;
             plan.elementBytes = sizeof(SQL_TIME_STRUCT);
         }
-        f.scale = qMax<int>(0, column.decimals);
         break;
     case ado::adDBTimeStamp:
         plan.read = ValueRead::Timestamp;
