@@ -53,11 +53,13 @@ void ResultCommands::registerCommands(CommandDispatcher& d, ExecuteCommand& exec
         const QString key = QString::fromUtf8(k);
         d.add(key, [this, key] {
             const Recordset& rs = m_grid.recordset();
-            // The visible columns in their order and with their captions go into the file.
+            // The visible columns in their order and with their captions go into the file, each
+            // with the field the grid shows in it: repeated names must not all find the first.
             ExportColumns columns;
-            for (const GridColumn& c : m_grid.columns()) {
-                const int field = rs.fieldIndex(c.dataField);
-                if (c.visible && field >= 0) columns.append({field, c.caption});
+            const QList<GridColumn>& grid = m_grid.columns();
+            for (int i = 0; i < grid.size(); ++i) {
+                const int field = m_grid.model()->fieldOfColumn(i);
+                if (grid[i].visible && field >= 0 && field < rs.fieldCount()) columns.append({field, grid[i].caption});
             }
             ResultExporter(&m_sharedFileName).runCommand(key, rs, columns);
         });
