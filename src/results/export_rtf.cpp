@@ -46,6 +46,10 @@ qsizetype appendEscapedChar(QString& out, QStringView text, qsizetype i) {
     return 1;
 }
 
+bool isAsciiLetter(QChar c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
 QString rtfHeading(const QString& heading) {
     QString out = rtfEscaped(heading);
     // The heading follows \fs20 directly: a leading digit or blank would join that control word.
@@ -67,13 +71,19 @@ QString rtfCellText(const QString& value) {
     QString out;
     out.reserve(value.size() + 8);
     const QStringView v(value);
+    // \b, \b0 and \i switch bold and italic only where they end as a word: in C:\bin, \index or
+    // \b0ld the backslash is part of the text.
+    const auto switchAt = [&](qsizetype i, QLatin1StringView word, bool digitEnds) {
+        const qsizetype end = i + word.size();
+        if (!v.mid(i).startsWith(word)) return false;
+        return end >= v.size() || !(isAsciiLetter(v[end]) || (digitEnds && v[end] >= u'0' && v[end] <= u'9'));
+    };
     for (qsizetype i = 0; i < v.size();) {
-        const QStringView rest = v.mid(i);
-        if (rest.startsWith(QLatin1String("\\b0"))) {
+        if (switchAt(i, QLatin1StringView("\\b0"), false)) {
             out += QLatin1String("\\b0 ");
             i += 3;
-        } else if (rest.startsWith(QLatin1String("\\b")) || rest.startsWith(QLatin1String("\\i"))) {
-            out += rest.left(2);
+        } else if (switchAt(i, QLatin1StringView("\\b"), true) || switchAt(i, QLatin1StringView("\\i"), true)) {
+            out += v.mid(i, 2);
             out += u' ';
             i += 2;
         } else {

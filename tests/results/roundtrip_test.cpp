@@ -25,6 +25,7 @@ Recordset awkward() {
         {"red apple", "tab\there", LongValue},
         {"  blanks  ", "'single' & <angle>", "trailing backslash \\"},
         {"\"", ";", "x"},
+        {"C:\\bin\\index", "\\\\server\\info", "\\b0ld \\italic"},
     };
     for (const QVariantList& r : rows)
         b.appendRow(r);
