@@ -34,15 +34,11 @@ void C_DbConnect::setIcon(const char* key) {
 
 void C_DbConnect::setQTimeObj(std::function<void(const QString&)> display) { m_timeObj = std::move(display); }
 
-QString C_DbConnect::elapsedText(const QDateTime& start, const QDateTime& now) {
-    const qint64 secs = std::max<qint64>(0, start.secsTo(now));
-    const QString hms = QStringLiteral("%1:%2:%3")
-                            .arg(secs / 3600, 2, 10, QLatin1Char('0'))
-                            .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))
-                            .arg(secs % 60, 2, 10, QLatin1Char('0'));
-    const QString fraction = QStringLiteral(".%1").arg(now.time().msec() / 10, 2, 10, QLatin1Char('0'));
-    return ui_text("Verstrichene Zeit: ", "Elapsed time: ") + hms + fraction + u' ';
+QString C_DbConnect::elapsedText(qint64 msecs) {
+    return ui_text("Verstrichene Zeit: ", "Elapsed time: ") + elapsedClockText(msecs) + u' ';
 }
+
+QString C_DbConnect::QueryExecElapsed() const { return elapsedClockText(m_execMilisec); }
 
 std::pair<std::optional<qint32>, std::optional<bool>> C_DbConnect::kindOf(const QString& provider,
                                                                             const QString& dbmsName) {

@@ -90,7 +90,10 @@ public:
     void setAllowAsync(bool value) { m_allowAsync = m_async = value; }
     QDateTime QueryExecStart() const { return m_execStart; }
     QDateTime QueryExecFinish() const { return m_execFinish; }
-    QString QueryExecMilisec() const { return m_execMilisec; }
+    // The measured duration of the last statement in milliseconds, from the steady clock (the wall
+    // clock times above may jump), and as "hh:mm:ss.cc".
+    qint64 QueryExecMilisec() const { return m_execMilisec; }
+    QString QueryExecElapsed() const;
     qint32 RecordsAffected() const { return m_recordsAffected; }
     QString LastError() const { return m_lastError; }
     QString Database() const;
@@ -101,8 +104,8 @@ public:
     // Messages (notices, warnings) of the last statement.
     const std::vector<DbDiagnostic>& lastMessages() const { return m_lastMessages; }
 
-    // The elapsed-time text since `start`: "Elapsed time: hh:mm:ss.00 ".
-    static QString elapsedText(const QDateTime& start, const QDateTime& now);
+    // The status bar's elapsed-time text: "Elapsed time: hh:mm:ss.cc ".
+    static QString elapsedText(qint64 msecs);
     // The kind and whether statements may run asynchronously, from provider and DBMS name.
     static std::pair<std::optional<qint32>, std::optional<bool>> kindOf(const QString& provider,
                                                                           const QString& dbmsName);
@@ -166,7 +169,8 @@ private:
     int m_queryTimeoutMinutes = 30;
     QDateTime m_execStart;
     QDateTime m_execFinish;
-    QString m_execMilisec;
+    qint64 m_execStartTick = 0; // steady clock at m_execStart
+    qint64 m_execMilisec = 0;
     qint32 m_recordsAffected = 0;
     QString m_lastError;
     std::vector<DbDiagnostic> m_lastMessages;

@@ -13,13 +13,6 @@
 
 namespace mv {
 
-namespace {
-// The hundredths of the clock second at t, as ".37".
-QString hundredths(const QDateTime& t) {
-    return QStringLiteral(".%1").arg(t.time().msec() / 10, 2, 10, QLatin1Char('0'));
-}
-} // namespace
-
 void C_DbConnect::joinWorker() {
     if (m_worker.joinable()) m_worker.join();
 }
@@ -39,10 +32,10 @@ qint32 C_DbConnect::Execute(const QString& sSQL, Recordset& rs, bool bUseClient,
         m_stopRequested = false;
         m_stopFlag = false;
         m_execRunning = true;
-        const QDateTime start = now();
         exec(sSQL, rs, bUseClient, nMaxRecords, bReadOnly);
         waitForCompletion();
-        if (m_timeObj) m_timeObj(elapsedText(start, now()));
+        // The panel ends on the statement's measured duration, the same the protocol shows.
+        if (m_timeObj) m_timeObj(elapsedText(m_execMilisec));
         if (m_stopRequested) {
             status = ExecStopped;
             m_stopRequested = false;
@@ -68,11 +61,10 @@ void C_DbConnect::waitForCompletion() {
     if (!m_execRunning) return;
     QEventLoop loop;
     QTimer tick;
-    const QDateTime start = now();
     // The display moves about twenty times a second; between ticks the loop sleeps in the
     // event dispatcher, so waiting never spins a core.
     connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (m_timeObj) m_timeObj(elapsedText(start, now()));
+        if (m_timeObj) m_timeObj(elapsedText(steadyMsecs() - m_execStartTick));
     });
     connect(this, &C_DbConnect::executeComplete, &loop, &QEventLoop::quit);
     tick.start(50);
@@ -81,6 +73,8 @@ void C_DbConnect::waitForCompletion() {
 
 void C_DbConnect::exec(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool /*bReadOnly*/) {
     const QDateTime attempt = now();
+    // The duration counts from here: reopening the connection is part of running the statement.
+    m_execStartTick = steadyMsecs();
     const QString noConnection = ui_text("Keine Datenbankverbindung!", "No database connection!");
     CaughtError failure{dberr::NotOpen, noConnection};
     const bool handedOver = guarded(Reporter::ErrorMsg, "exec", "C_DbConnect", false, [&] {
@@ -145,7 +139,7 @@ void C_DbConnect::Cn_ExecuteComplete(const Completion& c, Recordset* rs) {
     guardedVoid(Reporter::ErrorMsg, "Cn_ExecuteComplete", "C_DbConnect", [&] {
         if (!c.error) {
             m_execFinish = now();
-            m_execMilisec = hundredths(m_execFinish);
+            m_execMilisec = steadyMsecs() - m_execStartTick;
             m_recordsAffected = c.result.recordsAffected < 0 ? 0 : qint32(c.result.recordsAffected);
             m_lastMessages = c.result.messages;
             if (c.result.rows && rs) *rs = *c.result.rows;
@@ -173,7 +167,7 @@ void C_DbConnect::Cn_ExecuteComplete(const Completion& c, Recordset* rs) {
 void C_DbConnect::statementFailed(const CaughtError& failure) {
     // A failed statement has its own finish, so its elapsed time is its own.
     m_execFinish = now();
-    m_execMilisec = hundredths(m_execFinish);
+    m_execMilisec = steadyMsecs() - m_execStartTick;
     m_execOk = false;
     m_recordsAffected = 0;
     m_lastError = ui_text("// { Fehlernummer: ", "// { Error Number: ") + QString::number(failure.number) +

@@ -21,13 +21,6 @@ namespace mv {
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
-QString hms(qint64 secs) {
-    return QStringLiteral("%1:%2:%3")
-        .arg(secs / 3600, 2, 10, QLatin1Char('0'))
-        .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))
-        .arg(secs % 60, 2, 10, QLatin1Char('0'));
-}
-
 } // namespace
 
 ExecuteCommand::ExecuteCommand(C_DbConnect& cn, SessionLog& session, QueryParameters& parameters, RunSettings& run,
@@ -48,10 +41,7 @@ void ExecuteCommand::ShowRecordCount(qint64 count) {
     m_host.setPanelText(QStringLiteral("kTime"), QStringLiteral("--"));
 }
 
-QString ExecuteCommand::elapsed() const {
-    const qint64 secs = std::max<qint64>(0, m_cn.QueryExecStart().secsTo(m_cn.QueryExecFinish()));
-    return hms(secs) + m_cn.QueryExecMilisec();
-}
+QString ExecuteCommand::elapsed() const { return m_cn.QueryExecElapsed(); }
 
 QString ExecuteCommand::maxRemark(bool single) const {
     const QString text = maxRecText();
@@ -177,6 +167,7 @@ void ExecuteCommand::runScript(const QStringList& statements) {
     m_cn.SetScriptMode(true);
     m_host.setPanelText(QStringLiteral("kRecords"), ui_text("Skript wird ausgeführt ...", "execute Script ..."));
     const QDateTime scriptStart = now();
+    const qint64 scriptStartTick = steadyMsecs();
     SessionLogRecord startRecord;
     startRecord.logType = LogBatchStart;
     startRecord.execStart = startRecord.execFinish = scriptStart;
@@ -230,7 +221,7 @@ void ExecuteCommand::runScript(const QStringList& statements) {
         // Stop ends the whole script: the statements after the stopped one do not run.
         if (status == C_DbConnect::ExecStopped) break;
     }
-    const qint64 secs = std::max<qint64>(0, scriptStart.secsTo(now()));
+    const qint64 secs = std::max<qint64>(0, (steadyMsecs() - scriptStartTick) / 1000);
     const QString footTime = QStringLiteral("%1:%2.%3")
                                  .arg(secs / 3600, 2, 10, QLatin1Char('0'))
                                  .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))

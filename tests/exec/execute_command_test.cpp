@@ -66,33 +66,28 @@ struct FakeHost : ExecuteHost {
 
 const QDateTime kNow(QDate(2026, 12, 6), QTime(11, 47, 28));
 
-// A clock that moves on 1.37 s each time it is read, so every statement has times of its own.
+// A clock that moves on 1.37 s each time it is read, so every statement has times of its own; the
+// steady clock moves on by a longer step at every read, so every measured duration is its own too.
 void steppingClock() {
     auto ticks = std::make_shared<std::atomic<qint64>>(0);
     setClock([ticks] { return kNow.addMSecs(1370 * ++*ticks); });
-}
-
-// The elapsed text of a statement from its log times: whole seconds, then the hundredths of the
-// clock second at its finish.
-QString elapsedOf(const QDateTime& start, const QDateTime& finish) {
-    const qint64 secs = start.secsTo(finish);
-    return QString("%1:%2:%3.%4")
-        .arg(secs / 3600, 2, 10, QLatin1Char('0'))
-        .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))
-        .arg(secs % 60, 2, 10, QLatin1Char('0'))
-        .arg(finish.time().msec() / 10, 2, 10, QLatin1Char('0'));
+    auto steps = std::make_shared<std::atomic<qint64>>(0);
+    auto steady = std::make_shared<std::atomic<qint64>>(0);
+    setSteadyClock([steps, steady] { return *steady += 10 * ++*steps; });
 }
 
 class ExecuteOn : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         setClock([] { return kNow; });
+        setSteadyClock([] { return 0; });
         db = mvtest::testDatabase(GetParam(), folder);
         session.setProgramFolder(folder.path());
         session.StartSession(false);
     }
     void TearDown() override {
         setClock({});
+        setSteadyClock({});
         setLanguage(2);
     }
     bool connect() { return db.usable() && cn.Init(db.connectionString, "", "", true); }
@@ -261,6 +256,7 @@ TEST_P(ExecuteOn, FailedStatementReportsItsOwnElapsedTime) {
         command.cmdExecute();
         ASSERT_TRUE(host.bound.has_value()) << port.lastText().toStdString();
         const QDateTime goodFinish = session.records().value(session.records().recordCount() - 1, 2).toDateTime();
+        const QString goodElapsed = cn.QueryExecElapsed();
         const qsizetype textBefore = session.SessionText().size();
         host.text = c.text;
         command.cmdExecute();
@@ -271,10 +267,36 @@ TEST_P(ExecuteOn, FailedStatementReportsItsOwnElapsedTime) {
         const QDateTime finish = log.value(bad, 2).toDateTime();
         EXPECT_GT(start, goodFinish);
         EXPECT_GT(finish, start);
-        const QString own = elapsedOf(start, finish);
+        // The failed statement is the last one run: the connection's duration is its own.
+        const QString own = cn.QueryExecElapsed();
+        EXPECT_NE(own, goodElapsed);
         EXPECT_EQ(log.text(bad, 9), own);
         EXPECT_TRUE(session.SessionText().mid(textBefore).contains("// { " + own + "\r\n" + c.failedLine))
             << session.SessionText().mid(textBefore).toStdString();
+    }
+}
+
+// The elapsed time is the measured duration, not the clock's fraction of a second at the finish:
+// a statement of half a second that ends at hh:mm:ss.14 shows 00:00:00.50 everywhere.
+TEST_P(ExecuteOn, ElapsedTimeIsTheMeasuredDurationToTheHundredth) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    setClock([] { return kNow.addMSecs(140); });
+    for (bool async : {false, true}) {
+        SCOPED_TRACE(async ? "async" : "sync");
+        cn.setAsync(async);
+        // The statement starts at 1000 ms and every later reading is 500 ms after it.
+        auto reads = std::make_shared<std::atomic<int>>(0);
+        setSteadyClock([reads] { return ++*reads == 1 ? qint64(1000) : qint64(1500); });
+        const qsizetype textBefore = session.SessionText().size();
+        host.text = "select 1 as one";
+        command.cmdExecute();
+        ASSERT_TRUE(host.bound.has_value()) << port.lastText().toStdString();
+        EXPECT_TRUE(session.SessionText().mid(textBefore).contains("// { 00:00:00.50\r\n// { Query OK"))
+            << session.SessionText().mid(textBefore).toStdString();
+        const Recordset& log = session.records();
+        EXPECT_EQ(log.text(log.recordCount() - 1, 9), "00:00:00.50");
+        EXPECT_EQ(host.panels["kTime"], "Elapsed time: 00:00:00.50 ");
     }
 }
 
@@ -340,7 +362,7 @@ TEST(ExecuteCommand, StatementThatCannotReachTheDatabaseFailsWithItsOwnTimes) {
     EXPECT_GT(start, goodFinish);
     EXPECT_GT(finish, start);
     const QString block = session.SessionText().mid(textBefore);
-    EXPECT_TRUE(block.contains("// { " + elapsedOf(start, finish) +
+    EXPECT_TRUE(block.contains("// { " + cn.QueryExecElapsed() +
                                "\r\n// { The query caused errors\r\n// { Error Number: 3704\r\n"))
         << block.toStdString();
     EXPECT_FALSE(block.contains("Query OK"));
