@@ -64,6 +64,8 @@ DatatypeText translateDatatype(const QVariant& dataType, const QVariant& charact
         case 6:
         case 14:
         case 131:
+            // A catalog without precision or scale gives no size, not a lone separator.
+            if (scale.isEmpty()) return {QStringLiteral("Decimal"), precision};
             return {QStringLiteral("Decimal"), precision + u',' + scale};
         case 7:
         case 133:

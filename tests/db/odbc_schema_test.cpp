@@ -1,6 +1,8 @@
 // Schema rowsets on the three databases and on an Access file through MDBTools.
 #include "db/ado_types.h"
 #include "db/odbc_target_test.h"
+#include "explorer/ddl_templates.h"
+#include "support/native_client.h"
 
 #include <QFileInfo>
 
@@ -103,6 +105,34 @@ TEST_P(OdbcSchema, TablesAndViewsByTypeWithSystemObjectsApart) {
     EXPECT_EQ(schema(SchemaKind::Tables, {{}, {}, QStringLiteral("no_such_table_here")}).recordCount(), 0);
 }
 
+// Long text columns have sizes beyond 32 bits (MariaDB LONGTEXT: 4294967295 characters, four times
+// as many bytes); the catalog carries them whole and the columns are listed.
+TEST_P(OdbcSchema, LongColumnSizesAreSixtyFourBit) {
+    const QString t = table("long");
+    if (is("mariadb"))
+        exec(QStringLiteral("CREATE TABLE %1 (id INT PRIMARY KEY, doc LONGTEXT, j JSON, d DECIMAL(65,30))").arg(t));
+    else if (is("postgresql"))
+        exec(QStringLiteral("CREATE TABLE %1 (id INT PRIMARY KEY, doc TEXT, j JSONB, d NUMERIC(65,30))").arg(t));
+    else
+        exec(QStringLiteral("CREATE TABLE %1 (id INT PRIMARY KEY, doc TEXT, j JSON, d DECIMAL(5))").arg(t));
+    const Recordset cols = schema(SchemaKind::Columns, {{}, {}, t});
+    ASSERT_EQ(column(cols, "COLUMN_NAME"), (QStringList{"id", "doc", "j", "d"}));
+    if (is("mariadb")) {
+        const mvtest::NativeResult native = mvtest::nativeQuery(
+            connectionString(), QStringLiteral("SELECT CHARACTER_MAXIMUM_LENGTH FROM information_schema.COLUMNS "
+                                               "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '%1' AND "
+                                               "COLUMN_NAME = 'doc'")
+                                    .arg(t));
+        ASSERT_TRUE(native.ok()) << native.error.toStdString();
+        ASSERT_EQ(native.rows.size(), 1);
+        EXPECT_EQ(cell(cols, 1, "CHARACTER_MAXIMUM_LENGTH").toString(), native.rows[0].value(0).value_or("?"));
+        EXPECT_GT(cell(cols, 1, "CHARACTER_OCTET_LENGTH").toULongLong(), 4294967295ULL);
+    }
+    QString type, size;
+    ASSERT_TRUE(mv::TranslateDatatype(cols, 3, type, size));
+    EXPECT_EQ(type + u' ' + size, is("sqlite") ? QStringLiteral("Decimal 5,0") : QStringLiteral("Decimal 65,30"));
+}
+
 TEST_P(OdbcSchema, ColumnsCarryAdoTypesSizesAndNullability) {
     const Recordset cols = schema(SchemaKind::Columns, {{}, {}, base});
     ASSERT_EQ(column(cols, "COLUMN_NAME"), (QStringList{"id", "name", "amount"}));
@@ -112,11 +142,13 @@ TEST_P(OdbcSchema, ColumnsCarryAdoTypesSizesAndNullability) {
     EXPECT_EQ(cell(cols, 1, "CHARACTER_MAXIMUM_LENGTH").toInt(), 30);
     EXPECT_FALSE(cell(cols, 1, "IS_NULLABLE").toBool());
     EXPECT_TRUE(cell(cols, 2, "IS_NULLABLE").toBool());
-    if (!is("sqlite")) { // SQLite reports NUMERIC as DOUBLE
-        EXPECT_EQ(cell(cols, 2, "DATA_TYPE").toInt(), mv::ado::adNumeric);
-        EXPECT_EQ(cell(cols, 2, "NUMERIC_PRECISION").toInt(), 10);
-        EXPECT_EQ(cell(cols, 2, "NUMERIC_SCALE").toInt(), 2);
-    }
+    // SQLite's driver reports NUMERIC(10,2) as a DOUBLE of size 2: the declared type wins.
+    EXPECT_EQ(cell(cols, 2, "DATA_TYPE").toInt(), mv::ado::adNumeric);
+    EXPECT_EQ(cell(cols, 2, "NUMERIC_PRECISION").toInt(), 10);
+    EXPECT_EQ(cell(cols, 2, "NUMERIC_SCALE").toInt(), 2);
+    QString type, size;
+    ASSERT_TRUE(mv::TranslateDatatype(cols, 2, type, size));
+    EXPECT_EQ(type + u' ' + size, QStringLiteral("Decimal 10,2"));
     EXPECT_EQ(schema(SchemaKind::Columns, {{}, {}, base, QStringLiteral("name")}).recordCount(), 1);
     EXPECT_EQ(schema(SchemaKind::Columns, {{}, {}, view}).recordCount(), 2);
     if (is("postgresql")) {
@@ -156,7 +188,8 @@ TEST_P(OdbcSchema, ProceduresAndTheirParameters) {
                  .arg(proc));
         dropLater(QStringLiteral("DROP FUNCTION %1(integer, varchar)").arg(proc));
     } else if (is("mariadb")) {
-        exec(QStringLiteral("CREATE PROCEDURE %1(IN a INT, OUT b VARCHAR(20)) SET b = 'x'").arg(proc));
+        // A LONGTEXT parameter's octet length does not fit 32 bits.
+        exec(QStringLiteral("CREATE PROCEDURE %1(IN a INT, OUT b VARCHAR(20), IN c LONGTEXT) SET b = 'x'").arg(proc));
         dropLater(QStringLiteral("DROP PROCEDURE %1").arg(proc));
     }
     const Recordset all = schema(SchemaKind::Procedures);
@@ -208,8 +241,9 @@ MV_ODBC_TARGETS(OdbcSchema);
 
 // An Access file: the driver lacks primary keys and crashes on index queries.
 TEST(OdbcSchemaMdb, MissingFunctionsAreNotSupportedErrorsAndNothingCrashes) {
-    const QString file = QStringLiteral(MV_SOURCE_DIR "/../shared/fixtures/nwind.mdb");
-    if (!QFileInfo::exists(file)) GTEST_SKIP() << "fixture missing: " << file.toStdString();
+    QString why;
+    const QString file = mvtest::fixtureFile(QStringLiteral("nwind.mdb"), &why);
+    if (file.isEmpty()) GTEST_SKIP() << why.toStdString();
     auto c = mv::createDbConnection();
     c->open(QStringLiteral("Driver=MDBTools;DBQ=%1").arg(file));
     const Recordset tables = c->openSchema(SchemaKind::Tables, {{}, {}, {}, QStringLiteral("TABLE")});
@@ -236,6 +270,16 @@ TEST(OdbcSchemaMdb, MissingFunctionsAreNotSupportedErrorsAndNothingCrashes) {
     EXPECT_TRUE(
         column(c->openSchema(SchemaKind::Tables, {{}, {}, {}, QStringLiteral("SYSTEM TABLE")}), "TABLE_NAME")
             .contains(QStringLiteral("MSysObjects")));
+    // The field list shows what the file declares: Currency keeps 19 digits, 4 after the point.
+    const Recordset details = c->openSchema(SchemaKind::Columns, {{}, {}, QStringLiteral("Order Details")});
+    QStringList shown;
+    for (int row = 0; row < details.recordCount(); ++row) {
+        QString type, size;
+        ASSERT_TRUE(mv::TranslateDatatype(details, row, type, size));
+        shown << cell(details, row, "COLUMN_NAME").toString() + u' ' + type + u' ' + size;
+    }
+    EXPECT_EQ(shown.join(u'|').toStdString(), "OrderID Integer 4 Bytes|ProductID Integer 4 Bytes|UnitPrice Decimal 19,4|"
+                                              "Quantity Integer 2 Bytes|Discount Floatingpoint 7");
     mv::ExecResult r = c->execute(QStringLiteral("SELECT * FROM Shippers"));
     ASSERT_TRUE(r.rows.has_value());
     EXPECT_GT(r.rows->recordCount(), 2);

@@ -23,6 +23,9 @@ TEST(DdlTemplates, TranslateDatatypeByCode) {
         {139, null, null, null, null, {"Floatingpoint", ""}},
         {131, null, null, 10, 2, {"Decimal", "10,2"}},
         {6, null, null, 19, 4, {"Decimal", "19,4"}},
+        {131, null, null, null, null, {"Decimal", ""}},
+        {131, null, null, 38, null, {"Decimal", "38"}},
+        {201, qulonglong(4294967295ULL), qulonglong(17179869180ULL), null, null, {"Text", "4294967295"}},
         {133, null, null, null, null, {"Date", ""}},
         {134, null, null, null, null, {"Time", ""}},
         {135, null, null, 26, null, {"Timestamp", ""}},
@@ -40,8 +43,8 @@ TEST(DdlTemplates, TranslateDatatypeByCode) {
 TEST(DdlTemplates, TranslateDatatypeFromAColumnsRow) {
     Recordset rs;
     rs.appendField("DATA_TYPE", ado::adUnsignedSmallInt);
-    rs.appendField("CHARACTER_MAXIMUM_LENGTH", ado::adUnsignedInt);
-    rs.appendField("CHARACTER_OCTET_LENGTH", ado::adUnsignedInt);
+    rs.appendField("CHARACTER_MAXIMUM_LENGTH", ado::adUnsignedBigInt);
+    rs.appendField("CHARACTER_OCTET_LENGTH", ado::adUnsignedBigInt);
     rs.appendField("NUMERIC_PRECISION", ado::adUnsignedSmallInt);
     rs.appendField("NUMERIC_SCALE", ado::adSmallInt);
     rs.open();

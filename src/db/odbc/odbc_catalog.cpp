@@ -93,8 +93,8 @@ Recordset columnsRowset(Session& session, const SchemaRestrictions& r) {
                       {"IS_NULLABLE", ado::adBoolean},
                       {"DATA_TYPE", ado::adUnsignedSmallInt},
                       {"TYPE_NAME", ado::adVarWChar},
-                      {"CHARACTER_MAXIMUM_LENGTH", ado::adUnsignedInt},
-                      {"CHARACTER_OCTET_LENGTH", ado::adUnsignedInt},
+                      {"CHARACTER_MAXIMUM_LENGTH", ado::adUnsignedBigInt},
+                      {"CHARACTER_OCTET_LENGTH", ado::adUnsignedBigInt},
                       {"NUMERIC_PRECISION", ado::adUnsignedSmallInt},
                       {"NUMERIC_SCALE", ado::adSmallInt},
                       {"DATETIME_PRECISION", ado::adUnsignedInt},
@@ -111,8 +111,8 @@ Recordset columnsRowset(Session& session, const SchemaRestrictions& r) {
             if (!name || !matches(at(row, 3), table.name) || !matches(name, columnR)) continue;
             ++running;
             const Cell typeName = at(row, 6);
-            const int adoType = adoTypeOfCatalog(intAt(row, 5), typeName);
-            const Sizes sizes = sizesFor(adoType, intAt(row, 7), intAt(row, 9), intAt(row, 16));
+            const auto [adoType, sizes] = catalogColumnType(session.connection.family(), intAt(row, 5), typeName,
+                                                            intAt(row, 7), intAt(row, 9), intAt(row, 16));
             const std::optional<qint64> nullable = intAt(row, 11);
             const Cell def = at(row, 13);
             const std::optional<qint64> ordinal = intAt(row, 17);

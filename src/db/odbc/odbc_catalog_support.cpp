@@ -1,5 +1,7 @@
 #include "db/odbc/odbc_catalog_support.h"
 
+#include <QRegularExpression>
+
 #include "db/odbc/odbc_types.h"
 
 #include <set>
@@ -256,6 +258,47 @@ int adoTypeOfCatalog(const std::optional<qint64>& sqlType, const Cell& typeName)
     const QString name = typeName.value_or(QString());
     const bool isUnsigned = name.contains(QLatin1String("unsigned"), Qt::CaseInsensitive);
     return adoTypeOf(SQLSMALLINT(sqlType.value_or(SQL_UNKNOWN_TYPE)), isUnsigned, name);
+}
+
+CatalogType catalogColumnType(DriverFamily family, const std::optional<qint64>& sqlType, const Cell& typeName,
+                              const std::optional<qint64>& columnSize, const std::optional<qint64>& decimalDigits,
+                              const std::optional<qint64>& octetLength) {
+    if (family == DriverFamily::SQLite && typeName) {
+        static const QRegularExpression declared(
+            QStringLiteral("^\\s*(?:NUMERIC|DECIMAL)\\s*(?:\\(\\s*(\\d+)\\s*(?:,\\s*(\\d+)\\s*)?\\))?\\s*$"),
+            QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch m = declared.match(*typeName);
+        if (m.hasMatch()) {
+            CatalogType t{ado::adNumeric, {}};
+            if (m.hasCaptured(1)) {
+                t.sizes.numericPrecision = m.captured(1).toLongLong();
+                t.sizes.numericScale = m.hasCaptured(2) ? m.captured(2).toLongLong() : 0;
+            }
+            return t;
+        }
+    }
+    CatalogType t;
+    t.adoType = adoTypeOfCatalog(sqlType, typeName);
+    t.sizes = sizesFor(t.adoType, columnSize, decimalDigits, octetLength);
+    if (family == DriverFamily::MDBTools && typeName) {
+        // Access's number types have fixed sizes that the driver leaves out.
+        const QString name = typeName->trimmed().toUpper();
+        if (name == QLatin1String("MONEY") || name == QLatin1String("CURRENCY")) {
+            t.adoType = ado::adCurrency;
+            t.sizes = Sizes{};
+            t.sizes.numericPrecision = 19;
+            t.sizes.numericScale = 4;
+        } else if (name == QLatin1String("FLOAT") || name == QLatin1String("SINGLE")) {
+            t.adoType = ado::adSingle;
+            t.sizes = Sizes{};
+            t.sizes.numericPrecision = 7;
+        } else if (name == QLatin1String("DOUBLE")) {
+            t.adoType = ado::adDouble;
+            t.sizes = Sizes{};
+            t.sizes.numericPrecision = 15;
+        }
+    }
+    return t;
 }
 
 } // namespace mv::odbc::catalog

@@ -98,6 +98,18 @@ struct Sizes {
 Sizes sizesFor(int adoType, const std::optional<qint64>& columnSize,
                const std::optional<qint64>& decimalDigits, const std::optional<qint64>& octetLength);
 
+// A catalog column's ADO type and sizes from its ODBC type, type name and sizes. Where a driver's
+// description loses what the column declares, the declaration decides: SQLite's driver reports
+// NUMERIC(10,2) as a double of size 2 and DECIMAL(5) as text; MDBTools gives Access's number types
+// no precision (Currency keeps 19 digits, 4 after the point; Single 7; Double 15).
+struct CatalogType {
+    int adoType = 0;
+    Sizes sizes;
+};
+CatalogType catalogColumnType(DriverFamily family, const std::optional<qint64>& sqlType, const Cell& typeName,
+                              const std::optional<qint64>& columnSize, const std::optional<qint64>& decimalDigits,
+                              const std::optional<qint64>& octetLength);
+
 // The ADO type of a catalog row's ODBC type and type name.
 int adoTypeOfCatalog(const std::optional<qint64>& sqlType, const Cell& typeName);
 
