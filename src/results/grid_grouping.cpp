@@ -123,6 +123,24 @@ class KeyReader {
             return std::nullopt;
         }
     }
+    // Adds a non-Null cell to an exact sum: integers and decimal texts are exact, doubles are not.
+    void addExactly(ExactSum& sum, qsizetype phys) const {
+        switch (m_column->kind()) {
+        case StorageKind::Integer:
+            if (m_type == ado::adUnsignedBigInt)
+                sum.addUnsigned(quint64(m_column->intAt(phys)));
+            else
+                sum.addInteger(m_column->intAt(phys));
+            return;
+        case StorageKind::Decimal: {
+            const QByteArrayView text = m_column->bytesAt(phys);
+            sum.add(std::string_view(text.data(), size_t(text.size())));
+            return;
+        }
+        default:
+            sum.spoil();
+        }
+    }
     bool isNull(qsizetype phys) const { return m_column->isNull(phys); }
     // Whether the cell has a value of the key's kind: a text that holds no number (or no date)
     // orders after all others but is no candidate for a smallest or largest value.
@@ -161,6 +179,7 @@ void merge(AggregateState& into, const AggregateState& part, const Recordset& rs
         into.mean += delta * double(part.numbers) / n;
         into.numbers += part.numbers;
         into.sum += part.sum;
+        into.exactSum.merge(part.exactSum);
     }
     if (!reader) return;
     if (part.minRow >= 0 && (into.minRow < 0 || reader->compareAscending(rs.physicalRow(part.minRow),
@@ -203,6 +222,7 @@ void totalGroups(GridArrangement& a, const Recordset& rs, CancelCheck& check) {
                     if (const auto v = reader->number(phys)) {
                         ++st.numbers;
                         st.sum += *v;
+                        reader->addExactly(st.exactSum, phys);
                         const double delta = *v - st.mean;
                         st.mean += delta / double(st.numbers);
                         st.m2 += delta * (*v - st.mean);
@@ -367,6 +387,7 @@ QVariant aggregateValue(const AggregateState& s, GridAggregate function, const R
     case GridAggregate::ValueCount:
         return s.values;
     case GridAggregate::Sum:
+        if (s.numbers > 0 && s.exactSum.exact()) return QVariant(s.exactSum.text());
         return s.numbers > 0 ? QVariant(s.sum) : QVariant();
     case GridAggregate::Average:
         return s.numbers > 0 ? QVariant(s.mean) : QVariant();

@@ -7,6 +7,7 @@
 // group per level, the totals per group); nothing is built per record beyond an int in the order,
 // so a million rows cost a few megabytes and no object per row. Groups are ranges of the order.
 #include "db/recordset.h"
+#include "results/exact_sum.h"
 #include "results/grid_layout.h"
 
 #include <atomic>
@@ -34,6 +35,7 @@ struct AggregateState {
     qint64 values = 0;                // non-Null cells
     qint64 numbers = 0;               // cells with a numeric value
     double sum = 0, mean = 0, m2 = 0; // m2: sum of squared deviations from the mean
+    ExactSum exactSum;                // the sum of integer and decimal cells, exactly
     int minRow = -1, maxRow = -1;     // recordset rows of the smallest and largest non-Null cell
 };
 

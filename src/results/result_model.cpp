@@ -415,6 +415,8 @@ QString ResultModel::footerText(int level, int group, int column) const {
         text = formatGridValue(value, fieldType(field), format);
     else if (value.metaType().id() == QMetaType::LongLong && format.isEmpty())
         text = QString::number(value.toLongLong());
+    else if (value.metaType().id() == QMetaType::QString && format.isEmpty())
+        text = value.toString(); // an exact sum, digit for digit
     else
         text = formatGridNumber(value.toDouble(), format);
     return c.totalPrefix + text;

@@ -136,6 +136,72 @@ TEST(GridArrangement, OuterLevelsTotalTheirInnerGroups) {
     EXPECT_EQ(aggregateValue(a.total(0, 0, 2), GridAggregate::Min, rs, 2).toInt(), 3);
 }
 
+// Sums of 64-bit integers and long decimals are exact, also across groups; doubles stay doubles.
+TEST(GridArrangement, SumsOfIntegersAndDecimalsAreExact) {
+    RecordsetBuilder b({FieldInfo{"g", ado::adVarWChar, 5}, FieldInfo{"big", ado::adBigInt},
+                        FieldInfo{"huge", ado::adUnsignedBigInt}, FieldInfo{"dec", ado::adNumeric, 0, 40, 3},
+                        FieldInfo{"real", ado::adDouble}});
+    b.appendRow({"a", qlonglong(9007199254740993LL), qulonglong(18446744073709551615ULL),
+                 "12345678901234567890123456789012.125", 0.1});
+    b.appendRow({"a", qlonglong(1), qulonglong(1), "-0.005", 0.2});
+    b.appendRow({"b", qlonglong(-9223372036854775807LL - 1), QVariant(), "-12345678901234567890123456789012.12", 0.3});
+    b.appendRow({"b", QVariant(), qulonglong(2), "0.5", QVariant()});
+    const Recordset rs = b.finish();
+    std::vector<GridAggregateSpec> sums;
+    for (int f = 1; f <= 4; ++f)
+        sums.push_back({f, GridAggregate::Sum, GridSortType::Numeric});
+    const GridArrangement a = arrangeRows(rs, {{0, false, GridSortType::String}}, {}, sums);
+    ASSERT_EQ(a.levelCount(), 1);
+    struct Expected {
+        int group, wanted;
+        const char* sum;
+    } cases[] = {
+        {0, 0, "9007199254740994"},   {0, 1, "18446744073709551616"},
+        {0, 2, "12345678901234567890123456789012.120"},
+        {1, 0, "-9223372036854775808"}, {1, 1, "2"}, {1, 2, "-12345678901234567890123456789011.62"},
+    };
+    for (const Expected& e : cases) {
+        const QVariant v = aggregateValue(a.total(0, e.group, e.wanted), GridAggregate::Sum, rs, e.wanted + 1);
+        EXPECT_EQ(v.toString().toStdString(), e.sum) << "group " << e.group << " field " << e.wanted + 1;
+    }
+    // A double column sums as a double.
+    const QVariant reals = aggregateValue(a.total(0, 0, 3), GridAggregate::Sum, rs, 4);
+    EXPECT_EQ(reals.metaType().id(), QMetaType::Double);
+    EXPECT_DOUBLE_EQ(reals.toDouble(), 0.1 + 0.2);
+}
+
+TEST(ExactSum, AddsAndMergesDecimalsOfAnyLength) {
+    const struct {
+        std::vector<const char*> values;
+        const char* sum; // nullptr: not exact
+    } cases[] = {
+        {{"1", "2"}, "3"},
+        {{"0.1", "0.2"}, "0.3"},
+        {{"-1.50", "1.5"}, "0.00"},
+        {{"99999999999999999999999999999999999999", "1"}, "100000000000000000000000000000000000000"},
+        {{"-0.001", "-0.009"}, "-0.010"},
+        {{"5", "-7.25"}, "-2.25"},
+        {{"1e5"}, nullptr},
+        {{"NaN"}, nullptr},
+        {{"."}, nullptr},
+        {{}, nullptr},
+    };
+    for (const auto& c : cases) {
+        ExactSum sum;
+        for (const char* v : c.values)
+            sum.add(v);
+        EXPECT_EQ(sum.exact(), c.sum != nullptr) << (c.sum ? c.sum : "inexact");
+        if (c.sum) EXPECT_EQ(sum.text().toStdString(), c.sum);
+        // Two halves merged give the same.
+        ExactSum left, right;
+        for (size_t i = 0; i < c.values.size(); ++i)
+            (i % 2 ? right : left).add(c.values[i]);
+        left.merge(right);
+        EXPECT_EQ(left.exact(), sum.exact());
+        if (c.sum) EXPECT_EQ(left.text().toStdString(), c.sum);
+    }
+}
+
 TEST(GroupOutline, HeadersRecordsAndFootersFollowExpansion) {
     RecordsetBuilder b({FieldInfo{"g", ado::adInteger}});
     for (int g : {1, 1, 2, 2, 2, 3})
