@@ -54,8 +54,8 @@ inline const std::vector<Row>& rows() {
         // ---- PostgreSQL ----
         {"postgresql", "smallint", {"-32768", "32767", "NULL"}, Compare::Exact, "", true},
         {"postgresql", "integer", {"-2147483648", "2147483647", "0", "NULL"}, Compare::Exact, "", true},
-        {"postgresql", "bigint", {"-9223372036854775808", "9223372036854775807", "9007199254740993", "NULL"}, Compare::Exact, "", true},
-        {"postgresql", "numeric", {"123456789012345678901234567890.123456789012345", "-0.000000000000000000000000000001", "0", "1e-5", "NULL"}, Compare::Exact, "", true},
+        {"postgresql", "bigint", {"-9223372036854775808", "9223372036854775807", "9007199254740993", "9007199254740992", "NULL"}, Compare::Exact, "", true},
+        {"postgresql", "numeric", {"123456789012345678901234567890.123456789012345", "-0.000000000000000000000000000001", "0", "1e-5", "1.0000000000000000002", "1.0000000000000000001", "NULL"}, Compare::Exact, "", true},
         {"postgresql", "numeric(40,10)", {"123456789012345678901234567890.0123456789", "-1.5", "0", "NULL"}, Compare::Exact, "", true},
         {"postgresql", "numeric(5,2)", {"999.99", "-0.01", "NULL"}, Compare::Exact, "", true},
         {"postgresql", "real", {"0.15", "-0", "3.4028235e38", "1e-45", "'NaN'", "'Infinity'", "'-Infinity'", "NULL"}, Compare::Real},

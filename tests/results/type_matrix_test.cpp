@@ -3,8 +3,8 @@
 // mdb-export): the grid's text, the CSV, text and HTML exports, the XML export read back (same
 // values and types), the CSV export read back (same text), and the grid's sort order.
 //
-// Targets are connection strings: an engine other than ODBC runs the same matrix by adding its
-// connection string to matrixTargets().
+// Targets are connection strings: an engine other than ODBC runs the same matrix by one more line
+// in TargetLines.
 #include "db/ado_types.h"
 #include "db/db_access.h"
 #include "db/recordset_xml.h"
@@ -36,20 +36,48 @@ struct MatrixTarget {
     QString skipReason;
 };
 
-// The matrix targets by name: the three test databases and the Access fixtures.
+// The targets: a database and the keys added to its connection string. Another engine runs the
+// same rows by one more line naming its own keys, e.g. {"sqlite-native", "sqlite", ";Engine=..."}.
+struct MatrixTargetLine {
+    const char* name;
+    const char* database; // "sqlite", "postgresql", "mariadb", "access"
+    const char* extraKeys;
+};
+const MatrixTargetLine TargetLines[] = {
+    {"sqlite", "sqlite", ""},
+    {"postgresql", "postgresql", ""},
+    {"mariadb", "mariadb", ""},
+    {"access", "access", ""},
+};
+
 MatrixTarget matrixTarget(const std::string& name, const mvtest::TempFolder& folder) {
-    if (name == "sqlite") return {QStringLiteral("Driver=SQLite3;Database=") + folder.file("matrix.db"), {}};
-    if (name == "access") {
-        QString why;
-        const QString file = mvtest::fixtureFile(QStringLiteral("nwind.mdb"), &why);
-        return {file.isEmpty() ? QString() : QStringLiteral("Driver=MDBTools;DBQ=") + file, why};
+    for (const MatrixTargetLine& line : TargetLines) {
+        if (name != line.name) continue;
+        const std::string database = line.database;
+        MatrixTarget t;
+        if (database == "sqlite") {
+            t.connectionString = QStringLiteral("Driver=SQLite3;Database=") + folder.file("matrix.db");
+        } else if (database == "access") {
+            const QString file = mvtest::fixtureFile(QStringLiteral("nwind.mdb"), &t.skipReason);
+            if (!file.isEmpty()) t.connectionString = QStringLiteral("Driver=MDBTools;DBQ=") + file;
+        } else {
+            const mvtest::TestDatabase db = mvtest::testDatabase(database, folder);
+            t.connectionString = db.connectionString;
+            t.skipReason = db.skipReason;
+        }
+        if (!t.connectionString.isEmpty()) t.connectionString += QString::fromUtf8(line.extraKeys);
+        return t;
     }
-    const mvtest::TestDatabase db = mvtest::testDatabase(name, folder);
-    return {db.connectionString, db.skipReason};
+    return {{}, QStringLiteral("no matrix target %1").arg(QString::fromStdString(name))};
 }
 
 const std::vector<std::string>& matrixTargetNames() {
-    static const std::vector<std::string> names{"sqlite", "postgresql", "mariadb", "access"};
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> out;
+        for (const MatrixTargetLine& line : TargetLines)
+            out.push_back(line.name);
+        return out;
+    }();
     return names;
 }
 
@@ -122,7 +150,7 @@ QString guid(QString t) {
     auto fail = [&] {
         return ::testing::AssertionFailure()
                << "Morvenda \"" << ours.left(200).toStdString() << "\" against the client's "
-               << (native ? "\"" + native->left(200).toStdString() + "\"" : std::string("NULL"));
+               << (native ? QStringLiteral("\"%1\"").arg(native->left(200)).toStdString() : std::string("NULL"));
     };
     if (!native) return ours.isEmpty() ? ::testing::AssertionSuccess() : fail();
     switch (mode) {
