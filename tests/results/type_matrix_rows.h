@@ -99,6 +99,7 @@ inline const std::vector<Row>& rows() {
         {"mariadb", "DATETIME(6)", {"'2024-02-29 13:45:30.123456'", "'1850-01-01 00:00:00'", "'2100-01-01 00:00:00.5'", "NULL"}, Compare::When, "", true},
         {"mariadb", "TIMESTAMP NULL", {"'2038-01-19 03:14:07'", "'1970-01-02 00:00:00'", "NULL"}, Compare::When, "", true},
         {"mariadb", "TIME(3)", {"'13:45:30.125'", "'00:00:00'", "NULL"}, Compare::When, "", true},
+        {"mariadb", "TIME", {"'838:59:59'", "'-01:00:00'", "'09:30:00'", "NULL"}},
         {"mariadb", "YEAR", {"1901", "2155", "NULL"}, Compare::Exact, "", true},
         {"mariadb", "JSON", {"'{\"a\": [1, 2.50, null], \"b\": \"ü\"}'", "NULL"}},
         {"mariadb", "ENUM('red','green','blue')", {"'green'", "'blue'", "NULL"}},

@@ -112,6 +112,9 @@ ColumnPlan planColumn(const ColumnDescription& column, DriverFamily family) {
         f.type = ado::adBigInt;
     // MDBTools describes a Single as SQL_FLOAT of size 4 and writes only 4 bytes into a double.
     if (family == DriverFamily::MDBTools && column.sqlType == SQL_FLOAT && size == 4) f.type = ado::adSingle;
+    // A MariaDB TIME is a duration from -838:59:59 to 838:59:59, no time of day: the time structure
+    // drops the sign of -01:00:00 and refuses 838:59:59. It travels as the server's text.
+    if (family == DriverFamily::MariaDB && f.type == ado::adDBTime) f.type = ado::adVarWChar;
 
     // Server databases keep values within the declared size; PostgreSQL's sizes are guesses for
     // unsized types, but its driver can re-read a cut value, so everything is bound there.
