@@ -58,6 +58,7 @@ inline const std::vector<Row>& rows() {
         {"postgresql", "numeric", {"123456789012345678901234567890.123456789012345", "-0.000000000000000000000000000001", "0", "1e-5", "1.0000000000000000002", "1.0000000000000000001", "NULL"}, Compare::Exact, "", true},
         {"postgresql", "numeric(40,10)", {"123456789012345678901234567890.0123456789", "-1.5", "0", "NULL"}, Compare::Exact, "", true},
         {"postgresql", "numeric(5,2)", {"999.99", "-0.01", "NULL"}, Compare::Exact, "", true},
+        {"postgresql", "numeric(5,-2)", {"1234567", "-9999949", "NULL"}, Compare::Exact, "", true},
         {"postgresql", "real", {"0.15", "-0", "3.4028235e38", "1e-45", "'NaN'", "'Infinity'", "'-Infinity'", "NULL"}, Compare::Real},
         {"postgresql", "double precision", {"0.1", "-0", "1e-300", "1.7976931348623157e308", "5e-324", "'NaN'", "'Infinity'", "'-Infinity'", "NULL"}, Compare::Real},
         {"postgresql", "money", {"'12345678.91'", "'-0.01'", "NULL"}, Compare::Money},

@@ -193,6 +193,9 @@ ColumnPlan planColumn(const ColumnDescription& column, DriverFamily family) {
         // psqlODBC describes a numeric without precision and scale as (28,6); its values have any
         // scale and come as the server writes them, so nothing may be padded to six places.
         if (family == DriverFamily::PostgreSQL && size == 28 && column.decimals == 6) f.precision = f.scale = 0;
+        // A negative scale (PostgreSQL's numeric(5,-2)) arrives as a nonsense one beyond the
+        // precision; such values carry no places after the point.
+        if (SQLULEN(f.scale) > size) f.scale = 0;
         // Sign, point, a leading zero and the terminator around the digits.
         boundOrRead(100, SQLLEN(size) + 4, 128);
         break;
