@@ -254,6 +254,37 @@ TEST_P(ExplorerOn, ListingsAreWrittenWithTheirLineFormats) {
     }
 }
 
+// A long text column (MariaDB LONGTEXT: 4294967295 characters) and a NUMERIC(10,2) show in the field
+// list and Fields.txt with the type and size they declare.
+TEST_P(ExplorerOn, LongTextAndDecimalFieldsShowTheirDeclaredSizes) {
+    MVTEST_REQUIRE(db);
+    const QString table = uniqueTable("sizes");
+    const QString longText = db.name == "mariadb" ? "LONGTEXT" : "TEXT";
+    Recordset none;
+    ASSERT_EQ(cn.Execute("CREATE TABLE " + table + " (id INTEGER NOT NULL PRIMARY KEY, doc " + longText +
+                             ", amount NUMERIC(10,2))",
+                         none, true, 0, false),
+              C_DbConnect::ExecSucceeded)
+        << port.lastText().toStdString();
+    dropAfter << table;
+    explorer.ReadTables("");
+    ASSERT_NE(pick(object(table)), nullptr);
+    explorer.lTabList_MouseUp(Qt::LeftButton);
+    ASSERT_EQ(explorer.lFelder()->topLevelItemCount(), 3) << port.lastText().toStdString();
+    EXPECT_EQ(field("amount")->text(1) + " " + field("amount")->text(2), "Decimal 10,2");
+    EXPECT_EQ(field("doc")->text(1), "Text");
+    if (db.name == "mariadb") EXPECT_EQ(field("doc")->text(2), "4294967295");
+
+    CatalogListings listings(cn, folder.path());
+    listings.setShowInGrid([](const Recordset&) {});
+    listings.cmdmAllFields(table);
+    const QString fields = file("Fields.txt");
+    EXPECT_TRUE(fields.contains(table + ".doc\t")) << fields.toStdString();
+    EXPECT_TRUE(fields.contains("Decimal(10,2)")) << fields.toStdString();
+    for (const auto& m : port.messages)
+        EXPECT_FALSE(m.text.contains("Type mismatch")) << m.text.toStdString();
+}
+
 TEST_P(ExplorerOn, BuildWhereFindsTheRowWithAnApostropheInItsKey) {
     MVTEST_REQUIRE(db);
     const QString table = uniqueTable("keys");
