@@ -7,6 +7,7 @@
 #include "db/recordset_xml.h"
 #include "documents/sql_editor_widget.h"
 #include "results/result_detail_window.h"
+#include "results/grid_print_view.h"
 #include "results/result_grid_widget.h"
 #include "support/scripted_user_port.h"
 #include "support/temp_folder.h"
@@ -14,6 +15,9 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace mv;
@@ -76,6 +80,20 @@ TEST_F(RepeatedNames, DetailWindowShowsEachColumnsOwnValue) {
     for (const frmResultDetail::Item& item : detail.items())
         shown << static_cast<QLineEdit*>(item.editor)->text();
     EXPECT_EQ(shown, (QStringList{"1", "2", "3", "x"}));
+}
+
+TEST_F(RepeatedNames, PrintShowsEachColumnsOwnValue) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_dir.file("r.pdf"));
+    const GridPrintSettings settings = standardPrintSettings();
+    applyPageSetup(printer, settings);
+    GridPrintView(grid(), settings).print(printer);
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), m_dir.file("r.pdf"), QStringLiteral("-")});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) GTEST_SKIP() << "pdftotext (poppler-utils) is missing";
+    const QString printed = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(printed.contains(QRegularExpression("\\b1\\s+2\\s+3\\s*x\\b"))) << printed.toStdString();
 }
 
 } // namespace
