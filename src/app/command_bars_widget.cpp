@@ -48,6 +48,8 @@ void CommandBarsWidget::buildMenuBar() {
     QMenu* top = nullptr;
     QMenu* current = nullptr;
     QAction* pendingSeparator = nullptr;
+    // The separator before a submenu waits for the submenu's end: only then is it known to be shown.
+    QAction* separatorBeforeSubmenu = nullptr;
     for (const MenuEntry& e : menuTable()) {
         const QString key = QString::fromUtf8(e.key);
         switch (e.kind) {
@@ -64,18 +66,23 @@ void CommandBarsWidget::buildMenuBar() {
             sub->setIcon(pictureFor(key));
             m_menus.insert(key, sub);
             current = sub;
+            separatorBeforeSubmenu = pendingSeparator;
+            pendingSeparator = nullptr;
             break;
         }
         case MenuEntry::EndSubmenu: {
             QMenu* sub = current;
             current = top;
+            pendingSeparator = separatorBeforeSubmenu;
+            separatorBeforeSubmenu = nullptr;
             // A submenu is shown when it has entries or is filled at run time (recent lists).
             const bool filledLater =
                 m_dispatcher.has(sub->objectName() == QLatin1String("kRecentConn") ? QStringLiteral("kRC1")
                                                                                    : QStringLiteral("kRF1"));
             const bool isRecent = sub->objectName().startsWith(QLatin1String("kRecent"));
             if (!sub->actions().isEmpty() || (isRecent && filledLater)) {
-                if (pendingSeparator) current->addAction(pendingSeparator), pendingSeparator = nullptr;
+                if (pendingSeparator && !current->actions().isEmpty()) current->addAction(pendingSeparator);
+                pendingSeparator = nullptr;
                 current->addMenu(sub);
             }
             break;

@@ -6,7 +6,9 @@
 
 #include <QFile>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -40,12 +42,18 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     m_index = makeButton("cmdIndex");
     m_back = makeButton("cmdBack");
     m_forward = makeButton("cmdForward");
+    m_close = makeButton("cmdClose");
     m_back->setEnabled(false);
     m_forward->setEnabled(false);
     connect(m_contents, &QPushButton::clicked, this, [this] { showPage(QString::fromUtf8(ContentsPage)); });
     connect(m_index, &QPushButton::clicked, this, [this] { showPage(QString::fromUtf8(IndexPage)); });
     connect(m_back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
     connect(m_forward, &QPushButton::clicked, m_browser, &QTextBrowser::forward);
+    connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    // A window of its own has no dialog's Escape; without a title bar it could not be closed otherwise.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     connect(m_browser, &QTextBrowser::backwardAvailable, m_back, &QPushButton::setEnabled);
     connect(m_browser, &QTextBrowser::forwardAvailable, m_forward, &QPushButton::setEnabled);
 
@@ -53,6 +61,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     for (QPushButton* b : {m_contents, m_index, m_back, m_forward})
         buttons->addWidget(b);
     buttons->addStretch();
+    buttons->addWidget(m_close);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(m_browser, 1);
@@ -66,6 +75,7 @@ void HelpWindow::applyLanguage() {
     m_index->setText(ui_text("Inde&x", "&Index"));
     m_back->setText(ui_text("< &Zurück", "< &Back"));
     m_forward->setText(ui_text("&Vorwärts >", "&Forward >"));
+    m_close->setText(ui_text("Schließen", "Close"));
 }
 
 QString HelpWindow::pageResource(const QString& page) {

@@ -32,6 +32,7 @@ class HelpWindow : public QWidget {
     QPushButton* m_index;
     QPushButton* m_back;
     QPushButton* m_forward;
+    QPushButton* m_close;
     bool m_placed = false;
 };
 

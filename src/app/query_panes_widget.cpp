@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -124,11 +125,15 @@ QueryPanes::QueryPanes(MainPanesWidget* panes, StatusBarWidget* status, CommandB
 QueryPanes::~QueryPanes() = default;
 
 void QueryPanes::SetToolkitTabs() {
-    // The button rows are wider than a narrow window: they scroll instead of widening it.
+    // The button rows wrap to the pane's width; what does not fit its height scrolls.
     auto* commandsScroll = new QScrollArea;
     commandsScroll->setObjectName(QStringLiteral("picCommands"));
+    commandsScroll->setWidgetResizable(true);
+    commandsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     commandsScroll->setWidget(m_commands);
     commandsScroll->setFrameShape(QFrame::NoFrame);
+    commandsScroll->setMinimumWidth(m_commands->minimumSizeHint().width() +
+                                    commandsScroll->verticalScrollBar()->sizeHint().width());
     m_toolbox->setPanel(ToolboxWidget::Commands, commandsScroll);
     m_toolbox->setPanel(ToolboxWidget::Find, m_find);
     m_toolbox->setPanel(ToolboxWidget::Options, m_options);

@@ -105,16 +105,32 @@ bool ResultCommands::ShowSessionLogGrid() {
             GridColumn c = columnForField(records.field(i), i);
             for (const Caption& cap : captions)
                 if (records.field(i).name == QLatin1String(cap.field)) c.caption = ui_text(cap.german, cap.english);
-            if (c.key == QLatin1String("LogType"))
+            if (c.key == QLatin1String("LogType")) {
                 for (int code : {0, 1, 2, 10, 20, 21, 22, 30, 31, 40, 41})
                     c.valueList.append({QVariant(code), logTypeText(code), -1});
+                // The code is shown as its name: a text, read from the left.
+                c.textAlignment = GridAlignment::Left;
+            }
             columns.append(c);
         }
         m_grid.holdColumnsOnNextBind();
         m_grid.setColumns(columns);
         m_grid.setRecordset(records);
+        m_grid.fitColumns();
         m_grid.refresh();
         return true;
+    });
+}
+
+void ResultCommands::updateSessionLog() {
+    if (m_grid.columnCount() != m_session.records().fieldCount()) {
+        ShowSessionLogGrid();
+        return;
+    }
+    guardedVoid(Reporter::ErrorMsg, "ShowSessionLogGrid", "Globals", [&] {
+        m_grid.holdColumnsOnNextBind();
+        m_grid.setRecordset(m_session.records());
+        m_grid.refresh();
     });
 }
 

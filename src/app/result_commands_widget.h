@@ -48,6 +48,7 @@ public:
     void loadLayout(const QString& path) override;
     void setKeepLayout(bool on) override;
     void showSessionLog() override { ShowSessionLogGrid(); }
+    void updateSessionLog() override;
 
 private:
     ResultGridWidget& m_grid;

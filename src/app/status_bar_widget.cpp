@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPixmap>
+#include <QTimer>
 
 namespace mv {
 
@@ -14,6 +15,16 @@ StatusBarWidget::StatusBarWidget(QWidget* parent) : QStatusBar(parent) {
     m_connectionIcon = new QLabel(this);
     m_connectionIcon->setObjectName(QStringLiteral("kConnectionIcon"));
     m_connectionIcon->setFixedWidth(20);
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("lblNote"));
+    m_note->setVisible(false);
+    addPermanentWidget(m_note);
+    m_noteTimer = new QTimer(this);
+    m_noteTimer->setSingleShot(true);
+    connect(m_noteTimer, &QTimer::timeout, this, [this] {
+        m_note->clear();
+        m_note->setVisible(false);
+    });
     addPermanentWidget(m_connectionIcon);
     for (const StatusPanel& p : statusPanels()) {
         auto* label = new QLabel(this);
@@ -50,6 +61,14 @@ void StatusBarWidget::setConnectionIcon(const QPixmap& picture, const QString& k
     m_connectionIcon->setPixmap(picture);
     m_connectionIcon->setProperty("iconKey", key);
 }
+
+void StatusBarWidget::showNote(const QString& text, int msec) {
+    m_note->setText(text);
+    m_note->setVisible(!text.isEmpty());
+    m_noteTimer->start(msec);
+}
+
+QString StatusBarWidget::note() const { return m_note->text(); }
 
 QString StatusBarWidget::connectionIconKey() const {
     return m_connectionIcon->property("iconKey").toString();

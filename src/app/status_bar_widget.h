@@ -4,6 +4,7 @@
 #include <QStatusBar>
 
 class QLabel;
+class QTimer;
 
 namespace mv {
 
@@ -18,6 +19,10 @@ public:
     void setConnectionIcon(const QPixmap& picture, const QString& key);
     QString connectionIconKey() const;
     QString panelText(const QString& key) const;
+    // A passing note at the left end of the bar ("search continued from the top"), gone after msec.
+    // The panels all stretch, so the bar's own message area would have no room for it.
+    void showNote(const QString& text, int msec = 5000);
+    QString note() const;
     // Texts and tool tips of the current language.
     void applyLanguage();
 
@@ -30,6 +35,8 @@ protected:
 private:
     QHash<QString, QLabel*> m_panels;
     QLabel* m_connectionIcon = nullptr;
+    QLabel* m_note = nullptr;
+    QTimer* m_noteTimer = nullptr;
 };
 
 } // namespace mv

@@ -2,6 +2,9 @@
 
 #include "app/texts.h"
 
+#include <QFrame>
+#include <QScrollArea>
+
 namespace mv {
 
 namespace {
@@ -24,25 +27,36 @@ ToolboxWidget::ToolboxWidget(QWidget* parent) : QTabWidget(parent) {
 
 ToolboxWidget::Tab ToolboxWidget::tabAt(int index) const {
     QWidget* w = widget(index);
-    for (auto it = m_panels.cbegin(); it != m_panels.cend(); ++it)
+    for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it)
         if (it.value() == w) return Tab(it.key());
     return Commands;
 }
 
 void ToolboxWidget::setPanel(Tab tab, QWidget* panel) {
     m_panels.insert(tab, panel);
+    // In a small window the pane is lower than a panel: the panel scrolls rather than being cut off.
+    QWidget* page = panel;
+    if (!qobject_cast<QScrollArea*>(panel)) {
+        auto* scroll = new QScrollArea;
+        scroll->setObjectName(panel->objectName() + QStringLiteral("Scroll"));
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidget(panel);
+        page = scroll;
+    }
+    m_pages.insert(tab, page);
     int index = 0;
-    for (auto it = m_panels.cbegin(); it != m_panels.cend() && it.key() < tab; ++it) ++index;
+    for (auto it = m_pages.cbegin(); it != m_pages.cend() && it.key() < tab; ++it) ++index;
     const QSignalBlocker block(this);
-    insertTab(index, panel, caption(tab));
+    insertTab(index, page, caption(tab));
 }
 
 QWidget* ToolboxWidget::panel(Tab tab) const { return m_panels.value(tab); }
 
-bool ToolboxWidget::isShown(Tab tab) const { return m_panels.value(tab) && currentWidget() == m_panels.value(tab); }
+bool ToolboxWidget::isShown(Tab tab) const { return m_pages.value(tab) && currentWidget() == m_pages.value(tab); }
 
 void ToolboxWidget::showTab(Tab tab) {
-    if (QWidget* w = m_panels.value(tab)) {
+    if (QWidget* w = m_pages.value(tab)) {
         if (currentWidget() == w) selected(currentIndex());
         else setCurrentWidget(w);
     }
@@ -50,7 +64,7 @@ void ToolboxWidget::showTab(Tab tab) {
 
 void ToolboxWidget::selectWithoutAction(Tab tab) {
     if (isHidden() && showCollapsed) showCollapsed();
-    QWidget* w = m_panels.value(tab);
+    QWidget* w = m_pages.value(tab);
     if (!w || currentWidget() == w) return;
     const QSignalBlocker block(this);
     setCurrentWidget(w);
@@ -66,7 +80,7 @@ void ToolboxWidget::selected(int index) {
 }
 
 void ToolboxWidget::applyLanguage() {
-    for (auto it = m_panels.cbegin(); it != m_panels.cend(); ++it) setTabText(indexOf(it.value()), caption(it.key()));
+    for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it) setTabText(indexOf(it.value()), caption(it.key()));
 }
 
 } // namespace mv

@@ -13,7 +13,8 @@ public:
 
     explicit ToolboxWidget(QWidget* parent = nullptr);
 
-    // Adds the panel of a tab; tabs keep their fixed order whatever order they are added in.
+    // Adds the panel of a tab; tabs keep their fixed order whatever order they are added in. A panel
+    // that does not scroll by itself is shown in a scroll area.
     void setPanel(Tab tab, QWidget* panel);
     QWidget* panel(Tab tab) const;
     bool isShown(Tab tab) const;
@@ -32,7 +33,8 @@ public:
 private:
     void selected(int index);
     Tab tabAt(int index) const;
-    QMap<int, QWidget*> m_panels;
+    QMap<int, QWidget*> m_panels; // as given
+    QMap<int, QWidget*> m_pages;  // as shown: the panel, or the scroll area around it
     QMap<int, std::function<void()>> m_onSelected;
 };
 

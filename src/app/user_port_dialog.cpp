@@ -128,6 +128,17 @@ QString QtUserPort::toQtFilter(const QString& filter) {
     return out.join(QStringLiteral(";;"));
 }
 
+QString QtUserPort::filterSuffix(const QString& qtFilterEntry) {
+    const qsizetype open = qtFilterEntry.lastIndexOf(u'(');
+    const qsizetype close = qtFilterEntry.lastIndexOf(u')');
+    const QString patterns = open >= 0 && close > open ? qtFilterEntry.mid(open + 1, close - open - 1) : qtFilterEntry;
+    const QString first = patterns.split(u' ', Qt::SkipEmptyParts).value(0);
+    if (!first.startsWith(QLatin1String("*."))) return {};
+    const QString suffix = first.mid(2);
+    if (suffix.isEmpty() || suffix.contains(u'*') || suffix.contains(u'?')) return {};
+    return suffix;
+}
+
 std::optional<QString> QtUserPort::chooseFile(const FileDialogRequest& r) {
     QFileDialog dialog(m_parent, r.title, r.initialDir, toQtFilter(r.filter));
     dialog.setAcceptMode(r.mode == FileDialogRequest::Save ? QFileDialog::AcceptSave
@@ -136,6 +147,12 @@ std::optional<QString> QtUserPort::chooseFile(const FileDialogRequest& r) {
                            ? QFileDialog::AnyFile
                            : (r.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
     if (!r.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (r.mode == FileDialogRequest::Save) {
+        // A name saved without extension would be hidden by the very filter it was saved under.
+        dialog.setDefaultSuffix(filterSuffix(dialog.selectedNameFilter()));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog](const QString& entry) { dialog.setDefaultSuffix(filterSuffix(entry)); });
+    }
     if (!r.fileName.isEmpty()) dialog.selectFile(r.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();

@@ -20,6 +20,9 @@ public:
 
     // "Text (*.txt) | *.txt | All | *.*" -> "Text (*.txt);;All (*.*)"
     static QString toQtFilter(const QString& filter);
+    // The extension a name typed without one gets under a Qt filter entry: "SQL (*.sql *.qry)" -> "sql";
+    // empty for a filter that matches any name ("*.*", "*").
+    static QString filterSuffix(const QString& qtFilterEntry);
 
 private:
     QWidget* m_parent;

@@ -1,5 +1,6 @@
 #include "db/data_link_dialog.h"
 
+#include "app/content_size_widget.h"
 #include "app/texts.h"
 #include "app/user_port.h"
 #include "db/connection_string.h"
@@ -257,6 +258,7 @@ void DataLinkDialog::refresh() {
     const QString error = optionsError(txtOptions->text());
     lblError->setText(error);
     lblError->setVisible(!error.isEmpty());
+    if (isVisible()) growToContent(this);
     txtResult->setPlainText(HidePassword(connectionString()));
     cmdOk->setEnabled(canAccept());
     cmdTest->setEnabled(static_cast<bool>(m_test) && canAccept());

@@ -66,7 +66,23 @@ DocumentCommands::DocumentCommands(DocumentView& view, DocumentGridPort& grid, S
                                    const Settings& settings, const QString& programFolder,
                                    SqlTabs::RandomSource random)
     : m_view(view), m_grid(grid), m_session(session), m_settings(settings), m_programFolder(programFolder),
-      m_docs(std::move(random)), m_recent(RecentListKind::files()) {}
+      m_docs(std::move(random)), m_recent(RecentListKind::files()) {
+    m_session.setChangeListener([this](SessionChange what) { sessionChanged(what); });
+}
+
+DocumentCommands::~DocumentCommands() { m_session.setChangeListener({}); }
+
+void DocumentCommands::sessionChanged(SessionChange what) {
+    if (m_currentKey != sessionTabKey() || m_followingSession) return;
+    const QScopedValueRollback<bool> following(m_followingSession, true);
+    if (what == SessionChange::Text) {
+        putEditorText(m_session.SessionText());
+        m_view.setCaret(m_view.editorLineCount(), 0, false);
+    } else {
+        m_grid.updateSessionLog();
+        showRecordCount();
+    }
+}
 
 QString DocumentCommands::lastFolder() const {
     return m_lastFolderSet ? m_lastFolder : m_settings.standardQueryPath;

@@ -18,6 +18,7 @@ namespace mv {
 
 class CommandDispatcher;
 class SessionLog;
+enum class SessionChange;
 struct Settings;
 
 class DocumentCommands {
@@ -27,6 +28,9 @@ class DocumentCommands {
     DocumentCommands(DocumentView& view, DocumentGridPort& grid, SessionLog& session,
                      const Settings& settings, const QString& programFolder,
                      SqlTabs::RandomSource random = {});
+    ~DocumentCommands();
+    DocumentCommands(const DocumentCommands&) = delete;
+    DocumentCommands& operator=(const DocumentCommands&) = delete;
 
     DocumentHooks& hooks() { return m_hooks; }
     SqlTabs& documents() { return m_docs; }
@@ -77,6 +81,8 @@ class DocumentCommands {
     void docTabs_Click();
     // The editor's text changed: the current document has unsaved edits.
     void txtSQL_Change();
+    // The session log changed: the Session tab, when shown, follows it at once.
+    void sessionChanged(SessionChange what);
 
     // ---- shutdown ----
     // Stores the current document, then asks for every changed, non-empty document in turn
@@ -141,6 +147,7 @@ class DocumentCommands {
     bool m_settingText = false;
     int m_busy = 0;
     bool m_switchPending = false;
+    bool m_followingSession = false;
 };
 
 // The questions of the document commands (title "Morvenda", Yes/No/Cancel, No the default).

@@ -63,6 +63,9 @@ class DocumentGridPort {
     virtual void setKeepLayout(bool on) = 0;
     // Fills the grid with the session log records (the Session tab).
     virtual void showSessionLog() = 0;
+    // New session log records arrived while the Session tab is shown: the grid takes them and keeps
+    // its columns as the user left them.
+    virtual void updateSessionLog() { showSessionLog(); }
 };
 
 // Window callbacks; each may be left empty.

@@ -1,6 +1,7 @@
 #include "documents/find_dialog.h"
 
 #include "app/error_report.h"
+#include "app/status_bar_widget.h"
 #include "app/texts.h"
 #include "app/user_port.h"
 #include "documents/sql_editor_widget.h"
@@ -12,7 +13,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace mv {
@@ -92,11 +95,37 @@ frmFind::frmFind(SqlEditorWidget* editor, QWidget* owner) : QDialog(owner), m_ed
     connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::close);
     // A changed search restarts with Find, so Find Next never looks for a text the box no longer shows.
     connect(m_cboFind, &QComboBox::editTextChanged, this, &frmFind::findTextEdited);
+    // Replace All needs nothing but a search text; it does not wait for a Find.
+    connect(m_cboFind, &QComboBox::editTextChanged, this,
+            [this](const QString& text) { m_cmdReplaceAll->setEnabled(!text.isEmpty()); });
     connect(m_chkWholeWord, &QCheckBox::toggled, this, &frmFind::findTextEdited);
     connect(m_chkMatchCase, &QCheckBox::toggled, this, &frmFind::findTextEdited);
 
-    if (m_editor) m_cboFind->setEditText(m_editor->selectedText());
+    presetFindText(QString());
     m_cboFind->setFocus();
+}
+
+void frmFind::presetFindText(const QString& toolboxSearchText) {
+    if (!m_editor) return;
+    QString text = m_editor->selectedText();
+    // A selection over several lines is no search text.
+    if (text.contains(u'\n') || text.contains(u'\r')) text.clear();
+    if (text.isEmpty()) text = toolboxSearchText;
+    if (text.isEmpty()) text = m_editor->wordAtCaret();
+    if (!text.isEmpty()) m_cboFind->setEditText(text);
+    m_cboFind->lineEdit()->selectAll();
+}
+
+void frmFind::noteWrapped(bool wrapped) {
+    if (!wrapped) return;
+    const QString note = ui_text("Suche am Textende angekommen, am Anfang fortgesetzt.",
+                                 "Search reached the end, continued from the top.");
+    auto* main = qobject_cast<QMainWindow*>(parentWidget());
+    if (!main) return;
+    if (auto* bar = qobject_cast<StatusBarWidget*>(main->statusBar()))
+        bar->showNote(note);
+    else
+        main->statusBar()->showMessage(note, 5000);
 }
 
 template <class F> void frmFind::trapped(F&& body) {
@@ -118,7 +147,7 @@ void frmFind::setFindNextMode(bool on) {
 
 void frmFind::setReplaceEnabled(bool on) {
     m_cmdReplace->setEnabled(on);
-    m_cmdReplaceAll->setEnabled(on);
+    m_cmdReplaceAll->setEnabled(!m_cboFind->currentText().isEmpty());
 }
 
 void frmFind::findTextEdited() {
@@ -145,7 +174,9 @@ void frmFind::cmdFind_Click() {
         if (!m_findNext) {
             m_editor->setFindText(m_cboFind->currentText());
             remember(m_cboFind);
-            if (m_editor->findForward()) {
+            bool wrapped = false;
+            if (m_editor->findForwardWrapping(&wrapped)) {
+                noteWrapped(wrapped);
                 focusEditor();
                 setReplaceEnabled(true);
                 setFindNextMode(true);
@@ -155,7 +186,9 @@ void frmFind::cmdFind_Click() {
             }
             return;
         }
-        if (m_editor->findForward()) {
+        bool wrapped = false;
+        if (m_editor->findForwardWrapping(&wrapped)) {
+            noteWrapped(wrapped);
             focusEditor();
         } else {
             notFound(ui_text("Text wurde nicht gefunden.", "Text not found"));
@@ -173,7 +206,9 @@ void frmFind::cmdReplace_Click() {
         m_editor->setFindText(m_cboFind->currentText());
         remember(m_cboFind);
         remember(m_cboReplace);
-        if (m_editor->replaceAndFindNext()) {
+        bool wrapped = false;
+        if (m_editor->replaceAndFindNext(&wrapped)) {
+            noteWrapped(wrapped);
             focusEditor();
         } else {
             notFound(ui_text("Text wurde nicht gefunden", "Text not found"));

@@ -17,8 +17,12 @@ class SqlEditorWidget;
 class frmFind : public QDialog {
     Q_OBJECT
   public:
-    // The find box starts with the editor's selected text.
+    // The find box starts with the editor's selected text (see presetFindText).
     frmFind(SqlEditorWidget* editor, QWidget* owner);
+
+    // The text the dialog opens with: the editor's selection, else the toolbox's search text, else
+    // the word at the caret; the box keeps its text when all three are empty.
+    void presetFindText(const QString& toolboxSearchText);
 
     void cmdFind_Click();
     void cmdReplace_Click();
@@ -31,6 +35,8 @@ class frmFind : public QDialog {
     void applyOptions();
     void setFindNextMode(bool on);
     void setReplaceEnabled(bool on);
+    // A search that went past the end and on from the top says so in the window's status bar.
+    void noteWrapped(bool wrapped);
     void remember(QComboBox* box);
     void focusEditor();
     void findTextEdited();

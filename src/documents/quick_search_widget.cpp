@@ -102,6 +102,7 @@ void QuickSearchWidget::cmdReplace_Click() {
     guardedVoid(Reporter::Msg, "cmdReplace_Click", "frmMain", [this] {
         if (!m_editor) return;
         if (!m_dialog) m_dialog = new frmFind(m_editor, window());
+        m_dialog->presetFindText(m_txtFind->text());
         m_dialog->show();
         m_dialog->raise();
         m_dialog->activateWindow();

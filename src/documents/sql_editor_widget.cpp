@@ -304,6 +304,25 @@ bool SqlEditorWidget::findForward() {
     return true;
 }
 
+bool SqlEditorWidget::findForwardWrapping(bool* wrapped) {
+    if (wrapped) *wrapped = false;
+    const long from = SendScintilla(Base::SCI_GETSELECTIONEND);
+    if (findForward()) return true;
+    if (m_findText.isEmpty() || from == 0) return false;
+    long end = 0;
+    const long found = searchForward(m_findText.toUtf8(), 0, from, &end);
+    if (found < 0) return false;
+    SendScintilla(Base::SCI_SETSEL, ul(found), end);
+    if (wrapped) *wrapped = true;
+    return true;
+}
+
+QString SqlEditorWidget::wordAtCaret() const {
+    int line = 0, index = 0;
+    getCursorPosition(&line, &index);
+    return wordAtLineIndex(line, index);
+}
+
 bool SqlEditorWidget::selectionIsMatch() const {
     const long start = SendScintilla(Base::SCI_GETSELECTIONSTART);
     const long end = SendScintilla(Base::SCI_GETSELECTIONEND);
@@ -312,14 +331,14 @@ bool SqlEditorWidget::selectionIsMatch() const {
     return searchForward(m_findText.toUtf8(), start, end, &matchEnd) == start && matchEnd == end;
 }
 
-bool SqlEditorWidget::replaceAndFindNext() {
+bool SqlEditorWidget::replaceAndFindNext(bool* wrapped) {
     if (selectionIsMatch()) {
         const long start = SendScintilla(Base::SCI_GETSELECTIONSTART);
         const QByteArray utf8 = withLineEnds(m_replaceText, lineEnd()).toUtf8();
         replaceRange(start, SendScintilla(Base::SCI_GETSELECTIONEND), utf8);
         SendScintilla(Base::SCI_SETEMPTYSELECTION, ul(start + utf8.size()));
     }
-    return findForward();
+    return wrapped ? findForwardWrapping(wrapped) : findForward();
 }
 
 int SqlEditorWidget::replaceAll() {

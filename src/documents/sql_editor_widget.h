@@ -89,8 +89,13 @@ class SqlEditorWidget : public QsciScintilla {
     // Searches forward from the end of the selection and selects the match. Without a match the
     // selection shrinks to the caret and the result is false.
     bool findForward();
+    // As findForward, but a search that reaches the end goes on once from the top; `wrapped` tells
+    // whether the match lies before the point the search started from.
+    bool findForwardWrapping(bool* wrapped);
+    // The word the caret stands in or touches; empty between words.
+    QString wordAtCaret() const;
     // Replaces the selection when it is a match of the find text, then searches the next match.
-    bool replaceAndFindNext();
+    bool replaceAndFindNext(bool* wrapped = nullptr);
     // Replaces every match in the text as one undo step; the number of replacements.
     int replaceAll();
 

@@ -61,7 +61,8 @@ QString standardLayoutFile(const QString& programFolder) {
 }
 
 QString sqlFileFilter() {
-    return QStringLiteral("Query|*.qry|Script|*.sql|Data definition|*.ddl|Report|*.rpt|All Files|*.*");
+    // Scripts first: the files people have are .sql, and a name typed without extension gets the first.
+    return QStringLiteral("Script|*.sql|Query|*.qry|Data definition|*.ddl|Report|*.rpt|All Files|*.*");
 }
 
 SqlTabs::SqlTabs(RandomSource random) : m_random(std::move(random)) {

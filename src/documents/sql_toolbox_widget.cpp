@@ -1,6 +1,7 @@
 #include "documents/sql_toolbox_widget.h"
 
 #include "app/error_report.h"
+#include "app/flow_layout_widget.h"
 #include "app/mv_error.h"
 
 #include <QHBoxLayout>
@@ -12,7 +13,7 @@ namespace mv {
 SqlToolboxWidget::SqlToolboxWidget(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("picCommands"));
     auto* rows = new QVBoxLayout(this);
-    // Three rows and a scroll bar fit the toolbox's standard height.
+    // Three rows fit the toolbox's standard height; a narrow pane wraps them and scrolls.
     rows->setContentsMargins(2, 2, 2, 2);
     rows->setSpacing(2);
     BuildCmdToolbar();
@@ -44,23 +45,18 @@ void SqlToolboxWidget::BuildCmdToolbarTwo() {
 QList<QPushButton*> SqlToolboxWidget::buildRow(const QString& name, const QStringList& captions,
                                                void (SqlToolboxWidget::*click)(int)) {
     QList<QPushButton*> buttons;
-    auto* line = new QHBoxLayout;
-    line->setSpacing(4);
-    int width = 0;
+    // A row wraps onto further lines in a narrow pane; every button keeps its whole caption.
+    auto* line = new FlowLayout(nullptr, 4);
+    const int height = fontMetrics().height() + 8;
     for (int i = 0; i < captions.size(); ++i) {
         auto* button = new QPushButton(captions[i], this);
         button->setObjectName(name + QLatin1Char('_') + QString::number(i));
         button->setFocusPolicy(Qt::NoFocus); // the editor keeps the focus while buttons are clicked
         connect(button, &QPushButton::clicked, this, [this, click, i] { (this->*click)(i); });
-        width = std::max(width, button->sizeHint().width());
+        button->setFixedSize(std::max(fontMetrics().horizontalAdvance(captions[i]) + 18, height + 6), height);
         buttons << button;
         line->addWidget(button);
     }
-    // All buttons of a row have the size of the first one's design: one width for the row.
-    const int height = fontMetrics().height() + 8;
-    for (QPushButton* button : buttons)
-        button->setFixedSize(width, height);
-    line->addStretch(1);
     static_cast<QVBoxLayout*>(layout())->addLayout(line);
     return buttons;
 }

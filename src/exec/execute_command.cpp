@@ -101,7 +101,11 @@ bool ExecuteCommand::runSingle(const QString& statement) {
         // the tab was already showing another text's.
         if (m_parameters.hasParameterSet()) m_host.showParameters(*m_parameters.parameterSet());
         // Missing or unconvertible values end the run: nothing is sent, nothing is logged.
-        if (!m_parameters.InsertParameterValues(runText, m_host.parameterInputs(), m_cn.mvDatabase())) return false;
+        if (!m_parameters.InsertParameterValues(runText, m_host.parameterInputs(), m_cn.mvDatabase())) {
+            // Nothing runs: the status bar must not go on saying that a query is being executed.
+            m_host.setPanelText(QStringLiteral("kRecords"), ui_text(" -- Datensätze ", " -- Records "));
+            return false;
+        }
     }
     QString block = QStringLiteral("//-{ '") + generalDate(now()) + u'\'' + mark +
                     ui_text("Ausführung gestartet! }", "execution start! }") + QString(35, u'-') + kCrLf + kCrLf;

@@ -1,6 +1,7 @@
 #include "explorer/ddl_tab_widget.h"
 
 #include "app/error_report.h"
+#include "app/flow_layout_widget.h"
 #include "app/user_port.h"
 #include "db/db_connect.h"
 #include "db/recordset.h"
@@ -9,6 +10,8 @@
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTreeWidget>
 
 namespace mv {
@@ -17,27 +20,38 @@ DdlTabWidget::DdlTabWidget(C_DbConnect& cn, QWidget* parent) : QWidget(parent), 
     setObjectName(QStringLiteral("picDDL"));
     auto* columns = new QHBoxLayout(this);
     columns->setContentsMargins(4, 4, 4, 4);
-    auto* rows = new QVBoxLayout;
+    // The buttons wrap to the width they get and scroll when a small window leaves too little height.
+    auto* buttonArea = new QWidget;
+    buttonArea->setObjectName(QStringLiteral("picDDLButtons"));
+    auto* rows = new QVBoxLayout(buttonArea);
+    rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(4);
+    const int height = fontMetrics().height() + 8;
     auto addRow = [&](const QString& name, const QStringList& captions, QList<QPushButton*>& into,
                       void (DdlTabWidget::*click)(int)) {
-        auto* line = new QHBoxLayout;
-        line->setSpacing(4);
+        auto* line = new FlowLayout(nullptr, 4);
         for (int i = 0; i < captions.size(); ++i) {
-            auto* button = new QPushButton(captions[i], this);
+            auto* button = new QPushButton(captions[i], buttonArea);
             button->setObjectName(name + u'_' + QString::number(i));
             button->setFocusPolicy(Qt::NoFocus); // the editor keeps the focus
+            button->setFixedSize(fontMetrics().horizontalAdvance(captions[i]) + 18, height);
             connect(button, &QPushButton::clicked, this, [this, click, i] { (this->*click)(i); });
             line->addWidget(button);
             into << button;
         }
-        line->addStretch(1);
         rows->addLayout(line);
     };
     addRow(QStringLiteral("cmdDDL"), ddlTemplateCaptions(), m_templates, &DdlTabWidget::cmdDDL_Click);
     addRow(QStringLiteral("cmdOps"), ddlKeywordCaptions(), m_keywords, &DdlTabWidget::cmdOps_Click);
     rows->addStretch(1);
-    columns->addLayout(rows, 1);
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(buttonArea);
+    // Never narrower than the widest button: a caption is not cut at the side either.
+    scroll->setMinimumWidth(buttonArea->minimumSizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
+    columns->addWidget(scroll, 1);
 
     m_listType = new QTreeWidget(this);
     m_listType->setObjectName(QStringLiteral("listType"));

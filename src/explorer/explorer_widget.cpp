@@ -228,6 +228,14 @@ void ExplorerWidget::showFieldRows(const QList<FieldRow>& rows) {
         items << item;
     }
     m_lFelder->addTopLevelItems(items);
+    fitFieldColumns();
+}
+
+void ExplorerWidget::fitFieldColumns() {
+    // Type names such as "character varying" are longer than any fixed width; every column gets
+    // what its header and its texts need, and the list scrolls sideways when the pane is narrower.
+    for (int c = 0; c < m_lFelder->columnCount(); ++c)
+        m_lFelder->resizeColumnToContents(c);
 }
 
 int ExplorerWidget::ShowProcedureParameters(const QString& name) {
@@ -242,6 +250,7 @@ int ExplorerWidget::ShowProcedureParameters(const QString& name) {
         for (const ParameterRow& p : rows)
             items << new QTreeWidgetItem(QStringList{p.name, p.type, p.description});
         m_lFelder->addTopLevelItems(items);
+        fitFieldColumns();
         return int(rows.size());
     });
 }

@@ -102,6 +102,7 @@ class ExplorerWidget : public QObject {
     void buildTableControls(QWidget* pane);
     void buildFieldControls(QWidget* pane);
     void fillChooser(const QList<ChooserEntry>& entries);
+    void fitFieldColumns();
     void showFieldRows(const QList<FieldRow>& rows);
     void replaceSelectionEverywhere(const QString& replacement);
     int entryKind(const QTreeWidgetItem* item) const;

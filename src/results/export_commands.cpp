@@ -1,7 +1,6 @@
 #include "results/export_commands.h"
 
 #include "app/error_report.h"
-#include "app/shell_open.h"
 #include "app/texts.h"
 #include "app/user_port.h"
 #include "db/recordset_xml.h"
@@ -40,13 +39,20 @@ bool ResultExporter::exportFile(const char* procedure, const Recordset& rs, File
             WaitCursor wait;
             writeFileAtomically(path, write);
         }
-        if (completion == Completion::OpenFile)
-            OpenTexteditor(path);
-        else if (completion == Completion::OpenInBrowser)
-            OpenBrowser(path, false);
-        else
+        if (completion == Completion::Message) {
             showMessage(ui_text("Export beendet!", "Export finished!"), MsgIcon::Information, MsgButtons::Ok,
                         {}, AppTitle);
+            return true;
+        }
+        // The file is written: a desktop without a viewer for its type is worth a note, not an error.
+        if (!userPort().openExternal(path))
+            showMessage(ui_text(QStringLiteral("Export beendet: %1\n\nAuf diesem Desktop ist kein Programm "
+                                               "eingerichtet, das diese Datei öffnet.")
+                                    .arg(path),
+                                QStringLiteral("Export finished: %1\n\nThis desktop has no program set up "
+                                               "to open this file.")
+                                    .arg(path)),
+                        MsgIcon::Information, MsgButtons::Ok, {}, AppTitle);
         return true;
     });
 }

@@ -73,6 +73,7 @@ void SessionLog::StartSession(bool keep) {
         r.logType = LogSessionStart;
         r.sql = title;
         SessionLogInsert(r);
+        changed(SessionChange::Text);
     });
 }
 
@@ -98,6 +99,7 @@ bool SessionLog::SessionLogInsert(const SessionLogRecord& in) {
         m_records.setValue(11, cut(in.errorText, 1000));
         m_records.setValue(12, cut(in.connectionString, 1000));
         m_records.update();
+        changed(SessionChange::Records);
         return true;
     });
 }

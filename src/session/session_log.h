@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
+
 namespace mv {
 
 enum LogType : qint16 {
@@ -44,6 +46,9 @@ struct SessionLogRecord {
 // 31 December 1899, midnight: the "no date given" marker.
 QDateTime noDateMarker();
 
+// What changed in the log, for a view that follows it.
+enum class SessionChange { Text, Records };
+
 class SessionLog {
 public:
     explicit SessionLog(QString programFolder = {});
@@ -54,7 +59,12 @@ public:
     // The protocol text, appended to by the connection object and the execute command.
     QString& SessionText() { return m_text; }
     const QString& SessionText() const { return m_text; }
-    void append(const QString& text) { m_text += text; }
+    void append(const QString& text) {
+        m_text += text;
+        changed(SessionChange::Text);
+    }
+    // Called after every change of the text or the records (one listener; empty to stop).
+    void setChangeListener(std::function<void(SessionChange)> listener) { m_listener = std::move(listener); }
     qint16 SessionHeaderLength() const { return m_headerLength; }
 
     // The record list (13 fields in their fixed order), kept in insertion order.
@@ -76,6 +86,10 @@ public:
     static QString headerNotice();
 
 private:
+    void changed(SessionChange what) {
+        if (m_listener) m_listener(what);
+    }
+    std::function<void(SessionChange)> m_listener;
     QString m_folder;
     QString m_text;
     qint16 m_headerLength = 0;

@@ -2,10 +2,12 @@
 #include "app/qt_translation.h"
 #include "app/texts.h"
 #include "app/user_port_dialog.h"
+#include "support/temp_folder.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -66,6 +68,52 @@ TEST(QtUserPort, FileDialogsInGermanWhenQtsTranslationIsInstalled) {
     EXPECT_FALSE(port.chooseFile(r).has_value());
     EXPECT_EQ(cancelText, "Abbrechen");
     EXPECT_TRUE(applyToolkitLanguage(false));
+}
+
+TEST(QtUserPort, FilterSuffixIsTheFirstPatternsExtension) {
+    struct Case {
+        const char* entry;
+        const char* suffix;
+    } cases[] = {
+        {"Data Link File (*.udl)", "udl"}, {"Script (*.sql)", "sql"},  {"SQLite Database (*.db *.sqlite)", "db"},
+        {"All Files (*.*)", ""},            {"All files (*)", ""},       {"Odd (*.t?t)", ""},
+        {"*.csv", "csv"},                   {"", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(QtUserPort::filterSuffix(c.entry), c.suffix) << c.entry;
+}
+
+TEST(QtUserPort, ASaveDialogGivesANameWithoutExtensionTheFiltersOne) {
+    mvtest::TempFolder dir;
+    QtUserPort port;
+    struct Case {
+        const char* filter;
+        const char* typed;
+        const char* saved;
+    } cases[] = {
+        {"Data Link File (*.udl) | *.udl", "pg", "pg.udl"},
+        {"Script|*.sql|Query|*.qry|All Files|*.*", "monthly", "monthly.sql"},
+        {"Data Link File (*.udl) | *.udl", "kept.txt", "kept.txt"},
+        {"All Files|*.*", "plain", "plain"},
+    };
+    for (const Case& c : cases) {
+        whenModalShows([&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            ASSERT_NE(dialog, nullptr);
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(name, nullptr);
+            name->setText(QString::fromUtf8(c.typed));
+            static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, as the Save button
+        });
+        FileDialogRequest r;
+        r.mode = FileDialogRequest::Save;
+        r.title = "Save";
+        r.filter = QString::fromUtf8(c.filter);
+        r.initialDir = dir.path();
+        r.mustExist = false;
+        const std::optional<QString> chosen = port.chooseFile(r);
+        ASSERT_TRUE(chosen.has_value()) << c.typed;
+        EXPECT_EQ(*chosen, dir.file(QString::fromUtf8(c.saved)));
+    }
 }
 
 } // namespace

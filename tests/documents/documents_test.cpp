@@ -107,7 +107,7 @@ TEST(Documents, OpenShowsTheFileAsItStands) {
     EXPECT_EQ(f.editor.lineEnd(), "\n");
 }
 
-TEST(Documents, OpenDialogAsksWithTheQueryFilterAndCancelOpensNothing) {
+TEST(Documents, OpenDialogAsksWithTheScriptFilterFirstAndCancelOpensNothing) {
     DocumentsFixture f;
     f.settings.standardQueryPath = f.file("queries");
     EXPECT_FALSE(f.commands().cmdOpenSQLFile(false, QString()));
@@ -115,7 +115,7 @@ TEST(Documents, OpenDialogAsksWithTheQueryFilterAndCancelOpensNothing) {
     const FileDialogRequest& r = f.port.fileRequests.first();
     EXPECT_EQ(r.mode, FileDialogRequest::Open);
     EXPECT_EQ(r.title, "Open SQL-Script");
-    EXPECT_EQ(r.filter, "Query|*.qry|Script|*.sql|Data definition|*.ddl|Report|*.rpt|All Files|*.*");
+    EXPECT_EQ(r.filter, "Script|*.sql|Query|*.qry|Data definition|*.ddl|Report|*.rpt|All Files|*.*");
     EXPECT_EQ(r.initialDir, f.file("queries"));
     EXPECT_TRUE(r.fileName.isEmpty());
     EXPECT_TRUE(r.mustExist);

@@ -94,13 +94,24 @@ TEST_F(FindReplaceTest, FindAndFindNext) {
         EXPECT_EQ(editor->selectedText(), "SELECT");
         EXPECT_TRUE(port.messages.isEmpty());
 
-        dialog.cmdFind_Click(); // nothing more
+        dialog.cmdFind_Click(); // past the end: once more from the top, no message
+        EXPECT_EQ(editor->selectionStartPos(), (SqlEditorWidget::TextPos{0, 0}));
+        EXPECT_EQ(editor->selectedText(), "select");
+        EXPECT_TRUE(port.messages.isEmpty());
+        EXPECT_EQ(caption(&dialog, "cmdFind"), c.findNext);
+
+        // A text that is nowhere, searched from the middle: the wrap finds nothing either.
+        cboFind->setEditText("nowhere");
+        editor->SetCaret(0, 10, false);
+        dialog.cmdFind_Click();
         ASSERT_EQ(port.messages.size(), 1);
         EXPECT_EQ(port.lastText(), c.message);
         EXPECT_EQ(port.messages.last().icon, MsgIcon::None);
         EXPECT_EQ(port.messages.last().title, "Morvenda");
         EXPECT_EQ(caption(&dialog, "cmdFind"), c.find);
-        EXPECT_FALSE(child<QPushButton>(&dialog, "cmdReplace")->isEnabled());
+        EXPECT_EQ(editor->selectionStartPos(), (SqlEditorWidget::TextPos{0, 10}));
+        cboFind->setEditText("select");
+        port.messages.clear();
 
         // Match case and whole word come from the check boxes; a changed search starts over with Find.
         editor->SetCaret(0, 0, false);
@@ -160,10 +171,14 @@ TEST_F(FindReplaceTest, ReplaceAll) {
     frmFind dialog(editor, &window);
     auto* cboFind = child<QComboBox>(&dialog, "cboFind");
     cboFind->setEditText("");
+    EXPECT_FALSE(child<QPushButton>(&dialog, "cmdReplaceAll")->isEnabled());
     dialog.cmdReplaceAll_Click(); // an empty find box does nothing
     EXPECT_EQ(editor->text(), "a x A\r\nxa a");
 
+    // A search text is all Replace All needs; no Find has to succeed first.
     cboFind->setEditText("a");
+    EXPECT_TRUE(child<QPushButton>(&dialog, "cmdReplaceAll")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(&dialog, "cmdReplace")->isEnabled());
     child<QComboBox>(&dialog, "cboReplace")->setEditText("b");
     child<QCheckBox>(&dialog, "chkWholeWord")->setChecked(true);
     dialog.cmdReplaceAll_Click();
@@ -251,6 +266,50 @@ TEST_F(FindReplaceTest, QuickSearchMessages) {
         panel.cmdNext_Click();
         EXPECT_TRUE(port.messages.isEmpty());
     }
+}
+
+TEST_F(FindReplaceTest, FindBoxStartsWithTheTextAtHand) {
+    struct Case {
+        const char* name;
+        int line, index;              // the caret
+        int selFrom, selTo;           // a selection on line 0 when selFrom >= 0
+        const char* toolbox;          // the quick search box
+        const char* expected;
+    } cases[] = {
+        {"selection first", 0, 0, 7, 15, "amount", "customer"},
+        {"toolbox text before the word", 0, 9, -1, -1, "amount", "amount"},
+        {"word at the caret", 0, 9, -1, -1, "", "customer"},
+        {"caret at the end of a word", 1, 6, -1, -1, "", "orders"},
+        {"a selection over lines gives the word at the caret", 0, 0, -1, -1, "", "orders"},
+        {"nothing at hand keeps the box", 1, 7, -1, -1, "", "kept"},
+    };
+    for (const Case& c : cases) {
+        editor->setText("select customer, amount\norders  \nwhere x");
+        frmFind dialog(editor, &window);
+        auto* box = child<QComboBox>(&dialog, "cboFind");
+        box->setEditText("kept");
+        if (c.selFrom >= 0) {
+            editor->setSelection(0, c.selFrom, 0, c.selTo);
+        } else if (QString(c.name).contains("over lines")) {
+            editor->setSelection(0, 0, 1, 3); // the caret stands at its end, in "orders"
+        } else {
+            editor->SetCaret(c.line, c.index, false);
+        }
+        dialog.presetFindText(QString::fromUtf8(c.toolbox));
+        EXPECT_EQ(box->currentText(), c.expected) << c.name;
+        EXPECT_EQ(child<QPushButton>(&dialog, "cmdReplaceAll")->isEnabled(), true) << c.name;
+    }
+    // Through the quick search panel: its search box text goes into the dialog.
+    QuickSearchWidget panel(&window);
+    panel.setEditor(editor);
+    editor->setText("select a");
+    editor->SetCaret(0, 8, false);
+    child<QLineEdit>(&panel, "txtFind")->setText("sel");
+    panel.cmdReplace_Click();
+    ASSERT_NE(panel.findDialog(), nullptr);
+    EXPECT_EQ(child<QComboBox>(panel.findDialog(), "cboFind")->currentText(), "sel");
+    panel.findDialog()->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(FindReplaceTest, QuickSearchOpensOneFindDialog) {

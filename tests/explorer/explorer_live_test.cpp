@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -108,6 +109,26 @@ TEST_P(ExplorerOn, ReadTablesListsTheDemoObjectsUnderTheirHeadings) {
     for (int i = chooserIndex("* Stored Procedures") + 1; i < combo->count(); ++i)
         EXPECT_TRUE(combo->itemText(i).contains("ORD", Qt::CaseInsensitive))
             << combo->itemText(i).toStdString();
+}
+
+TEST_P(ExplorerOn, FieldListColumnsShowTypeSizeAndNullWhole) {
+    MVTEST_REQUIRE(db);
+    explorer.ReadTables("");
+    ASSERT_NE(pick(object("customers")), nullptr);
+    explorer.lTabList_MouseUp(Qt::LeftButton);
+    QTreeWidget* list = explorer.lFelder();
+    ASSERT_GT(list->topLevelItemCount(), 0);
+    const QFontMetrics heads(list->header()->font());
+    for (int c = 0; c < 4; ++c) { // field, type, size, NULL
+        EXPECT_GE(list->columnWidth(c), heads.horizontalAdvance(list->headerItem()->text(c)))
+            << "heading " << list->headerItem()->text(c).toStdString();
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = list->topLevelItem(i);
+            const int icon = c == 0 ? list->iconSize().width() + 4 : 0;
+            EXPECT_GE(list->columnWidth(c), QFontMetrics(item->font(c)).horizontalAdvance(item->text(c)) + icon)
+                << item->text(c).toStdString() << " in column " << c;
+        }
+    }
 }
 
 TEST_P(ExplorerOn, ShowFieldsMarksKeysAndIndexes) {

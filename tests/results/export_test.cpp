@@ -371,6 +371,34 @@ TEST_F(ExportCommand, TextAndHtmlOpenTheirFilesRtfAndXmlEndWithAMessage) {
     EXPECT_EQ(port.lastText(), "Export beendet!");
 }
 
+TEST_F(ExportCommand, AWrittenFileWithoutAViewerIsAnExportThatSucceeded) {
+    port.openExternalResult = false;
+    struct Case {
+        const char* key;
+        int language;
+        const char* text;
+    } cases[] = {
+        {"kExportCSV", 2, "Export finished: %1\n\nThis desktop has no program set up to open this file."},
+        {"kExportXHTML", 2, "Export finished: %1\n\nThis desktop has no program set up to open this file."},
+        {"kExportText", 1,
+         "Export beendet: %1\n\nAuf diesem Desktop ist kein Programm eingerichtet, das diese Datei öffnet."},
+    };
+    for (const Case& c : cases) {
+        Language language(c.language);
+        port.messages.clear();
+        const QString path = folder.file(QString(c.key) + ".out");
+        port.files.push_back(path);
+        EXPECT_TRUE(exporter.runCommand(c.key, withBinary())) << c.key;
+        EXPECT_TRUE(QFile::exists(path)) << c.key;
+        ASSERT_EQ(port.messages.size(), 1) << c.key;
+        const MessageRequest& m = port.messages.first();
+        EXPECT_EQ(m.text, QString::fromUtf8(c.text).arg(path));
+        EXPECT_EQ(m.icon, MsgIcon::Information) << "a note, not a warning";
+        EXPECT_EQ(m.title, "Morvenda");
+        EXPECT_FALSE(m.text.contains("Module")) << "no error report";
+    }
+}
+
 struct DialogCase {
     const char* key;
     const char* english;
