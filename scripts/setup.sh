@@ -4,12 +4,14 @@ MV_APP_PACKAGES=(
     build-essential cmake ninja-build
     qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-translations-l10n libqscintilla2-qt6-dev libgl-dev
     unixodbc unixodbc-dev libsqliteodbc odbc-postgresql odbc-mariadb tdsodbc odbc-mdbtools
+    libsecret-1-dev pkg-config
     googletest libgtest-dev sqlite3 locales
 )
 MV_TEST_PACKAGES=(
     "${MV_APP_PACKAGES[@]}"
     postgresql postgresql-15 mariadb-server mariadb-client
     xvfb xauth poppler-utils mdbtools
+    desktop-file-utils appstream shared-mime-info dpkg-dev gnome-keyring dbus-daemon
 )
 
 mv_say() { echo "==> $*" >&2; }

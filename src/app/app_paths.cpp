@@ -11,12 +11,20 @@ bool writable(const QString& folder) {
     QTemporaryFile probe(folder + QStringLiteral("/.mv-write-probe-XXXXXX"));
     return probe.open();
 }
+
+// An installed program has its desktop entry beside the binary folder (<prefix>/bin and
+// <prefix>/share/applications); a system folder such as /usr/bin is no place for settings even
+// when the user may write there (root).
+bool installed(const QString& folder) {
+    return QFileInfo::exists(folder + QStringLiteral("/../share/applications/") + QLatin1String(AppPaths::DesktopId) +
+                             QStringLiteral(".desktop"));
+}
 } // namespace
 
 AppPaths AppPaths::forExecutableFolder(const QString& executableFolder) {
     AppPaths p;
     p.programFolder = QDir::cleanPath(executableFolder);
-    if (!writable(p.programFolder)) {
+    if (installed(p.programFolder) || !writable(p.programFolder)) {
         const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         QDir().mkpath(data);
         p.programFolder = QDir::cleanPath(data);

@@ -5,11 +5,15 @@
 namespace mv {
 
 struct AppPaths {
+    // The program's name on the desktop: its .desktop file, icon and metadata carry it.
+    static constexpr const char* DesktopId = "org.morvenda.Morvenda";
+
     QString programFolder; // no trailing "/"
     QString tempFolder() const { return programFolder + QStringLiteral("/temp"); }
     QString settingsFile() const { return programFolder + QStringLiteral("/Morvenda.ini"); }
 
-    // The executable's folder when it is writable, else the user's data folder for Morvenda.
+    // The executable's folder when it is writable and not an installed program's, else the user's
+    // data folder for Morvenda.
     static AppPaths forExecutableFolder(const QString& executableFolder);
 };
 

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <QFileInfo>
+
 namespace mv {
 
 CommandLine parseCommandLine(const QString& text) {
@@ -27,6 +29,23 @@ CommandLine parseCommandLine(const QString& text) {
     return cl;
 }
 
-QString joinArguments(const QStringList& arguments) { return arguments.mid(1).join(u' '); }
+QString joinArguments(const QStringList& arguments) {
+    QStringList parts;
+    for (const QString& argument : arguments.mid(1)) {
+        // A file handed over by the desktop ("Open with") comes without a switch: a data link or a
+        // database file connects, anything else opens as an SQL script.
+        const QFileInfo file(argument);
+        const bool isSwitch = argument.startsWith(u'/') && argument.size() >= 4 &&
+                              QStringList{"INI", "QRY", "USR", "PWD", "RUN"}.contains(argument.mid(1, 3).toUpper());
+        if (isSwitch || !file.isFile()) {
+            parts << argument;
+            continue;
+        }
+        const QString suffix = file.suffix().toLower();
+        const bool connects = QStringList{"udl", "db", "sqlite", "sqlite3", "mdb"}.contains(suffix);
+        parts << (connects ? QStringLiteral("/INI=") : QStringLiteral("/QRY=")) + file.absoluteFilePath();
+    }
+    return parts.join(u' ');
+}
 
 } // namespace mv

@@ -19,7 +19,9 @@ struct CommandLine {
 // value, so Linux paths work. The first three letters name the switch (any case); the value starts
 // at the fifth character and is trimmed; the last one wins.
 CommandLine parseCommandLine(const QString& text);
-// The process arguments after the program path, joined with blanks.
+// The process arguments after the program path, joined with blanks. An existing file given without a
+// switch (the desktop opening a file with the program) becomes /INI= for data link and database
+// files (.udl, .db, .sqlite, .sqlite3, .mdb) and /QRY= for any other file.
 QString joinArguments(const QStringList& arguments);
 
 } // namespace mv

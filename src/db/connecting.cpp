@@ -9,6 +9,7 @@
 #include "db/data_link_file.h"
 #include "db/db_connect.h"
 #include "db/login_decision.h"
+#include "db/password_store.h"
 #include "session/session_log.h"
 
 #include <QCoreApplication>
@@ -72,7 +73,15 @@ void Connecting::OpenDataLinkFile(bool given, const QString& file, const QString
         // A string that cannot be split is used unchanged, as a file database would be.
         const ConnectionKeys keys = ParseConnectionString(cs).value_or(ConnectionKeys());
         const LoginKind kind = loginKindOf(keys, shortcut, OdbcDriverCatalog::installed());
-        const LoginDecision login = decideLogin(keys, kind, given, user, password);
+        LoginDecision login = decideLogin(keys, kind, given, user, password);
+        // A file that names its user but keeps no password uses the one remembered in the keyring.
+        if (!login.connectAtOnce && kind == LoginKind::Server && !login.user.isEmpty() && login.password.isEmpty()) {
+            if (const std::optional<QString> stored =
+                    passwordStore().find(passwordConnectionKey(cs), login.user)) {
+                login.password = *stored;
+                login.connectAtOnce = !stored->isEmpty();
+            }
+        }
         if (login.connectAtOnce) {
             connect(cs, login.user, login.password);
         } else if (m_hooks.showLoginDialog) {

@@ -10,6 +10,7 @@
 #include "db/data_link_dialog.h"
 #include "db/data_link_file.h"
 #include "db/login_dialog.h"
+#include "db/password_store.h"
 #include "session/session_log.h"
 
 #include <QAction>
@@ -106,12 +107,13 @@ void ConnectionUi::showLoginDialog(const QString& cs, const QString& user) {
                 if (m_hooks.confirmEndConnection && !m_hooks.confirmEndConnection()) return;
                 m_cn->EndCn();
                 if (m_hooks.cleanUpExplorer) m_hooks.cleanUpExplorer();
-                m_connecting->connect(s, u, p);
+                if (m_connecting->connect(s, u, p) && m_login)
+                    rememberPassword(passwordStore(), s, u, p, m_login->rememberPassword());
             },
             m_window);
     }
     m_login->setConnectionString(cs);
-    if (!user.isEmpty()) m_login->txtUser()->setText(user);
+    if (!user.isEmpty()) m_login->setUser(user);
     m_login->exec();
     // After Connect the dialog is discarded; after Cancel it keeps its fields for next time.
     if (m_login && m_login->finished()) m_login->deleteLater();

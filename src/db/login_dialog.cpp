@@ -3,7 +3,9 @@
 #include "app/error_report.h"
 #include "app/texts.h"
 #include "app/user_port.h"
+#include "db/password_store.h"
 
+#include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,6 +32,12 @@ frmDbCon::frmDbCon(ConnectAction connectAction, QWidget* parent) : QDialog(paren
     m_pwd = new QLineEdit(this);
     m_pwd->setObjectName(QStringLiteral("txtPwd"));
     m_pwd->setEchoMode(QLineEdit::Password);
+    m_remember = new QCheckBox(ui_text("Kennwort merken", "Remember password"), this);
+    m_remember->setObjectName(QStringLiteral("chkRememberPwd"));
+    m_remember->setToolTip(ui_text("Das Kennwort wird im Schlüsselbund des Desktops gespeichert.",
+                                   "The password is kept in the desktop's keyring."));
+    // Without a keyring there is nowhere safe to keep it: the option is not offered.
+    m_remember->setVisible(passwordStore().available());
     m_ok = new QPushButton(ui_text("&Verbinden", "C&onnect"), this);
     m_ok->setObjectName(QStringLiteral("cmdOk"));
     m_ok->setDefault(true);
@@ -42,6 +50,7 @@ frmDbCon::frmDbCon(ConnectAction connectAction, QWidget* parent) : QDialog(paren
     form->addRow(m_conStr);
     form->addRow(ui_text("Benutzer:", "User:"), m_user);
     form->addRow(ui_text("Kennwort:", "Password:"), m_pwd);
+    form->addRow(QString(), m_remember);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_ok);
@@ -54,6 +63,17 @@ frmDbCon::frmDbCon(ConnectAction connectAction, QWidget* parent) : QDialog(paren
 }
 
 void frmDbCon::setConnectionString(const QString& cs) { m_conStr->setText(cs); }
+
+void frmDbCon::setUser(const QString& user) {
+    m_user->setText(user);
+    if (!m_remember->isVisibleTo(this) || user.isEmpty()) return;
+    const std::optional<QString> stored = passwordStore().find(passwordConnectionKey(m_conStr->text()), user);
+    if (!stored) return;
+    m_pwd->setText(*stored);
+    m_remember->setChecked(true);
+}
+
+bool frmDbCon::rememberPassword() const { return m_remember->isVisibleTo(this) && m_remember->isChecked(); }
 
 void frmDbCon::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

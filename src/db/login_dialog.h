@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <functional>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -17,6 +18,8 @@ public:
     explicit frmDbCon(ConnectAction connectAction, QWidget* parent = nullptr);
 
     void setConnectionString(const QString& cs);
+    // The user to log in as; a password remembered for this connection and user is filled in.
+    void setUser(const QString& user);
     void cmdOk_Click();
     void cmdCancel_Click();
 
@@ -26,6 +29,9 @@ public:
     QLineEdit* txtPwd() const { return m_pwd; }
     QPushButton* cmdOk() const { return m_ok; }
     QPushButton* cmdCancel() const { return m_cancel; }
+    // "Remember password": shown only when the desktop has a keyring.
+    QCheckBox* chkRememberPwd() const { return m_remember; }
+    bool rememberPassword() const;
     // True after Connect: the dialog is done and is not shown again.
     bool finished() const { return m_finished; }
 
@@ -38,6 +44,7 @@ private:
     QLineEdit* m_conStr;
     QLineEdit* m_user;
     QLineEdit* m_pwd;
+    QCheckBox* m_remember;
     QPushButton* m_ok;
     QPushButton* m_cancel;
     bool m_finished = false;

@@ -1,5 +1,11 @@
+#include "app/app_paths.h"
 #include "app/command_line.h"
 #include "app/globals.h"
+#include "support/temp_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
 
 #include <QRegularExpression>
 
@@ -97,6 +103,49 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CommandLine, EachQueryFileIsKept) {
     EXPECT_EQ(parseCommandLine("/QRY=a.sql /QRY=b.sql").queryFiles, (QStringList{"a.sql", "b.sql"}));
     EXPECT_EQ(joinArguments({"/usr/bin/morvenda", "/INI=/a.udl", "/RUN"}), "/INI=/a.udl /RUN");
+}
+
+TEST(CommandLine, FilesFromTheDesktopBecomeSwitches) {
+    mvtest::TempFolder dir;
+    const QString script = dir.write("report q1.sql", "select 1");
+    const QString link = dir.write("sales.UDL", "");
+    const QString db = dir.write("demo.sqlite3", "");
+    const QString plain = dir.write("notes.txt", "select 2");
+    struct Case {
+        QStringList arguments;
+        QString joined;
+    } cases[] = {
+        {{"morvenda", script}, "/QRY=" + script},
+        {{"morvenda", link}, "/INI=" + link},
+        {{"morvenda", db, "/RUN"}, "/INI=" + db + " /RUN"},
+        {{"morvenda", plain}, "/QRY=" + plain},
+        // Switches and names that are no files stay as they were.
+        {{"morvenda", "/INI=" + link, "/qry=" + script}, "/INI=" + link + " /qry=" + script},
+        {{"morvenda", dir.file("missing.sql")}, dir.file("missing.sql")},
+        {{"morvenda", dir.path()}, dir.path()},
+    };
+    for (const Case& c : cases) EXPECT_EQ(joinArguments(c.arguments), c.joined) << c.arguments.join(' ').toStdString();
+    const CommandLine cl = parseCommandLine(joinArguments({"morvenda", link, script}));
+    EXPECT_EQ(cl.dataLinkFile, link);
+    EXPECT_EQ(cl.queryFile(), script) << "a blank inside the path survives";
+}
+
+TEST(AppPathsTest, AnInstalledProgramNeverKeepsItsFilesBesideTheExecutable) {
+    QStandardPaths::setTestModeEnabled(true);
+    const QString desktopData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    mvtest::TempFolder dir;
+    // A build folder: writable and without an installation around it.
+    QDir().mkpath(dir.file("build"));
+    EXPECT_EQ(AppPaths::forExecutableFolder(dir.file("build")).programFolder, dir.file("build"));
+    // <prefix>/bin beside <prefix>/share/applications/<id>.desktop: even when writable.
+    QDir().mkpath(dir.file("usr/bin"));
+    QDir().mkpath(dir.file("usr/share/applications"));
+    dir.write(QString("usr/share/applications/%1.desktop").arg(AppPaths::DesktopId), "[Desktop Entry]\n");
+    const AppPaths installed = AppPaths::forExecutableFolder(dir.file("usr/bin"));
+    EXPECT_EQ(installed.programFolder, QDir::cleanPath(desktopData));
+    EXPECT_NE(installed.settingsFile(), dir.file("usr/bin/Morvenda.ini"));
+    EXPECT_TRUE(QDir(desktopData).exists());
+    QStandardPaths::setTestModeEnabled(false);
 }
 
 } // namespace
