@@ -63,6 +63,7 @@ int FlowLayout::place(const QRect& rect, bool apply) const {
             y += lineHeight + spacing();
             lineHeight = 0;
         }
+        if (m_lastRight && item == m_items.last() && x > area.x()) x = std::max(x, area.right() + 1 - size.width());
         if (apply) item->setGeometry(QRect(QPoint(x, y), size));
         x += size.width() + spacing();
         lineHeight = std::max(lineHeight, size.height());

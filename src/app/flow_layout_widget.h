@@ -21,11 +21,15 @@ public:
     QSize minimumSize() const override;
     QSize sizeHint() const override;
     void setGeometry(const QRect& rect) override;
+    // The last item keeps to the right edge while it shares a line with others (a row of options with
+    // its button at the end).
+    void setLastItemRight(bool on) { m_lastRight = on; }
 
 private:
     // Lays the items out in rect (when apply) and returns the height used.
     int place(const QRect& rect, bool apply) const;
     QList<QLayoutItem*> m_items;
+    bool m_lastRight = false;
 };
 
 } // namespace mv

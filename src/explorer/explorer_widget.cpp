@@ -1,6 +1,7 @@
 #include "explorer/explorer_widget.h"
 
 #include "app/error_report.h"
+#include "app/flow_layout_widget.h"
 #include "app/globals.h"
 #include "app/texts.h"
 #include "app/user_port.h"
@@ -124,7 +125,9 @@ void ExplorerWidget::buildTableControls(QWidget* pane) {
 }
 
 void ExplorerWidget::buildFieldControls(QWidget* pane) {
-    auto* row = new QHBoxLayout;
+    // In a narrow pane the button goes below the check box instead of over its caption.
+    auto* row = new FlowLayout(nullptr, 4);
+    row->setLastItemRight(true);
     row->setContentsMargins(2, 2, 2, 0);
     m_chkLongNames = new QCheckBox(pane);
     m_chkLongNames->setObjectName(QStringLiteral("chkLongNames"));
@@ -132,7 +135,6 @@ void ExplorerWidget::buildFieldControls(QWidget* pane) {
     m_cmdFieldlist->setObjectName(QStringLiteral("cmdFieldlist"));
     m_cmdFieldlist->setFocusPolicy(Qt::NoFocus); // the editor keeps the focus
     row->addWidget(m_chkLongNames);
-    row->addStretch(1);
     row->addWidget(m_cmdFieldlist);
     paneLayout(pane)->insertLayout(0, row);
     connect(m_cmdFieldlist, &QPushButton::clicked, this, [this] { cmdFieldlist_Click(); });

@@ -27,6 +27,7 @@
 #include "support/test_databases.h"
 
 #include <QAbstractItemModel>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QApplication>
 #include <QHeaderView>
@@ -241,6 +242,25 @@ TEST(Newcomer, ToolboxCaptionsAreWholeAtTheDefaultSizeAndAtTheMinimum) {
                 ASSERT_FALSE(buttons.isEmpty()) << row;
                 for (QPushButton* b : buttons) expectWholeAndVisible(b, ddlArea, s.allVisible, s.name);
             }
+        }
+    }
+}
+
+TEST(Newcomer, FieldListOptionAndButtonNeverCoverEachOther) {
+    for (int language : {1, 2}) {
+        Window t(language);
+        auto* box = t.w.findChild<QCheckBox*>("chkLongNames");
+        auto* button = t.w.findChild<QPushButton*>("cmdFieldlist");
+        ASSERT_TRUE(box && button);
+        for (QSize size : {QSize(1100, 750), QSize(400, 300)}) {
+            t.showAt(size.width(), size.height());
+            const QRect b(box->mapTo(&t.w, QPoint(0, 0)), box->size());
+            const QRect p(button->mapTo(&t.w, QPoint(0, 0)), button->size());
+            EXPECT_FALSE(b.intersects(p)) << size.width() << ": the button covers the check box";
+            EXPECT_GE(box->width(), box->sizeHint().width()) << "check box caption cut";
+            EXPECT_GE(button->width(), button->sizeHint().width()) << "button caption cut";
+            if (size.width() == 1100)
+                EXPECT_EQ(p.top(), b.top()) << "one line when there is room, the button at the right";
         }
     }
 }
