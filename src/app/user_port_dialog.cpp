@@ -10,6 +10,9 @@
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace mv {
@@ -192,9 +195,25 @@ void QtUserPort::setWaitCursor(bool on) {
     }
 }
 
+bool QtUserPort::desktopHasViewer(const QString& path, const QString& xdgMime) {
+    if (xdgMime.isEmpty()) return true;
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
+    QStringList types{type.name()};
+    types += type.allAncestors();
+    for (const QString& name : types) {
+        QProcess query;
+        query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), name});
+        if (!query.waitForFinished(5000)) return true; // no answer is no proof of absence
+        if (!query.readAllStandardOutput().trimmed().isEmpty()) return true;
+    }
+    return false;
+}
+
 bool QtUserPort::openExternal(const QString& urlOrPath) {
-    const QUrl url = QFileInfo::exists(urlOrPath) ? QUrl::fromLocalFile(urlOrPath) : QUrl(urlOrPath);
-    return QDesktopServices::openUrl(url);
+    const bool file = QFileInfo::exists(urlOrPath);
+    if (file && !desktopHasViewer(urlOrPath, QStandardPaths::findExecutable(QStringLiteral("xdg-mime"))))
+        return false;
+    return QDesktopServices::openUrl(file ? QUrl::fromLocalFile(urlOrPath) : QUrl(urlOrPath));
 }
 
 } // namespace mv

@@ -23,6 +23,9 @@ public:
     // The extension a name typed without one gets under a Qt filter entry: "SQL (*.sql *.qry)" -> "sql";
     // empty for a filter that matches any name ("*.*", "*").
     static QString filterSuffix(const QString& qtFilterEntry);
+    // Whether the desktop names a program for the file's type or a type it derives from, asked through
+    // xdg-mime (the opener would start and then find nothing); true when there is no xdg-mime to ask.
+    static bool desktopHasViewer(const QString& path, const QString& xdgMime);
 
 private:
     QWidget* m_parent;

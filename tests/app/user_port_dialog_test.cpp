@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -114,6 +115,31 @@ TEST(QtUserPort, ASaveDialogGivesANameWithoutExtensionTheFiltersOne) {
         ASSERT_TRUE(chosen.has_value()) << c.typed;
         EXPECT_EQ(*chosen, dir.file(QString::fromUtf8(c.saved)));
     }
+}
+
+TEST(QtUserPort, AViewerCountsForTheFilesTypeOrATypeItDerivesFrom) {
+    mvtest::TempFolder dir;
+    // A desktop that knows a program for plain text only, as xdg-mime reports it.
+    const QString xdgMime = dir.write("xdg-mime", "#!/bin/sh\n"
+                                                  "[ \"$1 $2 $3\" = \"query default text/plain\" ] && echo editor.desktop\n"
+                                                  "exit 0\n");
+    QFile::setPermissions(xdgMime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    struct Case {
+        const char* file;
+        bool viewer;
+    } cases[] = {
+        {"export.txt", true},  // text/plain itself
+        {"export.csv", true},  // text/csv derives from text/plain
+        {"export.sql", true},  // so does application/sql
+        {"picture.png", false},
+        {"export.rtf", true},   // RTF is text as well
+        {"archive.zip", false},
+    };
+    for (const Case& c : cases) {
+        const QString path = dir.write(c.file, "x");
+        EXPECT_EQ(QtUserPort::desktopHasViewer(path, xdgMime), c.viewer) << c.file;
+    }
+    EXPECT_TRUE(QtUserPort::desktopHasViewer(dir.file("picture.png"), QString())) << "nothing to ask: the opener tries";
 }
 
 } // namespace
