@@ -49,6 +49,8 @@ const std::vector<MenuEntry>& menuTable() {
         {E::Menu, "kQuery", "&Query", "S&QL-Abfrage", ""},
         {E::Command, "kStart", "&Execute Query", "Abfrage &ausführen", "F2"},
         {E::Command, "kStop", "&Stop Query", "Abfrage &stoppen", "F3"},
+        {E::Command, "kStartStatement", "Execute S&tatement at Cursor", "Anweisung am &Cursor ausführen",
+         "Ctrl+Return"},
         {E::Separator, "", "", nullptr, ""},
         {E::Command, "kBuildUpdate", "Build &Update", "&Update erzeugen", ""},
         {E::Command, "kBuildWhere", "Build &Where", "&Where erzeugen", ""},

@@ -81,8 +81,15 @@ void frmMain::createExplorer() {
     });
     commands->setShowInGrid([this](const Recordset& rs) { m_query->grid()->setRecordset(rs); });
     commands->registerCommands(m_dispatcher);
-    m_connection->hooks().readTables = [this] { m_explorer->ReadTables(QString()); };
-    m_connection->hooks().cleanUpExplorer = [this] { m_explorer->CleanUpDbExplorer(); };
+    m_connection->hooks().readTables = [this] {
+        m_explorer->ReadTables(QString());
+        m_query->reloadCatalog();
+    };
+    m_connection->hooks().cleanUpExplorer = [this] {
+        m_explorer->CleanUpDbExplorer();
+        m_query->dropCatalog();
+    };
+    connect(m_explorer->cmdRefresh(), &QPushButton::clicked, m_query, &QueryPanes::reloadCatalog);
     m_query->sqlCommands()->setExplorerPickProvider(m_explorer->explorerPickProvider());
     m_query->tableFilter = [this] { return m_explorer->filterText(); };
     auto* ddl = new DdlTabWidget(cn());
@@ -107,6 +114,10 @@ void frmMain::createDocuments() {
     hooks.showParameters = [this](const QString&) {
         if (m_query->toolbox()->isShown(ToolboxWidget::Parameter))
             m_query->toolbox()->showTab(ToolboxWidget::Parameter);
+    };
+    m_query->openInNewDocument = [this](const QString& sql) {
+        m_docs->commands().NewSQLFile();
+        m_query->editor()->setText(sql);
     };
     connect(m_docs, &DocumentTabsWidget::sessionModeChanged, this,
             [this](bool shown) { m_query->executeHost().setSessionTabSelected(shown); });
@@ -210,6 +221,7 @@ void frmMain::loadingSteps(const QString& commandLine) {
     trace("run-settings");
     // 9. (7 and 8, toolbox rows and the editor, come with their subsystems)
     LoadSettings(m_ini, m_paths.programFolder, m_settings);
+    LoadExtraSettings(m_ini, m_settings);
     m_query->applySettings();
     trace("load-settings");
     // 10.
@@ -370,6 +382,7 @@ void frmMain::openSettingsDialog() {
     frmSettings dialog(m_settings, m_ini, this);
     connect(&dialog, &frmSettings::editFontChanged, this,
             [this](const FontSpec& font) { m_query->editor()->setEditFont(font); });
+    connect(&dialog, &frmSettings::extrasChanged, this, [this] { m_query->applySettings(); });
     dialog.exec();
 }
 

@@ -8,9 +8,13 @@
 #include "app/status_bar_widget.h"
 #include "app/texts.h"
 #include "app/toolbox_widget.h"
+#include "db/connecting.h"
+#include "db/completion_catalog.h"
 #include "db/connection_ui_widget.h"
+#include "db/db_connect.h"
 #include "documents/find_dialog.h"
 #include "documents/quick_search_widget.h"
+#include "documents/sql_completion_widget.h"
 #include "documents/sql_editor_widget.h"
 #include "documents/sql_formatter.h"
 #include "documents/sql_toolbox_widget.h"
@@ -20,11 +24,16 @@
 #include "exec/parameter_panel_widget.h"
 #include "exec/query_options_widget.h"
 #include "exec/run_settings.h"
+#include "exec/statement_at_caret.h"
 #include "exec/transactions.h"
 #include "results/result_grid_widget.h"
+#include "results/result_model.h"
+#include "session/query_history.h"
+#include "session/query_history_widget.h"
 #include "session/session_log.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -59,6 +68,10 @@ QueryPanes::QueryPanes(MainPanesWidget* panes, StatusBarWidget* status, CommandB
     panes->paneQuery()->layout()->addWidget(m_editor);
     connect(m_editor, &SqlEditorWidget::caretTextChanged, this,
             [this](const QString& t) { m_status->setPanelText(QStringLiteral("kEdit"), t); });
+    m_completion = new SqlCompletionWidget(m_editor);
+    m_catalogLoader = new CatalogLoader(this);
+    connect(m_catalogLoader, &CatalogLoader::loaded, this,
+            [this] { m_completion->setCatalog(m_catalogLoader->catalog()); });
 
     // The result grid with its state label above it.
     m_stateLabel = new QLabel(panes->paneResult());
@@ -107,6 +120,9 @@ QueryPanes::QueryPanes(MainPanesWidget* panes, StatusBarWidget* status, CommandB
     m_host->keepLayout = [this] { return m_results->keepLayout(); };
     C_DbConnect& cn = connection.cn();
     m_execute = std::make_unique<ExecuteCommand>(cn, session, m_parameters, run, *m_host);
+    m_history = std::make_unique<QueryHistory>(session.programFolder() + QStringLiteral("/MorvendaHistory.sqlite"),
+                                               settings.historyMaxEntries);
+    m_execute->statementLogged = [this](const SessionLogRecord& r, bool stopped) { recordHistory(r, stopped); };
     TransactionHost th;
     th.setButtons = [this](bool in) { m_options->setTransactionButtons(in); };
     th.SetGridState = [this](int state) { m_host->SetGridState(state); };
@@ -142,7 +158,51 @@ void QueryPanes::SetToolkitTabs() {
         m_parameters.ParseParameter(m_editor->text());
         m_paramPanel->ShowParameters(m_parameters.parameterSet());
     });
+    m_historyPanel = new QueryHistoryWidget(*m_history);
+    connect(m_historyPanel, &QueryHistoryWidget::openRequested, this, [this](const QString& sql) {
+        if (openInNewDocument) openInNewDocument(sql);
+    });
+    connect(m_historyPanel, &QueryHistoryWidget::runRequested, this, &QueryPanes::runAgain);
+    m_toolbox->setPanel(ToolboxWidget::History, m_historyPanel);
+    m_toolbox->setOnSelected(ToolboxWidget::History, [this] { m_historyPanel->refresh(); });
     m_toolbox->setCurrentIndex(0);
+}
+
+void QueryPanes::reloadCatalog() {
+    C_DbConnect& cn = m_connection.cn();
+    dropCatalog();
+    if (!cn.hasConnection() || !cn.Connection()) return;
+    const DbInfo& info = cn.Connection()->info();
+    m_completion->setDialect({cn.mvDatabase(), info.dbmsName, info.identifierQuote});
+    m_catalogLoader->load(cn.Connection()->connectionString(), cn.mvDatabase());
+}
+
+void QueryPanes::dropCatalog() {
+    m_catalogLoader->clear();
+    m_completion->setCatalog({});
+    m_completion->setDialect({});
+}
+
+void QueryPanes::recordHistory(const SessionLogRecord& r, bool stopped) {
+    HistoryEntry e;
+    e.started = r.execStart.isValid() ? r.execStart : QDateTime::currentDateTime();
+    e.durationMs = r.execStart.isValid() && r.execFinish.isValid() ? std::max<qint64>(0, r.execStart.msecsTo(r.execFinish)) : 0;
+    const QString link = m_connection.connecting().CurrentDataLinkFile();
+    e.connection = link.isEmpty() ? r.connectionString : QFileInfo(link).fileName();
+    e.sql = r.sql;
+    e.rows = qint64(r.affectedRecords);
+    e.ok = !r.error && !stopped;
+    e.error = stopped ? ui_text("Die Abfrage wurde vom benutzer unterbrochen!", "Execution canceled by user!")
+                      : r.errorText;
+    if (!m_history->add(e)) return;
+    if (m_historyPanel && m_toolbox->isShown(ToolboxWidget::History)) m_historyPanel->refresh();
+}
+
+void QueryPanes::runAgain(const QString& sql) {
+    if (running() || sql.trimmed().isEmpty()) return;
+    m_execute->cmdExecuteText(sql);
+    m_options->showValues();
+    emit runFinished();
 }
 
 void QueryPanes::cmdToolbox_Click() {
@@ -170,11 +230,22 @@ void QueryPanes::applySettings() {
     m_editor->setEditFont(m_settings.editFont);
     m_editor->setAutoColoring(m_settings.autoSyntaxColoring);
     m_results->applySettings(m_settings);
+    m_grid->model()->setNullMark(m_settings.showNullMark);
+    m_completion->setAutoPopup(m_settings.autoCompletion);
+    // The history opens with the first settings; later ones change its size only.
+    if (!m_history->isOpen() && !m_historyOpened) {
+        m_historyOpened = true;
+        m_history->setMaxEntries(m_settings.historyMaxEntries);
+        m_history->open();
+    } else {
+        m_history->setMaxEntries(m_settings.historyMaxEntries);
+    }
 }
 
 void QueryPanes::applyLanguage() {
     m_toolbox->applyLanguage();
     m_find->applyLanguage();
+    if (m_historyPanel) m_historyPanel->applyLanguage();
     m_options->applyLanguage();
     m_grid->applyLanguage();
     if (auto* b = m_paramPage->findChild<QPushButton*>(QStringLiteral("cmdInsertParameter")))
@@ -185,6 +256,21 @@ void QueryPanes::applyLanguage() {
 void QueryPanes::startExecute() {
     if (m_editor->text().trimmed().isEmpty()) return;
     m_execute->cmdExecute();
+    m_options->showValues();
+    emit runFinished();
+}
+
+void QueryPanes::startStatementAtCaret() {
+    if (running()) return;
+    const QString text = m_editor->text();
+    const SqlEditorWidget::TextPos caret = m_editor->caretPos();
+    const TextSpan span = statementAtCaret(text, offsetOfLineColumn(text, caret.line, caret.column));
+    if (span.isEmpty()) return;
+    SqlEditorWidget::TextPos from, to;
+    lineColumnOfOffset(text, span.start, from.line, from.column);
+    lineColumnOfOffset(text, span.end, to.line, to.column);
+    m_editor->flashRange(from, to);
+    m_execute->cmdExecuteText(text.mid(span.start, span.end - span.start));
     m_options->showValues();
     emit runFinished();
 }
@@ -203,6 +289,7 @@ void QueryPanes::registerCommands(CommandDispatcher& d) {
     m_results->registerCommands(d, *m_execute);
     d.add(QStringLiteral("kStart"), [this] { startExecute(); });
     d.add(QStringLiteral("kExecute"), [this] { startExecute(); });
+    d.add(QStringLiteral("kStartStatement"), [this] { startStatementAtCaret(); });
     d.add(QStringLiteral("kStop"), [this] { m_connection.cn().ExecuteStop(); });
     d.add(QStringLiteral("kUndo"), [this] { m_editor->undo(); });
     d.add(QStringLiteral("kRedo"), [this] { m_editor->redo(); });

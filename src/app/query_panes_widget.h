@@ -12,6 +12,8 @@ class QLabel;
 namespace mv {
 
 class C_DbConnect;
+class CatalogLoader;
+class SqlCompletionWidget;
 class CommandBarsWidget;
 class CommandDispatcher;
 class ConnectionUi;
@@ -19,6 +21,8 @@ class ExecuteCommand;
 class MainExecuteHost;
 class MainPanesWidget;
 class ParameterPanelWidget;
+class QueryHistory;
+class QueryHistoryWidget;
 class QueryOptionsWidget;
 class ResultCommands;
 class QuickSearchWidget;
@@ -61,14 +65,29 @@ public:
     MainExecuteHost& executeHost() { return *m_host; }
     // The Execute command, run only when the editor holds more than blanks.
     void startExecute();
+    // Runs the one statement around the caret, marked for a moment in the editor.
+    void startStatementAtCaret();
     bool running() const;
     // The explorer's filter text, for the record-count report.
     std::function<QString()> tableFilter;
+    // Opens a text in a new document (the History tab's Open).
+    std::function<void(const QString&)> openInNewDocument;
+    QueryHistory& history() { return *m_history; }
+    QueryHistoryWidget* historyPanel() const { return m_historyPanel; }
+    SqlCompletionWidget* completion() const { return m_completion; }
+    CatalogLoader* catalogLoader() const { return m_catalogLoader; }
+    // Reads the completion catalog of the connection anew in the background (after connecting and
+    // on the explorer's Refresh); dropCatalog forgets it (the connection ended or changes).
+    void reloadCatalog();
+    void dropCatalog();
 
 signals:
     void runFinished();
 
 private:
+    void recordHistory(const struct SessionLogRecord& record, bool stopped);
+    void runAgain(const QString& sql);
+
     MainPanesWidget* m_panes;
     StatusBarWidget* m_status;
     CommandBarsWidget* m_bars;
@@ -91,6 +110,11 @@ private:
     std::unique_ptr<MainExecuteHost> m_host;
     std::unique_ptr<ExecuteCommand> m_execute;
     std::unique_ptr<TransactionCommands> m_transactions;
+    std::unique_ptr<QueryHistory> m_history;
+    QueryHistoryWidget* m_historyPanel = nullptr;
+    bool m_historyOpened = false;
+    SqlCompletionWidget* m_completion = nullptr;
+    CatalogLoader* m_catalogLoader = nullptr;
 };
 
 } // namespace mv

@@ -71,6 +71,33 @@ void LoadSettings(const IniFile& ini, const QString& programFolder, Settings& s)
     });
 }
 
+void LoadExtraSettings(const IniFile& ini, Settings& s) {
+    const QString section = QStringLiteral("Extras");
+    auto read = [&](const char* key, auto apply) {
+        guardedVoid(Reporter::ErrorMsg, "LoadExtraSettings", "Globals", [&] {
+            const QString text = ini.read(section, QLatin1String(key), QString());
+            if (!text.isEmpty()) apply(text);
+        });
+    };
+    read("AutoCompletion", [&](const QString& t) { s.autoCompletion = toBoolean(t); });
+    read("ShowNull", [&](const QString& t) { s.showNullMark = toBoolean(t); });
+    read("HistoryMaxEntries", [&](const QString& t) {
+        const double v = toNumber(t);
+        if (v < 100 || v > 10'000'000) throw MvError(6, QStringLiteral("Overflow"));
+        s.historyMaxEntries = int(v);
+    });
+}
+
+void SaveExtraSettings(const IniFile& ini, const Settings& s) {
+    guardedVoid(Reporter::ErrorMsg, "SaveExtraSettings", "Globals", [&] {
+        const QString section = QStringLiteral("Extras");
+        auto flag = [](bool on) { return on ? QStringLiteral("True") : QStringLiteral("False"); };
+        ini.write(section, QStringLiteral("AutoCompletion"), flag(s.autoCompletion));
+        ini.write(section, QStringLiteral("ShowNull"), flag(s.showNullMark));
+        ini.write(section, QStringLiteral("HistoryMaxEntries"), QString::number(s.historyMaxEntries));
+    });
+}
+
 void SaveSettings(const IniFile& ini, const Settings& s) {
     guardedVoid(Reporter::ErrorMsg, "SaveSettings", "Globals", [&] {
         ini.write(kSection, QStringLiteral("AutoSyntaxColoring"),

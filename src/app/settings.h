@@ -18,6 +18,10 @@ struct Settings {
     QString standardQueryPath; // empty until read
     FontSpec editFont;         // Courier New, 10 pt, not bold
     int language = 2;
+    // Section "Extras" (LoadExtraSettings): the work aids beyond the settings above.
+    bool autoCompletion = true;       // the completion list opens on its own after "." and 3 letters
+    bool showNullMark = true;         // NULL cells read a greyed "NULL"
+    int historyMaxEntries = 50000;    // the query history keeps at most this many statements
 };
 
 // Reads every key of section "Settings" in its fixed order. A value that cannot be converted
@@ -26,6 +30,11 @@ struct Settings {
 void LoadSettings(const IniFile& ini, const QString& programFolder, Settings& settings);
 // Writes what is saved at exit: AutoSyntaxColoring.
 void SaveSettings(const IniFile& ini, const Settings& settings);
+
+// Section "Extras": AutoCompletion, ShowNull (True/False) and HistoryMaxEntries (100 to
+// 10,000,000). A value that does not read keeps its default and is reported.
+void LoadExtraSettings(const IniFile& ini, Settings& settings);
+void SaveExtraSettings(const IniFile& ini, const Settings& settings);
 
 // The EditFont value: name|bold|size in hundredths of a point.
 QString editFontText(const FontSpec& font);

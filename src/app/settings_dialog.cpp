@@ -1,6 +1,7 @@
 #include "app/settings_dialog.h"
 
 #include "app/error_report.h"
+#include "app/extras_settings_widget.h"
 #include "app/globals.h"
 #include "app/texts.h"
 #include "app/user_port.h"
@@ -25,6 +26,8 @@ frmSettings::frmSettings(Settings& settings, const IniFile& ini, QWidget* parent
     m_tab1->addTab(buildPathsPage(), ui_text("Pfade", "Paths"));
     m_tab1->addTab(buildEditPage(), ui_text("Editor", "Edit"));
     m_tab1->addTab(buildLanguagePage(), ui_text("Sprache", "Language"));
+    m_extras = new ExtrasSettingsWidget(settings);
+    m_tab1->addTab(m_extras, QStringLiteral("Extras"));
     m_tab1->setCurrentIndex(0);
 
     auto* save = new QPushButton(ui_text("Einstellungen speichern", "&Save Settings"), this);
@@ -186,6 +189,9 @@ void frmSettings::cmdSave_Click() {
         m_settings.startupUDL = m_startupUdl->text();
         m_ini.write(section, QStringLiteral("EditFont"), editFontText(m_settings.editFont));
         m_ini.write(section, QStringLiteral("Language"), QString::number(language()));
+        m_extras->apply(m_settings);
+        SaveExtraSettings(m_ini, m_settings);
+        emit extrasChanged();
         accept();
     });
 }

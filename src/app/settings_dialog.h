@@ -13,6 +13,8 @@ class QTabWidget;
 
 namespace mv {
 
+class ExtrasSettingsWidget;
+
 class frmSettings : public QDialog {
     Q_OBJECT
 public:
@@ -32,10 +34,13 @@ public:
     QLabel* lblFontSample() const { return m_fontSample; }
     QRadioButton* optGerman() const { return m_german; }
     QRadioButton* optEnglish() const { return m_english; }
+    ExtrasSettingsWidget* extras() const { return m_extras; }
 
 signals:
     // The editor font changed at once (OK in the font dialog).
     void editFontChanged(const FontSpec& font);
+    // Save wrote the Extras page into the settings: the window applies them at once.
+    void extrasChanged();
 
 private:
     QWidget* buildPathsPage();
@@ -52,6 +57,7 @@ private:
     QLabel* m_fontSample;
     QRadioButton* m_german;
     QRadioButton* m_english;
+    ExtrasSettingsWidget* m_extras;
 };
 
 } // namespace mv

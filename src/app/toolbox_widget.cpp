@@ -14,6 +14,7 @@ QString caption(int tab) {
     case ToolboxWidget::Find: return ui_text("Suchen/Ersetzen", "Find/Replace");
     case ToolboxWidget::Options: return ui_text("Abfrage Optionen", "Query Options");
     case ToolboxWidget::Ddl: return QStringLiteral("DDL");
+    case ToolboxWidget::History: return ui_text("Verlauf", "History");
     default: return QStringLiteral("Parameter");
     }
 }

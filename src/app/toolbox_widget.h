@@ -9,7 +9,7 @@ namespace mv {
 class ToolboxWidget : public QTabWidget {
     Q_OBJECT
 public:
-    enum Tab { Commands = 1, Find = 2, Options = 3, Ddl = 4, Parameter = 5 };
+    enum Tab { Commands = 1, Find = 2, Options = 3, Ddl = 4, Parameter = 5, History = 6 };
 
     explicit ToolboxWidget(QWidget* parent = nullptr);
 

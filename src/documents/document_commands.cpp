@@ -236,7 +236,8 @@ void DocumentCommands::newDocument() {
     putEditorText(QString());
     showParameters();
     setTitle(added.sTabText);
-    added.Change = false;
+    added.sSaved.clear();
+    markChanged(added, false);
     emptyGrid();
     showRecordCount();
     loadStandardLayout();
@@ -275,7 +276,8 @@ bool DocumentCommands::openFile(bool given, const QString& path) {
     m_currentKey = added.sKey;
     putEditorText(*text);
     m_view.setCaret(0, 0, true);
-    added.Change = false;
+    added.sSaved = *text;
+    markChanged(added, false);
     showParameters();
     setTitle(added.sTabText);
     if (m_recent.insert(file) && m_hooks.refreshRecentFilesMenu) m_hooks.refreshRecentFilesMenu();
@@ -294,10 +296,12 @@ bool DocumentCommands::save() {
     C_SQLTabs* doc = currentDocument();
     if (!doc) return false;
     if (doc->sTabText.contains(QLatin1String("New"))) return trySaveAs();
-    if (!writeSqlFile(doc->sFile, m_view.editorText())) return false;
+    const QString text = m_view.editorText();
+    if (!writeSqlFile(doc->sFile, text)) return false;
     if (isReportFile(doc->sFile))
         saveReportLayout(reportLayoutFile(doc->sFile), "cmdSQLSave", kWindow, false);
-    doc->Change = false;
+    doc->sSaved = text;
+    markChanged(*doc, false);
     return true;
 }
 
@@ -324,13 +328,13 @@ bool DocumentCommands::saveAs() {
     const QString text = m_view.editorText();
     if (!writeSqlFile(*chosen, text)) return false;
     if (isReportFile(*chosen)) saveReportLayout(reportLayoutFile(*chosen), "cmdSQLSaveAs", "", true);
-    doc->Change = false;
     m_lastFolder = ExtractFilePath(*chosen);
     m_lastFolderSet = true;
     doc->sFile = *chosen;
     doc->sTabText = ExtractFileTitle(*chosen);
     doc->sSQL = text;
-    m_view.setTabCaption(doc->sKey, doc->sTabText);
+    doc->sSaved = text;
+    markChanged(*doc, false);
     activate(doc->sKey, true);
     setTitle(doc->sTabText);
     processEvents();
@@ -376,7 +380,16 @@ void DocumentCommands::docTabs_Click() {
 
 void DocumentCommands::txtSQL_Change() {
     if (m_settingText) return;
-    if (C_SQLTabs* doc = currentDocument()) doc->Change = true;
+    // Undoing back to the saved text makes the document unchanged again.
+    if (C_SQLTabs* doc = currentDocument()) {
+        const bool changed = m_view.editorText() != doc->sSaved;
+        if (changed != doc->Change) markChanged(*doc, changed);
+    }
+}
+
+void DocumentCommands::markChanged(C_SQLTabs& doc, bool changed) {
+    doc.Change = changed;
+    m_view.setTabCaption(doc.sKey, changed ? doc.sTabText + u'*' : doc.sTabText);
 }
 
 // ---- leave and enter ----
@@ -542,7 +555,10 @@ QString DocumentCommands::selectedKey() const {
 
 QString DocumentCommands::selectedCaption() const {
     const int index = m_view.selectedTabIndex();
-    return index < 0 ? QString() : m_view.tabCaption(index);
+    if (index < 0) return QString();
+    // The document's own caption, without the unsaved mark.
+    if (const C_SQLTabs* doc = m_docs.item(m_view.tabKey(index))) return doc->sTabText;
+    return m_view.tabCaption(index);
 }
 
 void DocumentCommands::setTitle(const QString& text) {

@@ -125,6 +125,8 @@ class DocumentCommands {
     bool saveReportLayout(const QString& path, const char* procedure, const char* module, bool plainReporter);
     void removeTempFiles(const QString& key);
 
+    // Sets the change flag and the tab's unsaved mark ("*" after the caption).
+    void markChanged(C_SQLTabs& doc, bool changed);
     QString selectedKey() const;
     QString selectedCaption() const;
     void setTitle(const QString& text);

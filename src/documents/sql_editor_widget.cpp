@@ -7,6 +7,7 @@
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QMenu>
+#include <QTimer>
 
 namespace mv {
 
@@ -163,6 +164,23 @@ void SqlEditorWidget::SetCaret(int line, int column, bool focus) {
     const long pos = line >= lines ? SendScintilla(Base::SCI_GETLENGTH)
                                    : positionOf(std::max(line, 0), std::max(column, 0));
     SendScintilla(Base::SCI_GOTOPOS, ul(pos));
+}
+
+void SqlEditorWidget::flashRange(TextPos from, TextPos to, int msecs) {
+    SendScintilla(Base::SCI_INDICSETSTYLE, FlashIndicator, Base::INDIC_FULLBOX);
+    SendScintilla(Base::SCI_INDICSETFORE, FlashIndicator, QColor(0xFF, 0xC8, 0x40));
+    SendScintilla(Base::SCI_INDICSETALPHA, FlashIndicator, 90);
+    SendScintilla(Base::SCI_INDICSETUNDER, FlashIndicator, 1);
+    SendScintilla(Base::SCI_SETINDICATORCURRENT, FlashIndicator);
+    const long length = SendScintilla(Base::SCI_GETLENGTH);
+    SendScintilla(Base::SCI_INDICATORCLEARRANGE, 0UL, length);
+    const long start = positionOf(from.line, from.column);
+    const long end = positionOf(to.line, to.column);
+    if (end > start) SendScintilla(Base::SCI_INDICATORFILLRANGE, ul(start), end - start);
+    QTimer::singleShot(msecs, this, [this] {
+        SendScintilla(Base::SCI_SETINDICATORCURRENT, FlashIndicator);
+        SendScintilla(Base::SCI_INDICATORCLEARRANGE, 0UL, SendScintilla(Base::SCI_GETLENGTH));
+    });
 }
 
 SqlEditorWidget::TextPos SqlEditorWidget::caretPos() const {

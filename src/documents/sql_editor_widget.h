@@ -59,6 +59,9 @@ class SqlEditorWidget : public QsciScintilla {
     QString caretText() const;
     // Selects from line 0, column 0 to the end of the last line.
     void SelectAllText();
+    // Marks the text between two positions for a moment (the statement just run).
+    static constexpr int FlashIndicator = 9;
+    void flashRange(TextPos from, TextPos to, int msecs = 800);
 
     // ---- Edit commands ----
     // Indents (or outdents) the lines of a selection spanning lines; otherwise the caret's line.

@@ -17,6 +17,7 @@ struct C_SQLTabs {
     QString sFile;    // full path, or "NewSQL_nn" for a document never saved
     QString sTabText; // the tab caption
     bool Change = false;
+    QString sSaved;   // the text as its file holds it (empty for a new document): Change compares to it
 };
 
 // The fixed first tab that shows the session log.

@@ -51,6 +51,14 @@ QString ExecuteCommand::maxRemark(bool single) const {
 }
 
 void ExecuteCommand::cmdExecute() {
+    execute(nullptr);
+}
+
+void ExecuteCommand::cmdExecuteText(const QString& text) {
+    execute(&text);
+}
+
+void ExecuteCommand::execute(const QString* given) {
     if (m_running) return; // a second start while a run waits is refused
     if (!m_cn.hasConnection()) return;
     m_running = true;
@@ -64,7 +72,7 @@ void ExecuteCommand::cmdExecute() {
         m_cn.setQTimeObj([this](const QString& t) { m_host.setPanelText(QStringLiteral("kTime"), t); });
         m_cn.setQueryTimeout(m_run.queryTimeout);
         QCoreApplication::processEvents();
-        const QString selected = m_host.editorSelectedText();
+        const QString selected = given ? *given : m_host.editorSelectedText();
         const QString text = selected.isEmpty() ? m_host.editorText() : selected;
         const QString runText = TrimStr(StripComment(text));
         const QStringList statements = SplitStmts(runText);
@@ -163,6 +171,7 @@ bool ExecuteCommand::runSingle(const QString& statement) {
     r.errorText = status == C_DbConnect::ExecFailed ? m_cn.LastError() : QString();
     r.connectionString = HidePassword(m_cn.InitConString());
     m_session.SessionLogInsert(r);
+    if (statementLogged) statementLogged(r, status == C_DbConnect::ExecStopped);
     m_host.setPanelText(QStringLiteral("kRecords"), recordsText(count));
     return true;
 }
@@ -213,6 +222,7 @@ void ExecuteCommand::runScript(const QStringList& statements) {
         r.errorText = status == C_DbConnect::ExecSucceeded ? QString() : m_cn.LastError();
         r.connectionString = HidePassword(m_cn.InitConString());
         m_session.SessionLogInsert(r);
+        if (statementLogged) statementLogged(r, status == C_DbConnect::ExecStopped);
         if (status != C_DbConnect::ExecFailed && m_cn.Transaction()) {
             ++m_run.transactionStmtCount;
             m_host.SetGridState(2);

@@ -11,6 +11,7 @@ namespace mv {
 
 class C_DbConnect;
 class SessionLog;
+struct SessionLogRecord;
 
 // What a run touches in the window.
 class ExecuteHost {
@@ -45,7 +46,12 @@ public:
                    ExecuteHost& host);
 
     void cmdExecute();
+    // Runs the given text exactly as cmdExecute runs a selection of it (the statement at the caret).
+    void cmdExecuteText(const QString& text);
     bool running() const { return m_running; }
+    // Told of every statement sent to the database (alone or in a script) with its log record;
+    // stopped when the user stopped it.
+    std::function<void(const SessionLogRecord&, bool stopped)> statementLogged;
     void ShowRecordCount(qint64 count);
 
     // The query bar fields: the text shown and the value read back.
@@ -64,6 +70,7 @@ public:
     static QString signed_(qint64 n);
 
 private:
+    void execute(const QString* given);
     // False when the parameter step ended the run (nothing sent, nothing logged).
     bool runSingle(const QString& runText);
     void runScript(const QStringList& statements);

@@ -45,7 +45,7 @@ int GridCardView::captionColumn() const {
     return -1;
 }
 
-QStringList GridCardView::cardLines(int position) const {
+QStringList GridCardView::cardLines(int position, QList<bool>* nulls) const {
     QStringList lines;
     if (!m_model || position < 0 || position >= m_model->positionCount()) return lines;
     const int record = m_model->recordAtPosition(position);
@@ -53,7 +53,11 @@ QStringList GridCardView::cardLines(int position) const {
     const QList<GridColumn>& columns = m_model->columns();
     for (int c = 0; c < columns.size(); ++c) {
         if (!columns[c].visible || c == caption) continue;
-        lines << columns[c].caption + QStringLiteral(": ") + m_model->cellText(record, c);
+        const bool null = m_model->nullMark() && columns[c].valueList.isEmpty() &&
+                          columns[c].type != GridColumnType::CheckBox && m_model->isNullCell(record, c);
+        lines << columns[c].caption + QStringLiteral(": ") +
+                     (null ? ResultModel::nullText() : m_model->cellText(record, c));
+        if (nulls) nulls->append(null);
     }
     return lines;
 }
@@ -161,11 +165,27 @@ void GridCardView::paintEvent(QPaintEvent*) {
             p.drawText(title.adjusted(4, 0, -4, 0), Qt::AlignLeft | Qt::AlignVCenter,
                        fontMetrics().elidedText(cardTitle(int(position)), Qt::ElideRight, title.width() - 8));
             p.setFont(font());
-            p.setPen(pal.color(QPalette::Text));
             int y = title.bottom() + 4;
-            for (const QString& line : cardLines(int(position))) {
-                p.drawText(QRect(r.left() + 5, y, r.width() - 10, lh), Qt::AlignLeft | Qt::AlignVCenter,
-                           fontMetrics().elidedText(line, Qt::ElideRight, r.width() - 10));
+            QList<bool> nulls;
+            const QStringList lines = cardLines(int(position), &nulls);
+            for (int i = 0; i < lines.size(); ++i) {
+                const QRect lineRect(r.left() + 5, y, r.width() - 10, lh);
+                const QString& line = lines[i];
+                p.setPen(pal.color(QPalette::Text));
+                if (nulls.value(i)) {
+                    // The caption in the text colour, the NULL mark greyed after it.
+                    const QString head = line.left(line.size() - ResultModel::nullText().size());
+                    p.drawText(lineRect, Qt::AlignLeft | Qt::AlignVCenter,
+                               fontMetrics().elidedText(head, Qt::ElideRight, lineRect.width()));
+                    const int offset = fontMetrics().horizontalAdvance(head);
+                    p.setPen(pal.color(QPalette::Disabled, QPalette::Text));
+                    p.drawText(lineRect.adjusted(offset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                               fontMetrics().elidedText(ResultModel::nullText(), Qt::ElideRight,
+                                                        std::max(0, lineRect.width() - offset)));
+                } else {
+                    p.drawText(lineRect, Qt::AlignLeft | Qt::AlignVCenter,
+                               fontMetrics().elidedText(line, Qt::ElideRight, lineRect.width()));
+                }
                 y += lh;
             }
         }

@@ -27,7 +27,8 @@ class GridCardView : public QAbstractScrollArea {
 
     // The card's title and its lines, as drawn.
     QString cardTitle(int position) const;
-    QStringList cardLines(int position) const;
+    // A NULL value reads "NULL" while the model's NULL mark is on; nulls, when given, tells which.
+    QStringList cardLines(int position, QList<bool>* nulls = nullptr) const;
 
   signals:
     void currentPositionChanged(int position);

@@ -52,6 +52,12 @@ void GridItemDelegate::initStyleOption(QStyleOptionViewItem* option, const QMode
         option->decorationSize = QSize(16, 16);
     }
     if (index.data(ResultModel::WordWrapRole).toBool()) option->features |= QStyleOptionViewItem::WrapText;
+    if (index.data(ResultModel::NullRole).toBool()) {
+        option->text = ResultModel::nullText();
+        option->palette.setColor(QPalette::Text, option->palette.color(QPalette::Disabled, QPalette::Text));
+        option->palette.setColor(QPalette::HighlightedText,
+                                 option->palette.color(QPalette::HighlightedText).darker(130));
+    }
 }
 
 void GridItemDelegate::paintLines(QPainter* painter, const QRect& rect, bool vertical) const {

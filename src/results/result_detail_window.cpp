@@ -88,6 +88,8 @@ void frmResultDetail::ShowRowDetails(ResultGridWidget& grid) {
             const bool boolean = grid.dataMode() == 1 && field >= 0 && rs.field(field).type == ado::adBoolean;
             const QVariant value = record >= 0 ? model->cellValue(record, c) : QVariant();
             const QString text = record >= 0 ? model->cellText(record, c) : QString();
+            // A NULL shows the greyed placeholder "NULL"; the field itself stays empty.
+            const bool null = record >= 0 && model->nullMark() && model->isNullCell(record, c);
             if (boolean) {
                 auto* check = new QCheckBox(m_list);
                 check->setChecked(value.toBool());
@@ -99,12 +101,14 @@ void frmResultDetail::ShowRowDetails(ResultGridWidget& grid) {
                 auto* edit = new QPlainTextEdit(text, m_list);
                 edit->setReadOnly(true);
                 edit->setFixedHeight(MultiLineHeight);
+                if (null) edit->setPlaceholderText(ResultModel::nullText());
                 item.kind = ItemKind::MultiLine;
                 item.editor = edit;
             } else {
                 auto* edit = new QLineEdit(text, m_list);
                 edit->setReadOnly(true);
                 edit->setCursorPosition(0);
+                if (null) edit->setPlaceholderText(ResultModel::nullText());
                 item.editor = edit;
             }
             item.editor->setObjectName(item.key);

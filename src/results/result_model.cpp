@@ -356,6 +356,25 @@ QVariant ResultModel::cellValue(int record, int column) const {
     return storedValue(record, field);
 }
 
+void ResultModel::setNullMark(bool on) {
+    if (m_nullMark == on) return;
+    m_nullMark = on;
+    if (rowCount() > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {NullRole});
+}
+
+bool ResultModel::isNullCell(int record, int column) const {
+    const int field = fieldOfColumn(column);
+    if (field < 0 || record < 0) return false;
+    if (m_pending.active && m_pending.record == record) {
+        const auto it = m_pending.values.find(field);
+        if (it != m_pending.values.end()) return !it->second.isValid() || it->second.isNull();
+    }
+    if (m_mode == Mode::Bound) return record < m_rs.recordCount() && m_rs.isNull(record, field);
+    const QVariant v = storedValue(record, field);
+    return !v.isValid() || v.isNull();
+}
+
 QString ResultModel::displayText(const GridColumn& column, int field, const QVariant& value) const {
     if (const GridValueItem* item = column.valueItem(value)) return item->text;
     return formatGridValue(value, fieldType(field), column.format);
@@ -474,6 +493,9 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case RecordRole:
         return record;
+    case NullRole:
+        return m_nullMark && kind == RowKind::Record && c.type != GridColumnType::CheckBox &&
+               c.valueList.isEmpty() && isNullCell(record, column);
     case Qt::DisplayRole: {
         if (c.type == GridColumnType::CheckBox) return {};
         if (c.type == GridColumnType::Icon && !c.valueList.isEmpty()) return {};

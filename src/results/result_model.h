@@ -51,6 +51,7 @@ class ResultModel : public QAbstractTableModel {
         IconRole,         // image number of the value list, -1 none
         RecordRole,       // the record of the row, -1 none
         WordWrapRole,
+        NullRole, // true for a NULL cell of a record while the NULL mark is on
     };
     enum class RowKind { Record = 0, GroupHeader, GroupFooter, NewRow };
     // The data mode value: 1 whenever a recordset is bound.
@@ -62,6 +63,13 @@ class ResultModel : public QAbstractTableModel {
 
     explicit ResultModel(QObject* parent = nullptr);
     ~ResultModel() override;
+
+    // NULL cells read "NULL" on screen (greyed by the views); off: they look like empty text.
+    // What the model hands to printing and exporting (DisplayRole, cellText) never changes.
+    void setNullMark(bool on);
+    bool nullMark() const { return m_nullMark; }
+    bool isNullCell(int record, int column) const;
+    static QString nullText() { return QStringLiteral("NULL"); }
 
     // --- source ---
     Mode mode() const { return m_mode; }
@@ -206,6 +214,7 @@ class ResultModel : public QAbstractTableModel {
     QStringList m_groupColumns;                        // column keys of the arrangement's group levels
     QStringList m_nextSpecColumns, m_nextGroupColumns; // those of the arrangement being made
     bool m_keepColumns = false;
+    bool m_nullMark = true;
     bool m_allowEdit = true;
     bool m_allowAddNew = false;
 

@@ -371,8 +371,8 @@ TEST(CommandVocabulary, ControlTextsInBothLanguages) {
             tabs << t.w.queryPanes()->toolbox()->tabText(i);
         EXPECT_EQ(
             tabs,
-            german ? QStringList({"SQL-Befehle", "Suchen/Ersetzen", "Abfrage Optionen", "DDL", "Parameter"})
-                   : QStringList({"SQL-Commands", "Find/Replace", "Query Options", "DDL", "Parameter"}));
+            german ? QStringList({"SQL-Befehle", "Suchen/Ersetzen", "Abfrage Optionen", "DDL", "Parameter", "Verlauf"})
+                   : QStringList({"SQL-Commands", "Find/Replace", "Query Options", "DDL", "Parameter", "History"}));
     }
 }
 

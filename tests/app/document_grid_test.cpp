@@ -65,7 +65,7 @@ class DocumentGrid : public ::testing::TestWithParam<std::string> {
     void select(const QString& caption) {
         QTabBar* tabs = m_w.documents()->docTabs();
         for (int i = 0; i < tabs->count(); ++i)
-            if (tabs->tabText(i) == caption) tabs->setCurrentIndex(i);
+            if (tabs->tabText(i) == caption || tabs->tabText(i) == caption + u'*') tabs->setCurrentIndex(i);
         QApplication::processEvents();
     }
 

@@ -59,7 +59,7 @@ struct Window {
     void selectDocument(const QString& caption) {
         QTabBar* tabs = w.documents()->docTabs();
         for (int i = 0; i < tabs->count(); ++i)
-            if (tabs->tabText(i) == caption) tabs->setCurrentIndex(i);
+            if (tabs->tabText(i) == caption || tabs->tabText(i) == caption + u'*') tabs->setCurrentIndex(i);
         QApplication::processEvents();
     }
 };

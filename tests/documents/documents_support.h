@@ -118,10 +118,10 @@ struct DocumentsFixture {
                 return commands().documents().item(key);
         return nullptr;
     }
-    // A click on a tab, as the user makes it.
+    // A click on a tab, as the user makes it; the caption may carry the unsaved mark.
     void click(const QString& caption) {
         for (int i = 0; i < bar()->count(); ++i)
-            if (bar()->tabText(i) == caption) bar()->setCurrentIndex(i);
+            if (bar()->tabText(i) == caption || bar()->tabText(i) == caption + u'*') bar()->setCurrentIndex(i);
     }
     // Typing at the caret.
     void type(const QString& text) { editor.insert(text); }

@@ -1,0 +1,349 @@
+#include "documents/sql_completion.h"
+
+#include "db/db_connect.h"
+#include "exec/statement_at_caret.h"
+
+#include <QSet>
+#include <algorithm>
+
+namespace mv {
+
+namespace {
+
+bool isIdentChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+}
+
+bool isSqlite(const CompletionDialect& d) {
+    return d.dbmsName.contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
+}
+
+const QSet<QString>& reservedWords() {
+    static const QSet<QString> words = [] {
+        QSet<QString> s;
+        for (const char* w :
+             {"ALL",       "ALTER",   "AND",      "ANY",     "AS",       "ASC",     "BETWEEN", "BY",
+              "CASE",      "CHECK",   "COLUMN",   "CONSTRAINT", "CREATE", "CROSS",  "CURRENT", "DEFAULT",
+              "DELETE",    "DESC",    "DISTINCT", "DROP",    "ELSE",     "END",     "EXCEPT",  "EXISTS",
+              "FALSE",     "FETCH",   "FOR",      "FOREIGN", "FROM",     "FULL",    "GRANT",   "GROUP",
+              "HAVING",    "IN",      "INDEX",    "INNER",   "INSERT",   "INTERSECT", "INTO",  "IS",
+              "JOIN",      "KEY",     "LEFT",     "LIKE",    "LIMIT",    "NATURAL", "NOT",     "NULL",
+              "OFFSET",    "ON",      "OR",       "ORDER",   "OUTER",    "PRIMARY", "REFERENCES", "RIGHT",
+              "ROW",       "ROWS",    "SELECT",   "SET",     "SOME",     "TABLE",   "THEN",    "TO",
+              "TRUE",      "UNION",   "UNIQUE",   "UPDATE",  "USER",     "USING",   "VALUES",  "VIEW",
+              "WHEN",      "WHERE",   "WITH",     "ORDER",   "DATABASE", "SCHEMA",  "ADD",     "PROCEDURE"})
+            s.insert(QString::fromLatin1(w));
+        return s;
+    }();
+    return words;
+}
+
+// ---- a small tokenizer for FROM and JOIN clauses ----
+
+struct Token {
+    enum Kind { Name, Quoted, Punct, Other } kind;
+    QString text; // a quoted name without its quotes
+};
+
+QList<Token> tokenize(const QString& t) {
+    QList<Token> out;
+    const qsizetype n = t.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = t[i];
+        if (c.isSpace()) {
+            ++i;
+        } else if (c == u'-' && i + 1 < n && t[i + 1] == u'-') {
+            while (i < n && t[i] != u'\n') ++i;
+        } else if (c == u'/' && i + 1 < n && t[i + 1] == u'*') {
+            const qsizetype e = t.indexOf(u"*/", i + 2);
+            i = e < 0 ? n : e + 2;
+        } else if (c == u'"' || c == u'`' || c == u'[') {
+            const QChar close = c == u'[' ? u']' : c;
+            QString name;
+            qsizetype j = i + 1;
+            for (; j < n; ++j) {
+                if (t[j] == close) {
+                    if (close != u']' && j + 1 < n && t[j + 1] == close) {
+                        name += close;
+                        ++j;
+                        continue;
+                    }
+                    break;
+                }
+                name += t[j];
+            }
+            out.append({Token::Quoted, name});
+            i = j + 1;
+        } else if (c == u'\'') {
+            qsizetype j = i + 1;
+            while (j < n && !(t[j] == u'\'' && !(j + 1 < n && t[j + 1] == u'\''))) j += t[j] == u'\'' ? 2 : 1;
+            out.append({Token::Other, QString()});
+            i = j + 1;
+        } else if (isIdentChar(c)) {
+            qsizetype j = i;
+            while (j < n && isIdentChar(t[j])) ++j;
+            out.append({Token::Name, t.mid(i, j - i)});
+            i = j;
+        } else {
+            out.append({Token::Punct, QString(c)});
+            ++i;
+        }
+    }
+    return out;
+}
+
+bool isWord(const Token& t, const char* word) {
+    return t.kind == Token::Name && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+bool endsReference(const Token& t) {
+    static const char* const words[] = {
+        "WHERE",   "ON",     "USING", "JOIN",  "INNER",  "LEFT",  "RIGHT",  "FULL",   "OUTER",   "CROSS",
+        "NATURAL", "GROUP",  "ORDER", "HAVING", "LIMIT", "UNION", "SET",    "VALUES", "WINDOW",  "OFFSET",
+        "FETCH",   "FOR",    "LATERAL", "SELECT", "INTO", "WITH", "RETURNING", "EXCEPT", "INTERSECT", "DEFAULT"};
+    if (t.kind != Token::Name) return false;
+    for (const char* w : words)
+        if (isWord(t, w)) return true;
+    return false;
+}
+
+} // namespace
+
+QList<TableReference> tableReferences(const QString& statement) {
+    const QList<Token> tokens = tokenize(statement);
+    QList<TableReference> refs;
+    const qsizetype n = tokens.size();
+    auto isNamePart = [&](qsizetype i) {
+        return i < n && (tokens[i].kind == Token::Quoted || (tokens[i].kind == Token::Name && !endsReference(tokens[i])));
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        const bool from = isWord(tokens[i], "FROM");
+        if (!from && !isWord(tokens[i], "JOIN") && !isWord(tokens[i], "UPDATE") && !isWord(tokens[i], "INTO"))
+            continue;
+        qsizetype j = i + 1;
+        for (;;) {
+            if (!isNamePart(j)) break;
+            QStringList parts{tokens[j].text};
+            ++j;
+            while (j + 1 < n && tokens[j].kind == Token::Punct && tokens[j].text == QLatin1String(".") &&
+                   isNamePart(j + 1)) {
+                parts << tokens[j + 1].text;
+                j += 2;
+            }
+            TableReference r;
+            r.table = parts.last();
+            if (parts.size() >= 2) r.schema = parts[parts.size() - 2];
+            if (j < n && isWord(tokens[j], "AS")) ++j;
+            if (isNamePart(j)) {
+                r.alias = tokens[j].text;
+                ++j;
+            }
+            refs.append(r);
+            // "FROM a x, b y": the list goes on after a comma.
+            if (from && j < n && tokens[j].kind == Token::Punct && tokens[j].text == QLatin1String(",")) {
+                ++j;
+                continue;
+            }
+            break;
+        }
+        i = j - 1;
+    }
+    return refs;
+}
+
+QString quotedNameFor(const QString& name, const CompletionDialect& d) {
+    bool plain = !name.isEmpty() && (name[0].isLetter() || name[0] == u'_');
+    for (const QChar c : name)
+        plain = plain && (c.isLetterOrNumber() || c == u'_');
+    const int kind = d.databaseKind;
+    bool foldsAway = false;
+    if (kind == KindPostgreSql) foldsAway = name != name.toLower();
+    if (kind == KindOracle || kind == KindDb2) foldsAway = name != name.toUpper();
+    if (plain && !foldsAway && !reservedWords().contains(name.toUpper())) return name;
+    QString open, close;
+    if (kind == KindJet || kind == KindSqlServer) {
+        open = QStringLiteral("[");
+        close = QStringLiteral("]");
+    } else if (kind == KindMySql) {
+        open = close = QStringLiteral("`");
+    } else {
+        const QString q = d.identifierQuote.trimmed();
+        open = close = q.isEmpty() ? QStringLiteral("\"") : q;
+    }
+    QString inner = name;
+    inner.replace(close, close + close);
+    return open + inner + close;
+}
+
+QStringList dialectKeywords(const CompletionDialect& d) {
+    QStringList k = {"SELECT", "FROM",   "WHERE",    "GROUP BY", "ORDER BY", "HAVING",  "INSERT INTO", "VALUES",
+                     "UPDATE", "SET",    "DELETE",   "JOIN",     "INNER JOIN", "LEFT JOIN", "RIGHT JOIN", "ON",
+                     "AND",    "OR",     "NOT",      "NULL",     "IS NULL",  "IS NOT NULL", "IN",      "EXISTS",
+                     "BETWEEN", "LIKE",  "AS",       "DISTINCT", "UNION",    "UNION ALL", "CASE",   "WHEN",
+                     "THEN",   "ELSE",   "END",      "CREATE TABLE", "CREATE VIEW", "CREATE INDEX", "ALTER TABLE",
+                     "DROP TABLE", "DROP VIEW", "PRIMARY KEY", "FOREIGN KEY", "REFERENCES", "DEFAULT", "ASC", "DESC",
+                     "COMMIT", "ROLLBACK", "GRANT", "REVOKE"};
+    const int kind = d.databaseKind;
+    if (kind == KindPostgreSql)
+        k << "LIMIT" << "OFFSET" << "RETURNING" << "ILIKE" << "WITH" << "LATERAL" << "ON CONFLICT" << "DO NOTHING"
+          << "FULL JOIN" << "EXPLAIN ANALYZE" << "CREATE FUNCTION" << "LANGUAGE" << "VACUUM" << "ANALYZE";
+    else if (kind == KindMySql)
+        k << "LIMIT" << "OFFSET" << "SHOW TABLES" << "DESCRIBE" << "ON DUPLICATE KEY UPDATE" << "REPLACE INTO"
+          << "ENGINE" << "AUTO_INCREMENT" << "EXPLAIN" << "CREATE PROCEDURE" << "CALL";
+    else if (kind == KindSqlServer)
+        k << "TOP" << "WITH (NOLOCK)" << "OUTPUT" << "IDENTITY" << "EXEC" << "DECLARE" << "BEGIN" << "MERGE"
+          << "FULL JOIN" << "OFFSET" << "FETCH NEXT";
+    else if (kind == KindJet)
+        k << "TOP" << "PARAMETERS" << "TRANSFORM" << "PIVOT";
+    else if (kind == KindOracle)
+        k << "ROWNUM" << "FETCH FIRST" << "CONNECT BY" << "START WITH" << "MERGE INTO" << "FULL JOIN";
+    else if (isSqlite(d))
+        k << "LIMIT" << "OFFSET" << "PRAGMA" << "INSERT OR REPLACE" << "AUTOINCREMENT" << "WITHOUT ROWID"
+          << "EXPLAIN QUERY PLAN" << "ATTACH DATABASE";
+    return k;
+}
+
+QStringList dialectFunctions(const CompletionDialect& d) {
+    QStringList f = {"COUNT", "SUM", "AVG", "MIN", "MAX", "COALESCE", "NULLIF", "CAST", "UPPER", "LOWER", "ABS",
+                     "ROUND"};
+    const int kind = d.databaseKind;
+    if (kind == KindPostgreSql)
+        f << "STRING_AGG" << "ARRAY_AGG" << "TO_CHAR" << "TO_DATE" << "DATE_TRUNC" << "DATE_PART" << "EXTRACT"
+          << "NOW" << "CURRENT_DATE" << "GENERATE_SERIES" << "LENGTH" << "SUBSTRING" << "TRIM" << "REPLACE"
+          << "CONCAT" << "JSONB_BUILD_OBJECT" << "JSON_AGG" << "ROW_NUMBER" << "RANK" << "LAG" << "LEAD"
+          << "GREATEST" << "LEAST" << "REGEXP_REPLACE" << "SPLIT_PART";
+    else if (kind == KindMySql)
+        f << "GROUP_CONCAT" << "IFNULL" << "IF" << "DATE_FORMAT" << "STR_TO_DATE" << "NOW" << "CURDATE"
+          << "DATEDIFF" << "DATE_ADD" << "CONCAT" << "CONCAT_WS" << "LENGTH" << "CHAR_LENGTH" << "SUBSTRING"
+          << "TRIM" << "REPLACE" << "ROW_NUMBER" << "GREATEST" << "LEAST" << "JSON_EXTRACT";
+    else if (kind == KindSqlServer)
+        f << "ISNULL" << "GETDATE" << "DATEADD" << "DATEDIFF" << "DATEPART" << "CONVERT" << "LEN" << "SUBSTRING"
+          << "LTRIM" << "RTRIM" << "REPLACE" << "ROW_NUMBER" << "STRING_AGG" << "FORMAT" << "IIF" << "NEWID";
+    else if (kind == KindJet)
+        f << "IIF" << "NZ" << "FORMAT" << "DATEADD" << "DATEDIFF" << "DATEPART" << "LEFT" << "RIGHT" << "MID"
+          << "LEN" << "INSTR" << "TRIM" << "NOW" << "DATE" << "CSTR" << "CLNG" << "CDBL";
+    else if (kind == KindOracle)
+        f << "NVL" << "NVL2" << "DECODE" << "TO_CHAR" << "TO_DATE" << "SYSDATE" << "SUBSTR" << "INSTR" << "LENGTH"
+          << "TRIM" << "LISTAGG" << "ROW_NUMBER" << "ADD_MONTHS" << "TRUNC";
+    else if (isSqlite(d))
+        f << "IFNULL" << "IIF" << "GROUP_CONCAT" << "STRFTIME" << "DATE" << "DATETIME" << "JULIANDAY" << "LENGTH"
+          << "SUBSTR" << "TRIM" << "REPLACE" << "INSTR" << "PRINTF" << "TYPEOF" << "RANDOM" << "TOTAL";
+    else
+        f << "LENGTH" << "SUBSTRING" << "TRIM" << "REPLACE" << "CONCAT" << "CURRENT_DATE" << "CURRENT_TIMESTAMP";
+    return f;
+}
+
+namespace {
+
+// Reads a name that ends just before `end` backwards: a quoted one ("x", `x`, [x]) or a plain one.
+// Sets *start to where it begins; an empty result when there is none.
+QString nameBefore(const QString& t, qsizetype end, qsizetype* start) {
+    if (end <= 0) return {};
+    const QChar last = t[end - 1];
+    if (last == u'"' || last == u'`' || last == u']') {
+        const QChar open = last == u']' ? u'[' : last;
+        const qsizetype o = t.lastIndexOf(open, end - 2);
+        if (o < 0) return {};
+        *start = o;
+        QString inner = t.mid(o + 1, end - o - 2);
+        if (open != u'[') inner.replace(QString(2, open), QString(open));
+        return inner;
+    }
+    qsizetype s = end;
+    while (s > 0 && isIdentChar(t[s - 1])) --s;
+    *start = s;
+    return t.mid(s, end - s);
+}
+
+void addItem(QList<CompletionItem>& items, QSet<QString>& seen, const QString& label, const QString& insert,
+             CompletionItem::Kind kind, const QString& typed) {
+    if (!label.startsWith(typed, Qt::CaseInsensitive)) return;
+    const QString key = label.toLower();
+    if (seen.contains(key)) return;
+    seen.insert(key);
+    items.append({label, insert, kind});
+}
+
+} // namespace
+
+Completion completeAt(const QString& text, qsizetype caret, const CompletionCatalog* catalog,
+                      const CompletionDialect& d) {
+    Completion c;
+    caret = std::clamp<qsizetype>(caret, 0, text.size());
+    qsizetype from = caret;
+    while (from > 0 && isIdentChar(text[from - 1])) --from;
+    c.typed = text.mid(from, caret - from);
+    // A name begun with its opening quote is replaced with the quote.
+    if (from > 0 && (text[from - 1] == u'"' || text[from - 1] == u'`' || text[from - 1] == u'[')) --from;
+    c.from = from;
+    c.to = caret;
+    QSet<QString> seen;
+
+    if (from > 0 && text[from - 1] == u'.') {
+        c.qualified = true;
+        if (!catalog) return c;
+        qsizetype qStart = from - 1;
+        const QString qualifier = nameBefore(text, from - 1, &qStart);
+        if (qualifier.isEmpty()) return c;
+        QString outer;
+        if (qStart > 0 && text[qStart - 1] == u'.') {
+            qsizetype outerStart = qStart - 1;
+            outer = nameBefore(text, qStart - 1, &outerStart);
+        }
+        const CatalogTable* table = nullptr;
+        if (outer.isEmpty()) {
+            const TextSpan span = statementAtCaret(text, caret);
+            const QString statement = text.mid(span.start, span.end - span.start);
+            for (const TableReference& r : tableReferences(statement)) {
+                if (r.alias.compare(qualifier, Qt::CaseInsensitive) == 0 ||
+                    (r.alias.isEmpty() && r.table.compare(qualifier, Qt::CaseInsensitive) == 0)) {
+                    table = catalog->find(r.schema, r.table);
+                    if (table) break;
+                }
+            }
+            if (!table) table = catalog->find(QString(), qualifier);
+        } else {
+            table = catalog->find(outer, qualifier);
+        }
+        if (table) {
+            for (const QString& col : table->columns)
+                addItem(c.items, seen, col, quotedNameFor(col, d), CompletionItem::Column, c.typed);
+        } else if (outer.isEmpty() && catalog->hasSchema(qualifier)) {
+            for (const CatalogTable& t : catalog->tables)
+                if (t.schema.compare(qualifier, Qt::CaseInsensitive) == 0)
+                    addItem(c.items, seen, t.name, quotedNameFor(t.name, d),
+                            t.view ? CompletionItem::View : CompletionItem::Table, c.typed);
+            for (const CatalogProcedure& p : catalog->procedures)
+                if (p.schema.compare(qualifier, Qt::CaseInsensitive) == 0)
+                    addItem(c.items, seen, p.name, quotedNameFor(p.name, d), CompletionItem::Procedure, c.typed);
+        }
+    } else {
+        // The columns of the statement's tables first, so a column wins over a like-named keyword.
+        if (catalog) {
+            const TextSpan span = statementAtCaret(text, caret);
+            for (const TableReference& r : tableReferences(text.mid(span.start, span.end - span.start)))
+                if (const CatalogTable* t = catalog->find(r.schema, r.table))
+                    for (const QString& col : t->columns)
+                        addItem(c.items, seen, col, quotedNameFor(col, d), CompletionItem::Column, c.typed);
+        }
+        for (const QString& k : dialectKeywords(d)) addItem(c.items, seen, k, k, CompletionItem::Keyword, c.typed);
+        for (const QString& f : dialectFunctions(d)) addItem(c.items, seen, f, f, CompletionItem::Function, c.typed);
+        if (catalog) {
+            for (const QString& s : catalog->schemas)
+                addItem(c.items, seen, s, quotedNameFor(s, d), CompletionItem::Schema, c.typed);
+            for (const CatalogTable& t : catalog->tables)
+                addItem(c.items, seen, t.name, quotedNameFor(t.name, d),
+                        t.view ? CompletionItem::View : CompletionItem::Table, c.typed);
+            for (const CatalogProcedure& p : catalog->procedures)
+                addItem(c.items, seen, p.name, quotedNameFor(p.name, d), CompletionItem::Procedure, c.typed);
+        }
+    }
+    std::sort(c.items.begin(), c.items.end(), [](const CompletionItem& a, const CompletionItem& b) {
+        const int byCase = a.label.compare(b.label, Qt::CaseInsensitive);
+        return byCase != 0 ? byCase < 0 : a.label < b.label;
+    });
+    return c;
+}
+
+} // namespace mv

@@ -1,0 +1,111 @@
+#include "documents/sql_completion_widget.h"
+
+#include "documents/sql_editor_widget.h"
+#include "exec/statement_at_caret.h"
+
+#include <QKeyEvent>
+
+namespace mv {
+
+namespace {
+using Base = QsciScintillaBase;
+
+// The editor holds UTF-8: a character offset becomes a byte position.
+long bytePosition(const QString& text, qsizetype offset) {
+    return long(QStringView(text).left(offset).toUtf8().size());
+}
+
+bool isWordChar(int ch) {
+    return ch == '_' || QChar(char16_t(ch)).isLetterOrNumber();
+}
+} // namespace
+
+SqlCompletionWidget::SqlCompletionWidget(SqlEditorWidget* editor) : QObject(editor), m_editor(editor) {
+    setObjectName(QStringLiteral("completion"));
+    editor->installEventFilter(this);
+    connect(editor, &QsciScintillaBase::SCN_CHARADDED, this, &SqlCompletionWidget::onCharAdded);
+    connect(editor, &QsciScintilla::userListActivated, this, [this](int id, const QString& label) {
+        if (id == ListId) choose(label);
+    });
+}
+
+bool SqlCompletionWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_editor && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space && (key->modifiers() & Qt::ControlModifier)) {
+            showCompletion();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void SqlCompletionWidget::onCharAdded(int ch) {
+    if (!m_auto || m_editor->isReadOnly() || listShown()) return;
+    if (ch == '.') {
+        showCompletion();
+        return;
+    }
+    if (!isWordChar(ch)) return;
+    // The third letter of a word, not every letter after it.
+    const QString text = m_editor->text();
+    const SqlEditorWidget::TextPos caret = m_editor->caretPos();
+    const qsizetype at = offsetOfLineColumn(text, caret.line, caret.column);
+    qsizetype from = at;
+    while (from > 0 && (text[from - 1].isLetterOrNumber() || text[from - 1] == u'_')) --from;
+    if (at - from == 3 && !text[from].isDigit()) showCompletion();
+}
+
+bool SqlCompletionWidget::showCompletion() {
+    const QString text = m_editor->text();
+    const SqlEditorWidget::TextPos caret = m_editor->caretPos();
+    const qsizetype at = offsetOfLineColumn(text, caret.line, caret.column);
+    m_shown = completeAt(text, at, m_catalog.get(), m_dialect);
+    if (m_shown.items.isEmpty()) return false;
+    QByteArray list;
+    for (const CompletionItem& item : m_shown.items) {
+        if (!list.isEmpty()) list += '\n';
+        list += item.label.toUtf8();
+    }
+    // Names may hold blanks and question marks: the list is cut at line breaks only.
+    m_editor->SendScintilla(Base::SCI_AUTOCSETSEPARATOR, '\n');
+    m_editor->SendScintilla(Base::SCI_AUTOCSETTYPESEPARATOR, 0x04);
+    m_editor->SendScintilla(Base::SCI_AUTOCSETIGNORECASE, 1);
+    m_editor->SendScintilla(Base::SCI_AUTOCSETMAXHEIGHT, 12);
+    m_editor->SendScintilla(Base::SCI_AUTOCSETCANCELATSTART, 0L);
+    m_editor->SendScintilla(Base::SCI_USERLISTSHOW, ListId, list.constData());
+    // The entry that starts with the typed word is selected at once.
+    if (!m_shown.typed.isEmpty()) m_editor->SendScintilla(Base::SCI_AUTOCSELECT, 0UL, m_shown.typed.toUtf8().constData());
+    return true;
+}
+
+bool SqlCompletionWidget::listShown() const {
+    return m_editor->SendScintilla(Base::SCI_AUTOCACTIVE) != 0;
+}
+
+QStringList SqlCompletionWidget::shownLabels() const {
+    QStringList labels;
+    for (const CompletionItem& item : m_shown.items) labels << item.label;
+    return labels;
+}
+
+void SqlCompletionWidget::choose(const QString& label) {
+    const CompletionItem* chosen = nullptr;
+    for (const CompletionItem& item : m_shown.items)
+        if (item.label == label) chosen = &item;
+    if (!chosen) return;
+    if (listShown()) m_editor->SendScintilla(Base::SCI_AUTOCCANCEL);
+    // The word typed since the list opened is replaced too.
+    const QString text = m_editor->text();
+    const SqlEditorWidget::TextPos caret = m_editor->caretPos();
+    qsizetype end = std::max(offsetOfLineColumn(text, caret.line, caret.column), m_shown.from);
+    // A quote the user opened and already closed is part of the name replaced.
+    if (m_shown.from < text.size() && end < text.size() && QStringLiteral("\"`[").contains(text[m_shown.from]) &&
+        text[end] == (text[m_shown.from] == u'[' ? u']' : text[m_shown.from]))
+        ++end;
+    const long start = bytePosition(text, m_shown.from);
+    m_editor->SendScintilla(Base::SCI_SETSEL, start, bytePosition(text, end));
+    m_editor->replaceSelectedText(chosen->insert);
+}
+
+} // namespace mv

@@ -1,0 +1,285 @@
+#include "session/query_history.h"
+
+#include "app/texts.h"
+#include "app/user_port.h"
+
+#include <QAtomicInteger>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace mv {
+
+namespace {
+
+QAtomicInteger<int> g_connections;
+
+QString stamp(const QDateTime& t) {
+    return t.toString(Qt::ISODateWithMs);
+}
+
+HistoryEntry readEntry(const QSqlQuery& q) {
+    HistoryEntry e;
+    e.id = q.value(0).toLongLong();
+    e.started = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
+    e.connection = q.value(2).toString();
+    e.sql = q.value(3).toString();
+    e.durationMs = q.value(4).toLongLong();
+    e.rows = q.value(5).toLongLong();
+    e.ok = q.value(6).toInt() != 0;
+    e.error = q.value(7).toString();
+    return e;
+}
+
+const char* const kColumns = "id, started, connection, sql, duration_ms, row_count, ok, error";
+
+} // namespace
+
+QString historyDamagedText(const QString& file, const QString& movedTo) {
+    return ui_text(QStringLiteral("Der Abfrageverlauf '%1' ist beschädigt. Er wurde als '%2' beiseitegelegt; "
+                                  "ein neuer, leerer Verlauf wurde angelegt."),
+                   QStringLiteral("The query history '%1' is damaged. It was moved aside as '%2'; a new, empty "
+                                  "history was started."))
+        .arg(file, movedTo);
+}
+
+QString historyUnavailableText(const QString& file, const QString& detail) {
+    return ui_text(QStringLiteral("Der Abfrageverlauf '%1' kann nicht geführt werden: %2\r\nMorvenda arbeitet "
+                                  "ohne Verlauf weiter."),
+                   QStringLiteral("The query history '%1' cannot be kept: %2\r\nMorvenda goes on without a "
+                                  "history."))
+        .arg(file, detail);
+}
+
+QueryHistory::QueryHistory(QString file, int maxEntries)
+    : m_file(std::move(file)),
+      m_connectionName(QStringLiteral("mv-history-%1").arg(g_connections.fetchAndAddRelaxed(1))),
+      m_max(std::max(1, maxEntries)) {}
+
+QueryHistory::~QueryHistory() {
+    close();
+}
+
+void QueryHistory::close() {
+    if (!QSqlDatabase::contains(m_connectionName)) return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+    m_open = false;
+}
+
+bool QueryHistory::openFile() {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    db.setDatabaseName(m_file);
+    return db.open();
+}
+
+// A file that is no SQLite database, fails its check or lacks the tables of its version is damaged.
+bool QueryHistory::healthy() {
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA quick_check(1)")) || !q.next() ||
+        q.value(0).toString() != QLatin1String("ok"))
+        return false;
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) return false;
+    const int version = q.value(0).toInt();
+    if (version == 0) {
+        // A new file: nothing in it yet.
+        return q.exec(QStringLiteral("SELECT count(*) FROM sqlite_schema")) && q.next() && q.value(0).toInt() == 0;
+    }
+    if (version > SchemaVersion) return true; // written by a later program: open() refuses it
+    return q.exec(QStringLiteral("SELECT count(*) FROM history")) &&
+           q.exec(QStringLiteral("SELECT count(*) FROM history_fts"));
+}
+
+bool QueryHistory::createSchema() {
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    QSqlQuery q(db);
+    const char* const statements[] = {
+        "CREATE TABLE history (id INTEGER PRIMARY KEY, started TEXT NOT NULL, connection TEXT NOT NULL, "
+        "sql TEXT NOT NULL, duration_ms INTEGER NOT NULL, row_count INTEGER NOT NULL, ok INTEGER NOT NULL, "
+        "error TEXT NOT NULL)",
+        "CREATE VIRTUAL TABLE history_fts USING fts5(sql, connection, error, content='history', "
+        "content_rowid='id')",
+        "CREATE TRIGGER history_ai AFTER INSERT ON history BEGIN INSERT INTO history_fts(rowid, sql, "
+        "connection, error) VALUES (new.id, new.sql, new.connection, new.error); END",
+        "CREATE TRIGGER history_ad AFTER DELETE ON history BEGIN INSERT INTO history_fts(history_fts, rowid, "
+        "sql, connection, error) VALUES ('delete', old.id, old.sql, old.connection, old.error); END",
+    };
+    if (!db.transaction()) return false;
+    for (const char* statement : statements) {
+        if (!q.exec(QString::fromUtf8(statement))) {
+            db.rollback();
+            return false;
+        }
+    }
+    if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion))) {
+        db.rollback();
+        return false;
+    }
+    return db.commit();
+}
+
+bool QueryHistory::open() {
+    close();
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
+        showMessage(historyUnavailableText(m_file, ui_text(QStringLiteral("der SQLite-Treiber von Qt fehlt"),
+                                                           QStringLiteral("Qt's SQLite driver is missing"))),
+                    MsgIcon::Exclamation);
+        return false;
+    }
+    if (!openFile()) {
+        const QString detail = QSqlDatabase::database(m_connectionName, false).lastError().text();
+        close();
+        showMessage(historyUnavailableText(m_file, detail), MsgIcon::Exclamation);
+        return false;
+    }
+    bool usable = healthy();
+    if (!usable) {
+        close();
+        const QString movedTo =
+            m_file + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(u"yyyyMMdd-hhmmss");
+        const bool moved = !QFile::exists(m_file) || QFile::rename(m_file, movedTo);
+        for (const char* suffix : {"-wal", "-shm", "-journal"})
+            QFile::remove(m_file + QLatin1String(suffix));
+        if (!moved) {
+            showMessage(historyUnavailableText(m_file, ui_text(QStringLiteral("die beschädigte Datei lässt sich "
+                                                                              "nicht beiseitelegen"),
+                                                               QStringLiteral("the damaged file cannot be moved "
+                                                                              "aside"))),
+                        MsgIcon::Exclamation);
+            return false;
+        }
+        showMessage(historyDamagedText(m_file, movedTo), MsgIcon::Exclamation);
+        usable = openFile() && healthy();
+    }
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    QSqlQuery q(db);
+    if (usable && q.exec(QStringLiteral("PRAGMA user_version")) && q.next()) {
+        const int version = q.value(0).toInt();
+        if (version > SchemaVersion) {
+            showMessage(historyUnavailableText(m_file, ui_text(QStringLiteral("die Datei stammt von einer neueren "
+                                                                              "Morvenda-Version"),
+                                                               QStringLiteral("the file comes from a newer "
+                                                                              "version of Morvenda"))),
+                        MsgIcon::Exclamation);
+            close();
+            return false;
+        }
+        if (version == 0) usable = createSchema();
+    } else {
+        usable = false;
+    }
+    if (!usable) {
+        const QString detail = db.lastError().text();
+        close();
+        showMessage(historyUnavailableText(m_file, detail), MsgIcon::Exclamation);
+        return false;
+    }
+    // A crash loses at most the last statements, never the file.
+    q.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+    q.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    m_open = true;
+    prune();
+    return true;
+}
+
+void QueryHistory::fail(const QString& detail) {
+    close();
+    showMessage(historyUnavailableText(m_file, detail), MsgIcon::Exclamation);
+}
+
+void QueryHistory::setMaxEntries(int maxEntries) {
+    m_max = std::max(1, maxEntries);
+    prune();
+}
+
+void QueryHistory::prune() {
+    if (!m_open) return;
+    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+    // Ids only grow, so the newest m_max entries are those above the m_max-th id from the top.
+    q.prepare(QStringLiteral("DELETE FROM history WHERE id <= (SELECT id FROM history ORDER BY id DESC "
+                             "LIMIT 1 OFFSET ?)"));
+    q.addBindValue(m_max);
+    if (!q.exec()) fail(q.lastError().text());
+}
+
+bool QueryHistory::add(HistoryEntry& e) {
+    if (!m_open) return false;
+    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+    q.prepare(QStringLiteral("INSERT INTO history (started, connection, sql, duration_ms, row_count, ok, error) "
+                             "VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    q.addBindValue(stamp(e.started));
+    q.addBindValue(e.connection);
+    q.addBindValue(e.sql);
+    q.addBindValue(e.durationMs);
+    q.addBindValue(e.rows);
+    q.addBindValue(e.ok ? 1 : 0);
+    q.addBindValue(e.error);
+    if (!q.exec()) {
+        fail(q.lastError().text());
+        return false;
+    }
+    e.id = q.lastInsertId().toLongLong();
+    prune();
+    return true;
+}
+
+QString QueryHistory::matchExpression(const QString& text) {
+    // Words as the index's tokenizer sees them: runs of letters and digits.
+    QStringList words;
+    QString word;
+    for (const QChar c : text + u' ') {
+        if (c.isLetterOrNumber()) {
+            word += c;
+        } else if (!word.isEmpty()) {
+            words << u'"' + word + QStringLiteral("\"*");
+            word.clear();
+        }
+    }
+    return words.join(u' ');
+}
+
+QList<HistoryEntry> QueryHistory::search(const QString& text, int limit) const {
+    QList<HistoryEntry> list;
+    if (!m_open) return list;
+    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+    q.setForwardOnly(true);
+    const QString match = matchExpression(text);
+    const QString columns = QString::fromUtf8(kColumns);
+    if (match.isEmpty()) {
+        q.prepare(QStringLiteral("SELECT %1 FROM history ORDER BY id DESC LIMIT ?").arg(columns));
+    } else {
+        // The index hands out its newest matches first, so a common word stops after `limit` rows.
+        q.prepare(QStringLiteral("SELECT %1 FROM history WHERE id IN (SELECT rowid FROM history_fts WHERE "
+                                 "history_fts MATCH ? ORDER BY rowid DESC LIMIT ?) ORDER BY id DESC")
+                      .arg(columns));
+        q.addBindValue(match);
+    }
+    q.addBindValue(limit);
+    if (!q.exec()) return list;
+    while (q.next())
+        list.append(readEntry(q));
+    return list;
+}
+
+std::optional<HistoryEntry> QueryHistory::entry(qint64 id) const {
+    if (!m_open) return std::nullopt;
+    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+    q.prepare(QStringLiteral("SELECT %1 FROM history WHERE id = ?").arg(QString::fromUtf8(kColumns)));
+    q.addBindValue(id);
+    if (!q.exec() || !q.next()) return std::nullopt;
+    return readEntry(q);
+}
+
+qint64 QueryHistory::count() const {
+    if (!m_open) return 0;
+    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+    return q.exec(QStringLiteral("SELECT count(*) FROM history")) && q.next() ? q.value(0).toLongLong() : 0;
+}
+
+} // namespace mv

@@ -1,0 +1,242 @@
+// The query history file, checked from outside with the sqlite3 client where it matters: what it
+// holds, its schema version, its full-text index after pruning, and what happens to damaged files.
+#include "app/texts.h"
+#include "session/query_history.h"
+#include "support/scripted_user_port.h"
+#include "support/temp_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+static void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+using namespace mv;
+
+namespace {
+
+// Runs one statement through the sqlite3 client; its output without the last line break.
+QString sqlite3(const QString& file, const QString& sql) {
+    QProcess p;
+    p.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), file, sql});
+    if (!p.waitForFinished(20000)) return QStringLiteral("<timeout>");
+    return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
+}
+
+bool haveSqlite3() {
+    return !QStandardPaths::findExecutable(QStringLiteral("sqlite3")).isEmpty();
+}
+
+HistoryEntry entry(const QString& sql, bool ok = true, const QString& error = {}) {
+    HistoryEntry e;
+    e.started = QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53, 589));
+    e.connection = QStringLiteral("Driver={PostgreSQL Unicode};Server=db;Uid=anna;Pwd=******");
+    e.sql = sql;
+    e.durationMs = 42;
+    e.rows = 7;
+    e.ok = ok;
+    e.error = error;
+    return e;
+}
+
+QStringList sqlOf(const QList<HistoryEntry>& list) {
+    QStringList out;
+    for (const HistoryEntry& e : list) out << e.sql;
+    return out;
+}
+
+TEST(QueryHistory, RecordsEntriesThatOutliveTheProgramAndTheSqlite3ClientReads) {
+    mvtest::TempFolder dir;
+    mvtest::ScriptedUserPort port;
+    const QString file = dir.file("MorvendaHistory.sqlite");
+    {
+        QueryHistory h(file, 1000);
+        ASSERT_TRUE(h.open());
+        HistoryEntry a = entry("SELECT * FROM customers WHERE city = 'Köln'");
+        HistoryEntry b = entry("UPDATE orders SET shipped = 1", false, "ERROR: permission denied for table orders");
+        ASSERT_TRUE(h.add(a));
+        ASSERT_TRUE(h.add(b));
+        EXPECT_LT(a.id, b.id);
+    }
+    QueryHistory again(file, 1000);
+    ASSERT_TRUE(again.open());
+    const QList<HistoryEntry> all = again.search(QString());
+    ASSERT_EQ(all.size(), 2);
+    EXPECT_EQ(all[0].sql, "UPDATE orders SET shipped = 1"); // newest first
+    EXPECT_FALSE(all[0].ok);
+    EXPECT_EQ(all[0].error, "ERROR: permission denied for table orders");
+    EXPECT_EQ(all[1].started, QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53, 589)));
+    EXPECT_EQ(all[1].durationMs, 42);
+    EXPECT_EQ(all[1].rows, 7);
+    EXPECT_TRUE(all[1].ok);
+    EXPECT_TRUE(port.messages.isEmpty());
+    if (!haveSqlite3()) GTEST_SKIP() << "sqlite3 client missing";
+    EXPECT_EQ(sqlite3(file, "PRAGMA user_version"), QString::number(QueryHistory::SchemaVersion));
+    EXPECT_EQ(sqlite3(file, "SELECT sql FROM history WHERE ok = 1"), "SELECT * FROM customers WHERE city = 'Köln'");
+    // Never a password in the file.
+    EXPECT_EQ(sqlite3(file, "SELECT count(*) FROM history WHERE connection LIKE '%Pwd=******%'"), "2");
+}
+
+struct SearchCase {
+    const char* typed;
+    QStringList found; // newest first
+};
+
+TEST(QueryHistory, SearchFindsWordPrefixesNewestFirst) {
+    mvtest::TempFolder dir;
+    mvtest::ScriptedUserPort port;
+    QueryHistory h(dir.file("h.sqlite"), 1000);
+    ASSERT_TRUE(h.open());
+    const char* statements[] = {
+        "SELECT * FROM customers",
+        "SELECT order_id, total FROM order_items WHERE total > 100",
+        "DELETE FROM customers WHERE customer_id = 17",
+        "select straße from adressen",
+        "INSERT INTO \"Order Details\" VALUES (1, 'x')",
+    };
+    for (const char* s : statements) {
+        HistoryEntry e = entry(QString::fromUtf8(s));
+        ASSERT_TRUE(h.add(e));
+    }
+    const SearchCase cases[] = {
+        {"cust", {"DELETE FROM customers WHERE customer_id = 17", "SELECT * FROM customers"}},
+        {"CUSTOMERS sel", {"SELECT * FROM customers"}},
+        {"order_it", {"SELECT order_id, total FROM order_items WHERE total > 100"}},
+        {"stra", {"select straße from adressen"}},
+        {"\"order det", {"INSERT INTO \"Order Details\" VALUES (1, 'x')"}},
+        {"nothing", {}},
+        // Punctuation alone is no word: the newest entries.
+        {"*()", {"INSERT INTO \"Order Details\" VALUES (1, 'x')", "select straße from adressen",
+                 "DELETE FROM customers WHERE customer_id = 17",
+                 "SELECT order_id, total FROM order_items WHERE total > 100", "SELECT * FROM customers"}},
+    };
+    for (const SearchCase& c : cases)
+        EXPECT_EQ(sqlOf(h.search(QString::fromUtf8(c.typed))), c.found) << c.typed;
+    EXPECT_EQ(h.search(QString(), 2).size(), 2);
+    // The connection and the error text are searched too.
+    EXPECT_EQ(h.search("postgresql anna").size(), 5);
+    EXPECT_TRUE(port.messages.isEmpty());
+}
+
+TEST(QueryHistory, MatchExpressionQuotesEveryWordAsAPrefix) {
+    EXPECT_EQ(QueryHistory::matchExpression(""), "");
+    EXPECT_EQ(QueryHistory::matchExpression("sel cust"), "\"sel\"* \"cust\"*");
+    EXPECT_EQ(QueryHistory::matchExpression("a\"b OR c"), "\"a\"* \"b\"* \"OR\"* \"c\"*");
+    EXPECT_EQ(QueryHistory::matchExpression("  größe*  "), "\"größe\"*");
+}
+
+TEST(QueryHistory, SizeLimitDropsTheOldestFromTableAndIndex) {
+    mvtest::TempFolder dir;
+    mvtest::ScriptedUserPort port;
+    const QString file = dir.file("h.sqlite");
+    QueryHistory h(file, 5);
+    ASSERT_TRUE(h.open());
+    for (int i = 1; i <= 8; ++i) {
+        HistoryEntry e = entry(QStringLiteral("SELECT %1 AS marker%1").arg(i));
+        ASSERT_TRUE(h.add(e));
+    }
+    EXPECT_EQ(h.count(), 5);
+    EXPECT_TRUE(h.search("marker1").isEmpty());
+    EXPECT_EQ(sqlOf(h.search("marker8")), QStringList{"SELECT 8 AS marker8"});
+    h.setMaxEntries(2);
+    EXPECT_EQ(sqlOf(h.search(QString())), (QStringList{"SELECT 8 AS marker8", "SELECT 7 AS marker7"}));
+    if (!haveSqlite3()) GTEST_SKIP() << "sqlite3 client missing";
+    // The index forgot the pruned rows as well: its integrity check against the table passes.
+    EXPECT_EQ(sqlite3(file, "INSERT INTO history_fts(history_fts, rank) VALUES ('integrity-check', 1); "
+                            "SELECT count(*) FROM history_fts WHERE history_fts MATCH 'select'"),
+              "2");
+}
+
+TEST(QueryHistory, DamagedFilesAreMovedAsideAndAFreshHistoryStarts) {
+    if (!haveSqlite3()) GTEST_SKIP() << "sqlite3 client missing";
+    struct Damage {
+        const char* name;
+        std::function<void(const QString&)> apply;
+    };
+    const Damage damages[] = {
+        {"not a database", [](const QString& f) {
+             QFile out(f);
+             ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+             out.write("these are not the rows you are looking for\n");
+         }},
+        {"cut in half", [](const QString& f) {
+             QFile in(f);
+             ASSERT_TRUE(in.open(QIODevice::ReadWrite));
+             in.resize(in.size() / 2);
+         }},
+        {"table dropped", [](const QString& f) { sqlite3(f, "DROP TABLE history"); }},
+    };
+    for (const Damage& d : damages) {
+        SCOPED_TRACE(d.name);
+        mvtest::TempFolder dir;
+        mvtest::ScriptedUserPort port;
+        const QString file = dir.file("MorvendaHistory.sqlite");
+        {
+            QueryHistory h(file, 1000);
+            ASSERT_TRUE(h.open());
+            for (int i = 0; i < 300; ++i) {
+                HistoryEntry e = entry(QStringLiteral("SELECT %1, '%2'").arg(i).arg(QString(200, u'x')));
+                ASSERT_TRUE(h.add(e));
+            }
+        }
+        sqlite3(file, "PRAGMA wal_checkpoint(TRUNCATE)");
+        d.apply(file);
+        QFile damagedFile(file);
+        ASSERT_TRUE(damagedFile.open(QIODevice::ReadOnly));
+        const QByteArray damaged = damagedFile.readAll();
+        damagedFile.close();
+        QueryHistory h(file, 1000);
+        ASSERT_TRUE(h.open());
+        ASSERT_EQ(port.messages.size(), 1);
+        const QStringList aside = QDir(dir.path()).entryList({"MorvendaHistory.sqlite.damaged-*"});
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_EQ(port.messages[0].text, historyDamagedText(file, dir.file(aside[0])));
+        EXPECT_EQ(dir.read(aside[0]).size(), damaged.size()); // nothing of it is lost
+        EXPECT_EQ(h.count(), 0);
+        HistoryEntry fresh = entry("SELECT 'after'");
+        EXPECT_TRUE(h.add(fresh));
+        EXPECT_EQ(sqlOf(h.search("after")), QStringList{"SELECT 'after'"});
+    }
+}
+
+TEST(QueryHistory, AFileOfANewerVersionIsLeftAloneAndTheProgramGoesOnWithout) {
+    if (!haveSqlite3()) GTEST_SKIP() << "sqlite3 client missing";
+    mvtest::TempFolder dir;
+    mvtest::ScriptedUserPort port;
+    const QString file = dir.file("h.sqlite");
+    {
+        QueryHistory h(file, 10);
+        ASSERT_TRUE(h.open());
+    }
+    sqlite3(file, QStringLiteral("PRAGMA user_version = %1").arg(QueryHistory::SchemaVersion + 1));
+    QueryHistory h(file, 10);
+    EXPECT_FALSE(h.open());
+    ASSERT_EQ(port.messages.size(), 1);
+    EXPECT_TRUE(port.messages[0].text.contains("newer version")) << port.lastText().toStdString();
+    HistoryEntry e = entry("SELECT 1");
+    EXPECT_FALSE(h.add(e));
+    EXPECT_TRUE(h.search("select").isEmpty());
+    EXPECT_EQ(sqlite3(file, "PRAGMA user_version"), QString::number(QueryHistory::SchemaVersion + 1));
+}
+
+TEST(QueryHistory, AnUnwritableFolderGivesOneMessageInEitherLanguage) {
+    for (const int lang : {1, 2}) {
+        setLanguage(lang);
+        mvtest::ScriptedUserPort port;
+        QueryHistory h(QStringLiteral("/proc/mv-no-such-folder/h.sqlite"), 10);
+        EXPECT_FALSE(h.open());
+        ASSERT_GE(port.messages.size(), 1);
+        EXPECT_TRUE(port.lastText().startsWith(lang == 1 ? "Der Abfrageverlauf '/proc/mv-no-such-folder/h.sqlite'"
+                                                         : "The query history '/proc/mv-no-such-folder/h.sqlite'"))
+            << port.lastText().toStdString();
+        HistoryEntry e = entry("SELECT 1");
+        EXPECT_FALSE(h.add(e));
+    }
+    setLanguage(2);
+}
+
+} // namespace
