@@ -75,6 +75,8 @@ void QueryHistory::close() {
 bool QueryHistory::openFile() {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(m_file);
+    // A second Morvenda writing at the same moment is waited for, not failed.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
     return db.open();
 }
 
@@ -157,35 +159,42 @@ bool QueryHistory::open() {
         showMessage(historyDamagedText(m_file, movedTo), MsgIcon::Exclamation);
         usable = openFile() && healthy();
     }
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    QSqlQuery q(db);
-    if (usable && q.exec(QStringLiteral("PRAGMA user_version")) && q.next()) {
-        const int version = q.value(0).toInt();
-        if (version > SchemaVersion) {
-            showMessage(historyUnavailableText(m_file, ui_text(QStringLiteral("die Datei stammt von einer neueren "
-                                                                              "Morvenda-Version"),
-                                                               QStringLiteral("the file comes from a newer "
-                                                                              "version of Morvenda"))),
-                        MsgIcon::Exclamation);
-            close();
-            return false;
-        }
-        if (version == 0) usable = createSchema();
+    int version = -1;
+    QString detail;
+    if (usable) {
+        QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+        if (q.exec(QStringLiteral("PRAGMA user_version")) && q.next()) version = q.value(0).toInt();
+        else detail = q.lastError().text();
     } else {
-        usable = false;
+        detail = QSqlDatabase::database(m_connectionName, false).lastError().text();
     }
-    if (!usable) {
-        const QString detail = db.lastError().text();
+    if (version > SchemaVersion) {
+        close();
+        showMessage(historyUnavailableText(m_file, ui_text(QStringLiteral("die Datei stammt von einer neueren "
+                                                                          "Morvenda-Version"),
+                                                           QStringLiteral("the file comes from a newer version "
+                                                                          "of Morvenda"))),
+                    MsgIcon::Exclamation);
+        return false;
+    }
+    if (version == 0 && !createSchema()) {
+        version = -1;
+        detail = QSqlDatabase::database(m_connectionName, false).lastError().text();
+    }
+    if (version < 0) {
         close();
         showMessage(historyUnavailableText(m_file, detail), MsgIcon::Exclamation);
         return false;
     }
-    // A crash loses at most the last statements, never the file.
-    q.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
-    q.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    {
+        // A crash loses at most the last statements, never the file.
+        QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+        q.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+        q.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    }
     m_open = true;
     prune();
-    return true;
+    return m_open;
 }
 
 void QueryHistory::fail(const QString& detail) {
@@ -205,7 +214,10 @@ void QueryHistory::prune() {
     q.prepare(QStringLiteral("DELETE FROM history WHERE id <= (SELECT id FROM history ORDER BY id DESC "
                              "LIMIT 1 OFFSET ?)"));
     q.addBindValue(m_max);
-    if (!q.exec()) fail(q.lastError().text());
+    const QString error = q.exec() ? QString() : q.lastError().text();
+    q.finish();
+    q = QSqlQuery();
+    if (!error.isEmpty()) fail(error);
 }
 
 bool QueryHistory::add(HistoryEntry& e) {
@@ -220,13 +232,16 @@ bool QueryHistory::add(HistoryEntry& e) {
     q.addBindValue(e.rows);
     q.addBindValue(e.ok ? 1 : 0);
     q.addBindValue(e.error);
-    if (!q.exec()) {
-        fail(q.lastError().text());
+    const bool done = q.exec();
+    const QString error = done ? QString() : q.lastError().text();
+    if (done) e.id = q.lastInsertId().toLongLong();
+    q = QSqlQuery();
+    if (!done) {
+        fail(error);
         return false;
     }
-    e.id = q.lastInsertId().toLongLong();
     prune();
-    return true;
+    return m_open;
 }
 
 QString QueryHistory::matchExpression(const QString& text) {
