@@ -3,6 +3,7 @@
 #include "documents/sql_editor_widget.h"
 #include "exec/statement_at_caret.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace mv {
@@ -47,16 +48,28 @@ void SqlCompletionWidget::onCharAdded(int ch) {
         return;
     }
     if (!isWordChar(ch)) return;
-    // The third letter of a word, not every letter after it.
-    const QString text = m_editor->text();
-    const SqlEditorWidget::TextPos caret = m_editor->caretPos();
-    const qsizetype at = offsetOfLineColumn(text, caret.line, caret.column);
-    qsizetype from = at;
-    while (from > 0 && (text[from - 1].isLetterOrNumber() || text[from - 1] == u'_')) --from;
-    if (at - from == 3 && !text[from].isDigit()) showCompletion();
+    // The third letter of a word, not every letter after it; asked of the editor, so typing in a
+    // long text does not copy it at every key.
+    const long pos = m_editor->SendScintilla(Base::SCI_GETCURRENTPOS);
+    const long start = m_editor->SendScintilla(Base::SCI_WORDSTARTPOSITION, static_cast<unsigned long>(pos), 1L);
+    const long chars = m_editor->SendScintilla(Base::SCI_COUNTCHARACTERS, static_cast<unsigned long>(start), pos);
+    const char first = char(m_editor->SendScintilla(Base::SCI_GETCHARAT, static_cast<unsigned long>(start)));
+    if (chars == 3 && !(first >= '0' && first <= '9')) showCompletion();
+}
+
+bool SqlCompletionWidget::listCanShow() const {
+    // The editor's list box finds its place on the screen under the caret and fails without
+    // one (a hidden editor, a caret scrolled or moved off every screen): no list then.
+    if (!m_editor->isVisible()) return false;
+    m_editor->SendScintilla(Base::SCI_SCROLLCARET);
+    const long pos = m_editor->SendScintilla(Base::SCI_GETCURRENTPOS);
+    const QPoint caret(int(m_editor->SendScintilla(Base::SCI_POINTXFROMPOSITION, 0UL, pos)),
+                       int(m_editor->SendScintilla(Base::SCI_POINTYFROMPOSITION, 0UL, pos)));
+    return QGuiApplication::screenAt(m_editor->viewport()->mapToGlobal(caret)) != nullptr;
 }
 
 bool SqlCompletionWidget::showCompletion() {
+    if (!listCanShow()) return false;
     const QString text = m_editor->text();
     const SqlEditorWidget::TextPos caret = m_editor->caretPos();
     const qsizetype at = offsetOfLineColumn(text, caret.line, caret.column);

@@ -24,7 +24,8 @@ class SqlCompletionWidget : public QObject {
     void setAutoPopup(bool on) { m_auto = on; }
     bool autoPopup() const { return m_auto; }
 
-    // Opens the list for the word at the caret; false when nothing fits (no list then).
+    // Opens the list for the word at the caret; false when nothing fits or the editor cannot show
+    // a list now (no list then).
     bool showCompletion();
     bool listShown() const;
     // The labels of the list last opened.
@@ -37,6 +38,7 @@ class SqlCompletionWidget : public QObject {
 
   private:
     void onCharAdded(int ch);
+    bool listCanShow() const;
 
     SqlEditorWidget* m_editor;
     CatalogPtr m_catalog;

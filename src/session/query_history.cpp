@@ -16,6 +16,11 @@ namespace {
 
 QAtomicInteger<int> g_connections;
 
+// A null text would be bound as SQL NULL; the columns hold empty text instead.
+QString text(const QString& s) {
+    return s.isNull() ? QStringLiteral("") : s;
+}
+
 QString stamp(const QDateTime& t) {
     return t.toString(Qt::ISODateWithMs);
 }
@@ -226,12 +231,12 @@ bool QueryHistory::add(HistoryEntry& e) {
     q.prepare(QStringLiteral("INSERT INTO history (started, connection, sql, duration_ms, row_count, ok, error) "
                              "VALUES (?, ?, ?, ?, ?, ?, ?)"));
     q.addBindValue(stamp(e.started));
-    q.addBindValue(e.connection);
-    q.addBindValue(e.sql);
+    q.addBindValue(text(e.connection));
+    q.addBindValue(text(e.sql));
     q.addBindValue(e.durationMs);
     q.addBindValue(e.rows);
     q.addBindValue(e.ok ? 1 : 0);
-    q.addBindValue(e.error);
+    q.addBindValue(text(e.error));
     const bool done = q.exec();
     const QString error = done ? QString() : q.lastError().text();
     if (done) e.id = q.lastInsertId().toLongLong();

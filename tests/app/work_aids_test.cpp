@@ -232,6 +232,7 @@ TEST_P(WorkAids, CompletionReadsTheCatalogInTheBackgroundAndQuotesWhatTheDialect
     runQuietly(QStringLiteral("DROP TABLE IF EXISTS ") + table);
     runQuietly(QStringLiteral("CREATE TABLE %1 (%2 int, unit_price int)").arg(table, quantity));
     ASSERT_TRUE(m_port.messages.isEmpty()) << m_port.lastText().toStdString();
+    m_w.show();
     // The explorer's Refresh reads the catalog anew.
     m_w.explorer()->cmdRefresh()->click();
     waitForCatalog();

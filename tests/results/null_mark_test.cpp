@@ -40,6 +40,8 @@ struct Grid {
         grid.resize(700, 300);
         grid.setRecordset(cells());
         grid.show();
+        // Equal widths, so the cells' pictures can be compared.
+        for (int c = 0; c < 5; ++c) grid.tableView()->setColumnWidth(c, 90);
         QApplication::processEvents();
     }
 };

@@ -58,7 +58,7 @@ TEST(QueryHistory, RecordsEntriesThatOutliveTheProgramAndTheSqlite3ClientReads) 
         ASSERT_TRUE(h.open());
         HistoryEntry a = entry("SELECT * FROM customers WHERE city = 'Köln'");
         HistoryEntry b = entry("UPDATE orders SET shipped = 1", false, "ERROR: permission denied for table orders");
-        ASSERT_TRUE(h.add(a));
+        ASSERT_TRUE(h.add(a)) << port.lastText().toStdString();
         ASSERT_TRUE(h.add(b));
         EXPECT_LT(a.id, b.id);
     }
