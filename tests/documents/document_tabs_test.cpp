@@ -240,7 +240,7 @@ TEST(DocumentTabs, ShutdownAsksForEachChangedDocument) {
     EXPECT_EQ(f.port.messages[1].defaultButton, MsgResult::No);
     EXPECT_EQ(f.port.messages[1].title, "Morvenda");
     EXPECT_TRUE(f.port.fileRequests.isEmpty());
-    EXPECT_EQ(f.selectedCaption(), "NewSQL_03");
+    EXPECT_EQ(f.selectedCaption(), "NewSQL_03*"); // still unsaved: the tab keeps its mark
     EXPECT_EQ(f.editor.text(), "third");
     EXPECT_TRUE(f.doc("NewSQL_01")->Change);
 

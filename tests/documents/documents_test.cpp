@@ -275,7 +275,7 @@ TEST(Documents, AFailedSaveKeepsTheOldFileAndTheDocumentChanged) {
     EXPECT_EQ(f.port.messages[0].icon, MsgIcon::Information);
     EXPECT_EQ(f.doc(longName)->sFile, path);
     EXPECT_TRUE(f.doc(longName)->Change);
-    EXPECT_EQ(f.selectedCaption(), longName);
+    EXPECT_EQ(f.selectedCaption(), longName + "*");
 }
 
 // ---- close and clear ----
@@ -309,7 +309,7 @@ TEST_P(ClosePrompt, EachAnswer) {
         EXPECT_EQ(f.commands().currentKey(), f.doc(f.selectedCaption())->sKey);
         EXPECT_EQ(f.editor.text(), "");
     } else {
-        EXPECT_EQ(f.selectedCaption(), "c.sql");
+        EXPECT_EQ(f.selectedCaption(), "c.sql*");
         EXPECT_EQ(f.editor.text(), "more text");
         EXPECT_TRUE(f.doc("c.sql")->Change);
     }
@@ -323,8 +323,10 @@ INSTANTIATE_TEST_SUITE_P(Documents, ClosePrompt,
 TEST(Documents, CloseAsksOnlyForChangedTextAndNeverClosesTheSessionTab) {
     DocumentsFixture f;
     f.type("x");
-    f.editor.clearText();
     EXPECT_TRUE(f.doc("NewSQL_01")->Change);
+    // Emptied again, the text is what it was when saved (nothing): unchanged.
+    f.editor.clearText();
+    EXPECT_FALSE(f.doc("NewSQL_01")->Change);
     f.commands().NewSQLFile();
     EXPECT_TRUE(f.commands().CloseSQLFile("NewSQL_02"));
     f.click("NewSQL_01");
@@ -344,7 +346,7 @@ TEST(Documents, YesToCloseWithACancelledSaveAsKeepsTheDocument) {
     f.port.answers.push_back(MsgResult::Yes);
     EXPECT_FALSE(f.commands().cmdCloseFile_Click());
     EXPECT_EQ(f.port.fileRequests.size(), 1);
-    EXPECT_EQ(f.captions(), (QStringList{"Session", "NewSQL_01"}));
+    EXPECT_EQ(f.captions(), (QStringList{"Session", "NewSQL_01*"}));
     EXPECT_EQ(f.editor.text(), "unsaved work");
 }
 
