@@ -186,7 +186,8 @@ void QueryPanes::dropCatalog() {
 void QueryPanes::recordHistory(const SessionLogRecord& r, bool stopped) {
     HistoryEntry e;
     e.started = r.execStart.isValid() ? r.execStart : QDateTime::currentDateTime();
-    e.durationMs = r.execStart.isValid() && r.execFinish.isValid() ? std::max<qint64>(0, r.execStart.msecsTo(r.execFinish)) : 0;
+    // The connection's measured duration of this statement (steady clock, not the wall clock).
+    e.durationMs = std::max<qint64>(0, m_connection.cn().QueryExecMilisec());
     const QString link = m_connection.connecting().CurrentDataLinkFile();
     e.connection = link.isEmpty() ? r.connectionString : QFileInfo(link).fileName();
     e.sql = r.sql;

@@ -213,6 +213,13 @@ TEST_P(WorkAids, EveryStatementSentGoesToTheHistoryWhichSearchesOpensAndRunsAgai
     QTabBar* tabs = m_w.documents()->docTabs();
     EXPECT_EQ(tabs->tabText(tabs->currentIndex()), "NewSQL_02*");
     EXPECT_TRUE(m_port.messages.isEmpty()) << m_port.lastText().toStdString();
+    // The duration is the statement's own, measured.
+    if (GetParam() == "postgresql") {
+        runQuietly(QStringLiteral("SELECT pg_sleep(0.3)"));
+        const qint64 ms = h.search(QStringLiteral("pg_sleep")).value(0).durationMs;
+        EXPECT_GE(ms, 290);
+        EXPECT_LT(ms, 5000);
+    }
 }
 
 TEST_P(WorkAids, NullFromTheServerIsMarkedEmptyTextAndTheWordAreNot) {
