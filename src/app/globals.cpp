@@ -1,6 +1,7 @@
 #include "app/globals.h"
 
 #include "app/error_report.h"
+#include "exec/sql_names.h"
 
 #include <QStringList>
 
@@ -61,20 +62,11 @@ bool IsCollItem(const KeyedCollection& collection, const QString& key) {
 
 bool CheckName(QString& name, int databaseKind, const QString& identifierQuote) {
     guardedVoid(Reporter::ErrorMsg, "CheckName", "Globals", [&] {
-        if (!name.contains(u' ')) return;
-        QString open, close;
-        if (databaseKind == 1 || databaseKind == 2) {
-            open = QStringLiteral("["), close = QStringLiteral("]");
-        } else {
-            const QString q = identifierQuote.trimmed();
-            if (q.isEmpty()) return;
-            open = close = q;
-        }
-        const qsizetype dot = name.indexOf(u'.');
-        QString part = dot < 0 ? name : name.mid(dot + 1);
-        // A quote character inside the name is doubled, so the name cannot end the quotes early.
-        if (open == close) part.replace(open, open + open);
-        name = (dot < 0 ? QString() : name.left(dot + 1)) + open + part + close;
+        NameRules rules;
+        rules.databaseKind = databaseKind;
+        rules.dialect = sqlDialectOf(QString(), databaseKind);
+        rules.identifierQuote = identifierQuote;
+        name = quotedObjectName(name, rules);
     });
     return false;
 }

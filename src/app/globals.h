@@ -16,9 +16,10 @@ QString NicenPath(const QString& folder);      // appends "/" when missing
 QString COM_ShortenPath(const QString& path, int maximum);
 // True when the collection has an item with that key (any case) whose value is not empty.
 bool IsCollItem(const KeyedCollection& collection, const QString& key);
-// Quotes a name holding a blank: brackets for Jet (1) and SQL Server (2), the driver's identifier
-// quote character for the other kinds (none: unchanged). Only the part after the first "." is
-// quoted when there is one. Always returns false; the name is changed in place.
+// Quotes an object name ("schema.name" or "name") for the database kind, each part on its own when
+// it needs quotes (quotedObjectName): brackets for Jet (1) and SQL Server (2), the driver's
+// identifier quote character for the other kinds (none: unchanged). Always returns false; the name
+// is changed in place.
 bool CheckName(QString& name, int databaseKind, const QString& identifierQuote = {});
 
 } // namespace mv

@@ -18,6 +18,7 @@
 #include "documents/sql_editor_widget.h"
 #include "documents/sql_formatter.h"
 #include "documents/sql_toolbox_widget.h"
+#include "exec/sql_names.h"
 #include "exec/execute_command.h"
 #include "exec/execute_host_view.h"
 #include "exec/new_parameter_dialog.h"
@@ -155,7 +156,7 @@ void QueryPanes::SetToolkitTabs() {
     m_toolbox->setPanel(ToolboxWidget::Options, m_options);
     m_toolbox->setPanel(ToolboxWidget::Parameter, m_paramPage);
     m_toolbox->setOnSelected(ToolboxWidget::Parameter, [this] {
-        m_parameters.ParseParameter(m_editor->text());
+        m_parameters.ParseParameter(m_editor->text(), sqlDialectOf(m_connection.cn()));
         m_paramPanel->ShowParameters(m_parameters.parameterSet());
     });
     m_historyPanel = new QueryHistoryWidget(*m_history);
@@ -318,7 +319,8 @@ void QueryPanes::registerCommands(CommandDispatcher& d) {
         }
     };
     d.add(QStringLiteral("kFormatSQL"), [this, applyChange] {
-        applyChange(cmdmSqlFormatChange(m_editor->text(), m_editor->selectedText()));
+        applyChange(cmdmSqlFormatChange(m_editor->text(), m_editor->selectedText(),
+                                        sqlDialectOf(m_connection.cn())));
     });
     d.add(QStringLiteral("kUcase"),
           [this, applyChange] { applyChange(cmdmUpcaseChange(m_editor->text(), m_editor->selectedText())); });

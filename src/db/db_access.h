@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -84,6 +85,7 @@ struct DbInfo {
     QString serverName;
     QString userName;
     QString identifierQuote; // "\"", "`", or " " when the source does not quote
+    QStringList keywords;    // the source's reserved words beyond ODBC's (SQL_KEYWORDS)
     // SQL_TXN_CAPABLE on the OLE DB scale: 0 none, 1 DML only, 2 DDL commits the transaction,
     // 4 DDL is ignored, 8 DDL and DML.
     int transactionDdl = 0;

@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "app/texts.h"
+#include "exec/sql_names.h"
 
 #include <QHash>
 #include <QSet>
@@ -225,7 +226,10 @@ QString sqlCommandTemplate(const QString& caption, const ExplorerPick& pick) {
     QString table = pick.table;
     const bool haveTable = !table.isEmpty();
     if (haveTable)
-        CheckName(table, pick.databaseKind, pick.identifierQuote);
+        table = quotedObjectName(table, NameRules{pick.dialect == SqlDialect::Generic
+                                                      ? sqlDialectOf(QString(), pick.databaseKind)
+                                                      : pick.dialect,
+                                                  pick.databaseKind, pick.identifierQuote, pick.keywords});
     else
         table = QStringLiteral("<TableX>");
     // Field parts fall back to their placeholders when nothing is marked, as without a table.

@@ -1,6 +1,8 @@
 #pragma once
 // Text rules of the SQL editor that need no widget: the SQL colouring language, the caret panel
 // text, commenting lines, the line-break rule of insertions and the texts of the SQL toolbox.
+#include "exec/sql_lexer.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -73,7 +75,9 @@ struct ExplorerPick {
     QString table;
     QStringList fields;
     int databaseKind = 0;
-    QString identifierQuote; // the driver's, for names with blanks
+    QString identifierQuote; // the driver's
+    SqlDialect dialect = SqlDialect::Generic;
+    QStringList keywords; // the driver's reserved words
 };
 using ExplorerPickProvider = std::function<ExplorerPick()>;
 

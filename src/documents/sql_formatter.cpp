@@ -53,7 +53,7 @@ QString cleanUp(QString text) {
 // from the user's text, and the blank clean-up never touches them.
 class Layout {
   public:
-    explicit Layout(const QString& text);
+    Layout(const QString& text, SqlDialect dialect);
     QString run();
 
   private:
@@ -69,14 +69,20 @@ class Layout {
     QString wordAsTyped() const;
     void writeOperator(qsizetype i);
     void copyVerbatim(qsizetype first, qsizetype last);
-    qsizetype copySpan(qsizetype i);
+    qsizetype copyToken(qsizetype i);
     qsizetype copyComment(qsizetype i);
+    void markTokens(SqlDialect dialect);
     qsizetype handleComma(qsizetype i);
 
     QString m_user;                    // the user's text, blanks trimmed at both ends
     QString m_s;                       // the scan text
     std::vector<quint8> m_markerPlace; // 0: user character, 1..5: place inside a marker
     std::vector<qsizetype> m_origin;   // where each scan character starts in m_user
+    std::vector<qsizetype> m_scanOf;   // where each user character is in the scan text
+    // For a scan position where a token starts that is copied as typed: its last scan position.
+    std::vector<qsizetype> m_tokenLast;
+    std::vector<SqlTokenKind> m_tokenKind;
+    std::vector<bool> m_inWord; // a character of a name or keyword (also beyond ASCII)
     qsizetype m_n = 0;
 
     QString m_out;     // the finished result
@@ -89,7 +95,7 @@ class Layout {
     qsizetype m_mark = 0; // 0-based: the first position is 0
 };
 
-Layout::Layout(const QString& text) {
+Layout::Layout(const QString& text, SqlDialect dialect) {
     qsizetype begin = 0, end = text.size();
     while (begin < end && text[begin] == u' ')
         ++begin;
@@ -101,8 +107,11 @@ Layout::Layout(const QString& text) {
     m_s.reserve(len + len / 8);
     m_markerPlace.reserve(size_t(len + len / 8));
     m_origin.reserve(size_t(len + len / 8));
+    m_scanOf.resize(size_t(len + 1));
     for (qsizetype i = 0; i < len; ++i) {
         const QChar c = m_user[i];
+        m_scanOf[size_t(i)] = m_s.size();
+        if (i + 1 < len) m_scanOf[size_t(i + 1)] = m_s.size();
         const bool crLf = c == u'\r' && i + 1 < len && m_user[i + 1] == u'\n';
         if (crLf || c == u'\n') {
             for (int k = 0; k < MarkerLength; ++k) {
@@ -118,6 +127,51 @@ Layout::Layout(const QString& text) {
         m_origin.push_back(i);
     }
     m_n = m_s.size();
+    m_scanOf[size_t(len)] = m_n;
+    markTokens(dialect);
+}
+
+// Tokens whose characters the layout rules must not touch are copied whole: strings, quoted names,
+// comments, variables and parameter tags, numbers with an exponent sign, and operators of several
+// characters other than the comparisons the rules lay out themselves.
+void Layout::markTokens(SqlDialect dialect) {
+    m_tokenLast.assign(size_t(m_n), -1);
+    m_tokenKind.assign(size_t(m_n), SqlTokenKind::Other);
+    m_inWord.assign(size_t(m_n), false);
+    for (const SqlToken& t : sqlTokens(m_user, dialect)) {
+        const qsizetype first = m_scanOf[size_t(t.begin)];
+        const qsizetype last = m_scanOf[size_t(t.end)] - 1;
+        if (first > last) continue;
+        const QStringView text = QStringView(m_user).mid(t.begin, t.size());
+        bool whole = false;
+        switch (t.kind) {
+        case SqlTokenKind::String:
+        case SqlTokenKind::QuotedName:
+        case SqlTokenKind::LineComment:
+        case SqlTokenKind::BlockComment:
+        case SqlTokenKind::ExecutableComment:
+        case SqlTokenKind::Variable:
+        case SqlTokenKind::ParameterTag:
+            whole = true;
+            break;
+        case SqlTokenKind::Number:
+            whole = text.contains(u'+') || text.contains(u'-');
+            break;
+        case SqlTokenKind::Operator:
+            whole = t.size() > 1 && text != u"<=" && text != u">=" && text != u"<>";
+            break;
+        case SqlTokenKind::Word:
+            for (qsizetype k = first; k <= last; ++k)
+                m_inWord[size_t(k)] = true;
+            break;
+        default:
+            break;
+        }
+        if (whole) {
+            m_tokenLast[size_t(first)] = last;
+            m_tokenKind[size_t(first)] = t.kind;
+        }
+    }
 }
 
 QString Layout::wordAsTyped() const {
@@ -172,8 +226,14 @@ void Layout::writeOperator(qsizetype i) {
     case u'-':
         m_pending += isDigit(n) ? QStringLiteral(" -") : QStringLiteral(" - ");
         break;
-    case u'=':
     case u'*':
+        // "t.*" stays one name.
+        if (p == u'.') {
+            m_pending += c;
+            break;
+        }
+        [[fallthrough]];
+    case u'=':
     case u'/':
     case u'+':
         m_pending += afterAngle ? QString(c) + u' ' : u' ' + QString(c) + u' ';
@@ -204,28 +264,28 @@ void Layout::copyVerbatim(qsizetype first, qsizetype last) {
     m_out += QStringView(m_user).mid(from, to - from);
 }
 
-// A quoted text, bracketed name, date or parameter tag; returns the position after it.
-qsizetype Layout::copySpan(qsizetype i) {
-    const QChar c = m_s[i];
-    qsizetype last = m_s.indexOf(c == u'[' ? QChar(u']') : c, i + 1);
-    if (last < 0) last = m_n - 1;
+// A token copied as typed; returns the position after it. "!=" and "==" get blanks around them
+// like the other comparisons.
+qsizetype Layout::copyToken(qsizetype i) {
+    const qsizetype last = m_tokenLast[size_t(i)];
+    const SqlTokenKind kind = m_tokenKind[size_t(i)];
+    if (kind == SqlTokenKind::LineComment || kind == SqlTokenKind::BlockComment) return copyComment(i);
+    const QStringView typed = QStringView(m_s).mid(i, last - i + 1);
+    if (kind == SqlTokenKind::Operator && (typed == u"!=" || typed == u"==")) {
+        m_pending += u' ' + typed.toString() + u' ';
+        m_mark = last;
+        return last + 1;
+    }
     copyVerbatim(i, last);
-    if (c != u'\'') m_mark = last + 1;
+    if (m_s[i] != u'\'') m_mark = last + 1;
     return last + 1;
 }
 
 // A // or /* */ comment; returns the position after it (and after the line break that ends it).
 qsizetype Layout::copyComment(qsizetype i) {
-    qsizetype last;
-    if (m_s[i + 1] == u'/') {
-        last = i;
-        while (last + 1 < m_n && !atMarkerStart(last + 1))
-            ++last;
-    } else {
-        const qsizetype close = m_s.indexOf(QStringLiteral("*/"), i + 2);
-        last = close < 0 ? m_n - 1 : close + 1;
-    }
+    qsizetype last = m_tokenLast[size_t(i)];
     copyVerbatim(i, last);
+    // A comment before a line break keeps it: a line comment must end where it ended.
     if (atMarkerStart(last + 1)) {
         m_pending += CrLf;
         last += MarkerLength;
@@ -248,13 +308,13 @@ QString Layout::run() {
     qsizetype i = 0;
     while (i < m_n) {
         const QChar c = m_s[i];
-        if (isWordChar(c)) {
+        const bool wordChar = m_markerPlace[size_t(i)] != 0 ? isWordChar(c) : (isWordChar(c) || m_inWord[size_t(i)]);
+        if (m_tokenLast[size_t(i)] < 0 && wordChar) {
             appendWordChar(i++);
             continue;
         }
-        const bool comment = c == u'/' && i + 1 < m_n && (m_s[i + 1] == u'/' || m_s[i + 1] == u'*');
-        const bool special = c == u'(' || c == u')' || c == u',' || c == u'[' || c == u'#' || c == u'"' ||
-                             c == u'@' || c == u'\'' || comment;
+        const bool whole = m_tokenLast[size_t(i)] >= 0;
+        const bool special = c == u'(' || c == u')' || c == u',' || whole;
         if (!m_word.isEmpty()) {
             // Words joined by one blank of the user's own make the two-word keywords.
             if (c == u' ' && m_markerPlace[size_t(i)] == 0 &&
@@ -286,7 +346,7 @@ QString Layout::run() {
             i = handleComma(i);
             break;
         default:
-            i = comment ? copyComment(i) : copySpan(i);
+            i = copyToken(i);
         }
     }
     m_pending += wordAsTyped();
@@ -296,22 +356,23 @@ QString Layout::run() {
 
 } // namespace
 
-std::optional<QString> formatSqlChecked(const QString& text) {
+std::optional<QString> formatSqlChecked(const QString& text, SqlDialect dialect) {
     return guarded(Reporter::ErrorMsg, "FormatSQL", "Globals", std::optional<QString>(),
-                   [&] { return std::optional<QString>(Layout(text).run()); });
+                   [&] { return std::optional<QString>(Layout(text, dialect).run()); });
 }
 
-QString FormatSQL(const QString& text) {
-    return formatSqlChecked(text).value_or(QString());
+QString FormatSQL(const QString& text, SqlDialect dialect) {
+    return formatSqlChecked(text, dialect).value_or(QString());
 }
 
-std::optional<EditorTextChange> cmdmSqlFormatChange(const QString& editorText, const QString& selectedText) {
+std::optional<EditorTextChange> cmdmSqlFormatChange(const QString& editorText, const QString& selectedText,
+                                                    SqlDialect dialect) {
     return guarded(Reporter::ErrorMsg, "cmdmSqlFormat", "frmMain", std::optional<EditorTextChange>(),
                    [&]() -> std::optional<EditorTextChange> {
                        if (editorText.isEmpty()) return std::nullopt;
                        const bool selectionOnly = !selectedText.isEmpty();
                        const std::optional<QString> formatted =
-                           formatSqlChecked(selectionOnly ? selectedText : editorText);
+                           formatSqlChecked(selectionOnly ? selectedText : editorText, dialect);
                        if (!formatted) return std::nullopt;
                        return EditorTextChange{selectionOnly, *formatted};
                    });

@@ -10,6 +10,7 @@
 #include "db/connection_string.h"
 #include "db/db_connect.h"
 #include "exec/run_settings.h"
+#include "exec/sql_names.h"
 #include "exec/sql_text.h"
 #include "session/session_log.h"
 
@@ -74,11 +75,13 @@ void ExecuteCommand::execute(const QString* given) {
         QCoreApplication::processEvents();
         const QString selected = given ? *given : m_host.editorSelectedText();
         const QString text = selected.isEmpty() ? m_host.editorText() : selected;
-        const QString runText = TrimStr(StripComment(text));
-        const QStringList statements = SplitStmts(runText);
+        // The script is cut as the database's own client cuts it; comments go statement by
+        // statement, so a delimiter or a body is never lost with them.
+        const SqlDialect dialect = sqlDialectOf(m_cn);
+        const QStringList statements = SplitStmts(text, dialect);
         if (statements.isEmpty()) return; // too many statements: reported
         if (statements.size() - 1 < 1) {
-            save = runSingle(runText);
+            save = runSingle(TrimStr(StripComment(statements.first(), dialect)));
         } else {
             runScript(statements);
         }
@@ -104,12 +107,13 @@ bool ExecuteCommand::runSingle(const QString& statement) {
         m_host.SetGridState(3);
         m_host.setPanelText(QStringLiteral("kRecords"), ui_text("Abfrage ausführen ...", "execute Query ..."));
     }
-    if (m_parameters.ParseParameter(runText)) {
+    const SqlDialect dialect = sqlDialectOf(m_cn);
+    if (m_parameters.ParseParameter(runText, dialect)) {
         // The values are read from the panel, so it must list this text's parameters, also when
         // the tab was already showing another text's.
         if (m_parameters.hasParameterSet()) m_host.showParameters(*m_parameters.parameterSet());
         // Missing or unconvertible values end the run: nothing is sent, nothing is logged.
-        if (!m_parameters.InsertParameterValues(runText, m_host.parameterInputs(), m_cn.mvDatabase())) {
+        if (!m_parameters.InsertParameterValues(runText, m_host.parameterInputs(), m_cn.mvDatabase(), dialect)) {
             // Nothing runs: the status bar must not go on saying that a query is being executed.
             m_host.setPanelText(QStringLiteral("kRecords"), ui_text(" -- Datensätze ", " -- Records "));
             return false;
@@ -189,7 +193,7 @@ void ExecuteCommand::runScript(const QStringList& statements) {
                     QString(32, u'-') + kCrLf + kCrLf;
     bool failed = false;
     for (const QString& element : statements) {
-        const QString statement = TrimStr(StripComment(element));
+        const QString statement = TrimStr(StripComment(element, sqlDialectOf(m_cn)));
         QCoreApplication::processEvents();
         block += statement + kCrLf + kCrLf + ui_text("... Abfrage wird ausgeführt ... bitte warten!",
                                                      "... executing Query ... please wait!") + kCrLf;
@@ -288,7 +292,7 @@ QString ExecuteCommand::GetRecordcount(const QString& filter, const QString& pro
         m_cn.setQTimeObj([this](const QString& t) { m_host.setPanelText(QStringLiteral("kTime"), t); });
         Recordset tables;
         QString report;
-        const QString quote = m_cn.Connection() ? m_cn.Connection()->info().identifierQuote : QString();
+        const NameRules names = nameRulesOf(m_cn);
         if (m_cn.GetTablesRs(tables, false)) {
             const int nameCol = tables.fieldIndex(QStringLiteral("TABLE_NAME"));
             const int schemaCol = tables.fieldIndex(QStringLiteral("TABLE_SCHEMA"));
@@ -299,12 +303,19 @@ QString ExecuteCommand::GetRecordcount(const QString& filter, const QString& pro
                 // The filter comes upper-cased; names on the server may be in any case.
                 if (!filter.isEmpty() && !(schema + u'.' + qualified).contains(filter, Qt::CaseInsensitive))
                     continue;
-                QString quoted = qualified;
-                CheckName(quoted, m_cn.mvDatabase(), quote);
+                // Schema and name are quoted each on their own from the catalog's spelling, so no
+                // table name can add a statement or a comment.
+                const QString quoted = schema.trimmed().isEmpty()
+                                           ? quotedName(name, names)
+                                           : quotedName(schema, names) + u'.' + quotedName(name, names);
+                const QString sql = QStringLiteral("SELECT count(*) FROM ") + quoted;
+                // A name the source cannot quote may still hold a statement delimiter: such a
+                // table is left out rather than run as two statements.
+                if (SplitStmts(sql, sqlDialectOf(m_cn)).size() != 1 ||
+                    TrimStr(StripComment(sql, sqlDialectOf(m_cn))) != sql)
+                    continue;
                 Recordset rs;
-                if (m_cn.Execute(QStringLiteral("SELECT count(*) FROM ") + quoted, rs, true, 1, false) ==
-                        C_DbConnect::ExecSucceeded &&
-                    rs.recordCount() > 0)
+                if (m_cn.Execute(sql, rs, true, 1, false) == C_DbConnect::ExecSucceeded && rs.recordCount() > 0)
                     report += qualified + u'\t' + formatCount(rs.value(0, 0).toLongLong()) + kCrLf;
             }
         }

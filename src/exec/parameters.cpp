@@ -84,11 +84,37 @@ bool ParameterSet::setValue(const QString& name, const QVariant& value) {
     return false;
 }
 
-TagParseResult parseParameterTags(const QString& text) {
+QList<qsizetype> parameterTagMarks(const QString& text, SqlDialect dialect) {
+    QList<qsizetype> marks;
+    for (const SqlToken& t : sqlTokens(text, dialect)) {
+        switch (t.kind) {
+        case SqlTokenKind::String:
+        case SqlTokenKind::QuotedName:
+        case SqlTokenKind::LineComment:
+        case SqlTokenKind::BlockComment:
+        case SqlTokenKind::ExecutableComment:
+            continue;
+        case SqlTokenKind::Variable:
+            if (dialect != SqlDialect::Generic) continue;
+            break;
+        case SqlTokenKind::Operator:
+            if (dialect == SqlDialect::PostgreSQL) continue;
+            break;
+        default:
+            break;
+        }
+        for (qsizetype k = t.begin; k < t.end; ++k)
+            if (text[k] == u'@') marks.append(k);
+    }
+    return marks;
+}
+
+TagParseResult parseParameterTags(const QString& text, SqlDialect dialect) {
     ParameterSet set;
-    qsizetype open = text.indexOf(u'@');
-    while (open >= 0) {
-        const qsizetype close = text.indexOf(u'@', open + 1);
+    const QList<qsizetype> marks = parameterTagMarks(text, dialect);
+    for (qsizetype m = 0; m < marks.size(); m += 2) {
+        const qsizetype open = marks[m];
+        const qsizetype close = m + 1 < marks.size() ? marks[m + 1] : -1;
         if (close < 0)
             return tagError("fehlender Parameter Tag >...@...<\"", "missing parameter tag >...@...<");
         const QStringList parts = text.mid(open + 1, close - open - 1).split(u'|');
@@ -108,7 +134,6 @@ TagParseResult parseParameterTags(const QString& text) {
             size = static_cast<int>(std::lround(*number));
         }
         set.add({parts[0], type, size, QVariant()});
-        open = text.indexOf(u'@', close + 1);
     }
     TagParseResult r;
     if (!set.isEmpty()) r.set = std::move(set);
@@ -159,14 +184,15 @@ QString parameterValueText(const QVariant& value) {
     return sqlLiteralText(value);
 }
 
-std::optional<QString> substituteParameters(const QString& text, const ParameterSet& set, int dbKind) {
+std::optional<QString> substituteParameters(const QString& text, const ParameterSet& set, int dbKind,
+                                            SqlDialect dialect) {
     QString out;
     out.reserve(text.size() + 16 * set.size());
     qsizetype pos = 0;
-    qsizetype open = text.indexOf(u'@');
-    while (open >= 0) {
-        const qsizetype close = text.indexOf(u'@', open + 1);
-        if (close < 0) break;
+    const QList<qsizetype> marks = parameterTagMarks(text, dialect);
+    for (qsizetype m = 0; m + 1 < marks.size(); m += 2) {
+        const qsizetype open = marks[m];
+        const qsizetype close = marks[m + 1];
         const QString name = text.mid(open + 1, close - open - 1).section(u'|', 0, 0);
         const Parameter* p = set.find(name);
         if (!p)
@@ -180,17 +206,16 @@ std::optional<QString> substituteParameters(const QString& text, const Parameter
         out += sqlLiteralText(literal);
         out += u' ';
         pos = close + 1;
-        open = text.indexOf(u'@', pos);
     }
     out += u' ';
     out += QStringView(text).mid(pos);
     return out;
 }
 
-bool QueryParameters::ParseParameter(const QString& text) {
+bool QueryParameters::ParseParameter(const QString& text, SqlDialect dialect) {
     m_set.reset();
     return guarded(Reporter::ErrorMsg, "ParseParameter", Module, false, [&] {
-        TagParseResult r = parseParameterTags(text);
+        TagParseResult r = parseParameterTags(text, dialect);
         if (!r.error.isEmpty()) {
             showMessage(QStringLiteral("Parameter Error: { ") + r.error + QStringLiteral(" }"),
                         MsgIcon::Exclamation);
@@ -201,7 +226,8 @@ bool QueryParameters::ParseParameter(const QString& text) {
     });
 }
 
-bool QueryParameters::InsertParameterValues(QString& text, const ParameterInputs& inputs, int dbKind) {
+bool QueryParameters::InsertParameterValues(QString& text, const ParameterInputs& inputs, int dbKind,
+                                            SqlDialect dialect) {
     if (!m_set) return true;
     return guarded(Reporter::ErrorMsg, "InsertParameterValues", Module, false, [&] {
         QString missing;
@@ -220,7 +246,7 @@ bool QueryParameters::InsertParameterValues(QString& text, const ParameterInputs
                         MsgIcon::Information);
             return false;
         }
-        const std::optional<QString> filled = substituteParameters(text, *m_set, dbKind);
+        const std::optional<QString> filled = substituteParameters(text, *m_set, dbKind, dialect);
         if (!filled) return false;
         text = *filled;
         return true;

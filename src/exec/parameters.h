@@ -1,6 +1,8 @@
 #pragma once
 // Typed parameter tags "@name|type|[size]@" in query text, the parameter set built from them, and
 // the substitution of the values the user typed as SQL literals.
+#include "exec/sql_lexer.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -56,8 +58,13 @@ struct TagParseResult {
     QString error;                   // the tag error in the current language, empty when parsed
 };
 
-// Collects the tags of text. Every "@" counts, also one inside a quoted literal.
-TagParseResult parseParameterTags(const QString& text);
+// The positions of the "@" characters that open or close tags: those in the dialect's code, not in
+// strings, quoted names or comments, nor in the dialect's own uses of "@" (MariaDB, SQL Server and
+// SQLite variables such as @x and @@x, PostgreSQL operators such as @> and @@).
+QList<qsizetype> parameterTagMarks(const QString& text, SqlDialect dialect = SqlDialect::Generic);
+
+// Collects the tags of text (between the marks of parameterTagMarks, taken in pairs).
+TagParseResult parseParameterTags(const QString& text, SqlDialect dialect = SqlDialect::Generic);
 
 // The typed text converted to a parameter type (user's number format, the date forms of
 // readDateText). Throws MvError (type mismatch) with a message naming value, type and parameter.
@@ -69,7 +76,8 @@ QString parameterValueText(const QVariant& value);
 // Replaces every tag of text by " " + Quote(value) + " "; after the last tag a blank precedes the
 // rest of the text. Nothing when Quote failed (it has reported why). Throws MvError for a tag whose
 // name is not in the set.
-std::optional<QString> substituteParameters(const QString& text, const ParameterSet& set, int dbKind);
+std::optional<QString> substituteParameters(const QString& text, const ParameterSet& set, int dbKind,
+                                            SqlDialect dialect = SqlDialect::Generic);
 
 // Where InsertParameterValues reads the values the user typed: the parameter panel.
 class ParameterInputs {
@@ -84,12 +92,13 @@ class QueryParameters {
   public:
     // Rebuilds the set from text. On a tag error there is no set, the warning box
     // "Parameter Error: { ... }" is shown and the result is false.
-    bool ParseParameter(const QString& text);
+    bool ParseParameter(const QString& text, SqlDialect dialect = SqlDialect::Generic);
 
     // Copies the typed values into the set and replaces the tags of text by their literals for the
     // database kind (the connection object's mvDatabase). False, with text unchanged, when values are
     // missing (an information box lists them) or a value does not convert (reported).
-    bool InsertParameterValues(QString& text, const ParameterInputs& inputs, int dbKind);
+    bool InsertParameterValues(QString& text, const ParameterInputs& inputs, int dbKind,
+                               SqlDialect dialect = SqlDialect::Generic);
 
     const std::optional<ParameterSet>& parameterSet() const { return m_set; }
     bool hasParameterSet() const { return m_set.has_value(); }

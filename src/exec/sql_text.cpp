@@ -2,6 +2,7 @@
 
 #include "app/error_report.h"
 #include "app/texts.h"
+#include "exec/sql_statements.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -14,96 +15,27 @@ namespace {
 
 constexpr char Module[] = "Globals";
 
-bool isWordChar(QChar c) {
-    return c.isLetterOrNumber() || c == u'_';
-}
-
-bool isSeparatorBlank(QChar c) {
-    return c == u'\n' || c == u'\r' || c == u' ' || c == u'\t';
-}
-
 bool isTrimBlank(QChar c) {
     return c == u'\r' || c == u'\n' || c == u'\t' || c == QChar(11) || c == QChar(160) || c == u' ';
 }
 
-// Length of the "$tag$" (or "$$") that opens a dollar-quoted body at i, or 0. A "$" inside a word
-// ("a$b", a positional "$1") opens nothing.
-qsizetype dollarOpenerLength(const QString& t, qsizetype i) {
-    const qsizetype n = t.size();
-    if (i > 0 && isWordChar(t[i - 1])) return 0;
-    qsizetype j = i + 1;
-    if (j < n && (t[j].isLetter() || t[j] == u'_')) {
-        ++j;
-        while (j < n && isWordChar(t[j]))
-            ++j;
-    }
-    return (j < n && t[j] == u'$') ? j - i + 1 : 0;
-}
-
-// When a quoted span ('...', "..." or a dollar-quoted body) opens at i: the position just behind its
-// end, or the text's length when it is never closed. Otherwise i itself. Doubled quote characters
-// stay inside the span. Each call only looks forward from i, so a scan that jumps to the returned
-// position stays linear.
-qsizetype spanEnd(const QString& t, qsizetype i) {
-    const qsizetype n = t.size();
-    const QChar c = t[i];
-    if (c == u'\'' || c == u'"') {
-        qsizetype j = i + 1;
-        for (;;) {
-            j = t.indexOf(c, j);
-            if (j < 0) return n;
-            if (j + 1 < n && t[j + 1] == c) {
-                j += 2;
-                continue;
-            }
-            return j + 1;
-        }
-    }
-    if (c == u'$') {
-        const qsizetype len = dollarOpenerLength(t, i);
-        if (len == 0) return i;
-        const qsizetype close = t.indexOf(QStringView(t).mid(i, len), i + len);
-        return close < 0 ? n : close + len;
-    }
-    return i;
-}
-
-QString stripComments(const QString& t) {
+QString stripComments(const QString& t, SqlDialect dialect) {
     const qsizetype n = t.size();
     QString out;
     out.reserve(n);
-    qsizetype i = 0;
-    while (i < n) {
-        const qsizetype e = spanEnd(t, i);
-        if (e > i) {
-            out += QStringView(t).mid(i, e - i);
-            i = e;
-            continue;
-        }
-        const QChar c = t[i];
-        const QChar next = i + 1 < n ? t[i + 1] : QChar();
-        if (c == u'/' && next == u'*') {
-            const qsizetype close = t.indexOf(u"*/", i + 2);
-            const qsizetype after = close < 0 ? n : close + 2;
+    SqlTokenizer lexer(t, dialect);
+    while (!lexer.atEnd()) {
+        const SqlToken tok = lexer.next();
+        if (tok.kind == SqlTokenKind::BlockComment) {
             // Keep "a/*x*/b" from turning into one word.
             const bool textLeft = !out.isEmpty() && !out.back().isSpace();
-            const bool textRight = after < n && !t[after].isSpace();
+            const bool textRight = tok.end < n && !t[tok.end].isSpace();
             if (textLeft && textRight) out += u' ';
-            i = after;
             continue;
         }
-        if ((c == u'-' && next == u'-') || (c == u'/' && next == u'/')) {
-            // The comment ends before its line break; the break stays so lines are not joined.
-            const qsizetype lf = t.indexOf(u'\n', i + 2);
-            if (lf < 0) {
-                i = n;
-            } else {
-                i = (lf - 1 >= i + 2 && t[lf - 1] == u'\r') ? lf - 1 : lf;
-            }
-            continue;
-        }
-        out += c;
-        ++i;
+        // A line comment ends before its line break, which stays so lines are not joined.
+        if (tok.kind == SqlTokenKind::LineComment) continue;
+        out += QStringView(t).mid(tok.begin, tok.size());
     }
     return out;
 }
@@ -118,32 +50,14 @@ QString trimmed(QStringView s, bool (*blank)(QChar)) {
     return s.mid(from, to - from).toString();
 }
 
-QStringList splitStatements(const QString& t) {
-    const qsizetype n = t.size();
+QStringList splitStatements(const QString& t, SqlDialect dialect) {
     QStringList list;
-    auto cut = [&](qsizetype from, qsizetype to) {
-        QString stmt = trimmed(QStringView(t).mid(from, to - from), isSeparatorBlank);
-        if (stmt.isEmpty()) return;
+    for (const SqlStatementRange& r : sqlStatementRanges(t, dialect)) {
         if (list.size() >= MaxStatements)
             throw MvError(6, ui_text("Überlauf: das Skript hat mehr als 32767 Anweisungen",
                                      "Overflow: the script holds more than 32767 statements"));
-        list.append(stmt);
-    };
-    qsizetype s = 0;
-    qsizetype i = 0;
-    while (i < n) {
-        const qsizetype e = spanEnd(t, i);
-        if (e > i) {
-            i = e;
-            continue;
-        }
-        if (t[i] == u';') {
-            cut(s, i);
-            s = i + 1;
-        }
-        ++i;
+        list.append(t.mid(r.begin, r.end - r.begin));
     }
-    cut(s, n);
     if (list.isEmpty()) list.append(QString());
     return list;
 }
@@ -183,6 +97,7 @@ QVariant dateLiteral(const QVariant& date, int kind) {
     case dbkind::SqlServer:
     case dbkind::PostgreSql:
     case dbkind::MySql:
+    case dbkind::Other:
         // ODBC escapes: every driver translates them into its own date syntax.
         if (id == QMetaType::QDate)
             return QStringLiteral("{d '%1'}").arg(date.toDate().toString(u"yyyy-MM-dd"));
@@ -202,8 +117,6 @@ QVariant dateLiteral(const QVariant& date, int kind) {
                                                  : JetDayZero;
         return QStringLiteral(" '%1' ").arg(day.toString(u"dd.MM.yyyy"));
     }
-    case dbkind::Other:
-        return date;
     default:
         return QVariant();
     }
@@ -249,9 +162,9 @@ QTime readTime(const QString& text) {
 
 } // namespace
 
-QString StripComment(const QString& text) {
+QString StripComment(const QString& text, SqlDialect dialect) {
     return guarded(Reporter::ErrorMsg, "StripComment", Module, QString(),
-                   [&] { return stripComments(text); });
+                   [&] { return stripComments(text, dialect); });
 }
 
 QString TrimStr(const QString& text) {
@@ -259,9 +172,9 @@ QString TrimStr(const QString& text) {
                    [&] { return trimmed(text, isTrimBlank); });
 }
 
-QStringList SplitStmts(const QString& text) {
+QStringList SplitStmts(const QString& text, SqlDialect dialect) {
     return guarded(Reporter::ErrorMsg, "SplitStmts", Module, QStringList(),
-                   [&] { return splitStatements(text); });
+                   [&] { return splitStatements(text, dialect); });
 }
 
 QVariant Quote(const QVariant& value, int dbKind, bool* ok) {

@@ -5,6 +5,7 @@
 #include "app/user_port.h"
 #include "db/db_connect.h"
 #include "db/recordset.h"
+#include "exec/sql_names.h"
 #include "explorer/ddl_templates.h"
 
 #include <QBoxLayout>
@@ -84,7 +85,8 @@ int DdlTabWidget::ShowDataTypes() {
 
 void DdlTabWidget::cmdDDL_Click(int index) {
     guardedVoid(Reporter::Msg, "cmdDDL_Click", "", [&] {
-        const std::optional<QString> selection = m_workingList ? m_workingList() : std::nullopt;
+        std::optional<QString> selection = m_workingList ? m_workingList() : std::nullopt;
+        if (selection && !selection->isEmpty()) selection = quotedObjectName(*selection, nameRulesOf(m_cn));
         emit insertText(ddlTemplate(index, ddlTableName(selection)), true);
     });
 }

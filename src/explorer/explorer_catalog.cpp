@@ -113,7 +113,7 @@ QStringList GetTableKeyFields(C_DbConnect& cn, const QString& owner, const QStri
         if (!cn.GetKeysRs(owner, table, rs)) return keys;
         const int col = rs.fieldIndex(QStringLiteral("COLUMN_NAME"));
         for (int r = 0; r < rs.recordCount(); ++r)
-            keys << (col < 0 || rs.isNull(r, col) ? QString() : rs.text(r, col).toUpper());
+            keys << (col < 0 || rs.isNull(r, col) ? QString() : rs.text(r, col));
         return keys;
     });
 }
@@ -156,7 +156,7 @@ QList<IndexEntry> GetTableIndexFields(C_DbConnect& cn, const QString& owner, con
 void markKeysAndIndexes(FieldRow& row, const QStringList& keys, const QList<IndexEntry>& indexes) {
     const QString upper = row.name.toUpper();
     for (const QString& key : keys) {
-        if (key != upper) continue;
+        if (key.compare(row.name, Qt::CaseInsensitive) != 0) continue;
         row.bold = true;
         row.icon = icon::KeyField;
     }

@@ -69,7 +69,7 @@ OwnerAndTable splitObjectName(const QString& text);
 // (headings also when the catalog call failed).
 ChooserContents readCatalogObjects(C_DbConnect& cn, const QString& filter, bool systemObjects);
 
-// Upper-case primary key column names in catalog order; empty when there are none.
+// Primary key column names as the catalog spells them, in catalog order; empty when there are none.
 QStringList GetTableKeyFields(C_DbConnect& cn, const QString& owner, const QString& table);
 
 // One row of a table's indexes: the upper-case column, the index part "r: NAME" (r counts the

@@ -38,7 +38,7 @@ void ExplorerCommands::registerCommands(CommandDispatcher& dispatcher) {
 
 QString ExplorerCommands::BuildJoin() {
     return guarded(Reporter::ErrorMsg, "BuildJoin", "Globals", QString(),
-                   [&] { return buildJoin(m_explorer.markedTables(), m_cn.mvDatabase()); });
+                   [&] { return buildJoin(m_explorer.markedTables(), m_cn.mvDatabase(), m_explorer.quoting()); });
 }
 
 QString ExplorerCommands::BuildWhere() {
@@ -82,7 +82,7 @@ void ExplorerCommands::cmdmBuildUpd() {
     guardedVoid(Reporter::Msg, "cmdmBuildUpd", "", [&] {
         if (m_explorer.lTabList()->topLevelItemCount() == 0) return;
         const NameQuoting quoting = m_explorer.quoting();
-        const QString table = quoting.quoted(m_explorer.selectedObjectText().value_or(QString()));
+        const QString table = quoting.quotedObject(m_explorer.selectedObjectText().value_or(QString()));
         const QStringList fields = m_explorer.markedFieldList();
         m_explorer.insertAtCaret(buildUpdate(table, fields, BuildWhere()), true);
     });

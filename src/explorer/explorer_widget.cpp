@@ -8,6 +8,7 @@
 #include "db/db_connect.h"
 #include "db/recordset.h"
 #include "documents/sql_editor_widget.h"
+#include "exec/sql_names.h"
 #include "explorer/explorer_icons_view.h"
 #include "explorer/stored_procedures.h"
 
@@ -301,7 +302,8 @@ QString ExplorerWidget::GetMarkedFieldlist() const {
 }
 
 NameQuoting ExplorerWidget::quoting() const {
-    return {m_cn.mvDatabase(), identifierQuoteOf(m_cn)};
+    const NameRules rules = nameRulesOf(m_cn);
+    return {rules.databaseKind, rules.identifierQuote, rules.dialect, rules.keywords};
 }
 
 ExplorerPick ExplorerWidget::explorerPick() const {
@@ -310,6 +312,8 @@ ExplorerPick ExplorerWidget::explorerPick() const {
     pick.fields = markedFieldList();
     pick.databaseKind = m_cn.mvDatabase();
     pick.identifierQuote = identifierQuoteOf(m_cn);
+    pick.dialect = sqlDialectOf(m_cn);
+    pick.keywords = nameRulesOf(m_cn).keywords;
     return pick;
 }
 
@@ -395,10 +399,10 @@ void ExplorerWidget::lTabList_DblClick() {
         const int kind = entryKind(entry);
         QString name = entry->text(0);
         if (kind == icon::Table || kind == icon::View) {
-            insertAtCaret(quoting().quoted(name), false);
+            insertAtCaret(quoting().quotedObject(name), false);
         } else if (kind == icon::Procedure) {
             name.remove(QStringLiteral(";1"));
-            insertAtCaret(QStringLiteral("EXEC ") + quoting().quoted(name), false);
+            insertAtCaret(QStringLiteral("EXEC ") + quoting().quotedObject(name), false);
         }
     });
 }
@@ -416,7 +420,7 @@ void ExplorerWidget::lFelder_DblClick() {
         const QTreeWidgetItem* field = m_lFelder->currentItem();
         if (!field) return;
         QString name = quoting().quoted(field->text(0));
-        if (m_chkLongNames->isChecked()) name = selectedObjectText().value_or(QString()) + u'.' + name;
+        if (m_chkLongNames->isChecked()) name = quoting().quotedObject(selectedObjectText().value_or(QString())) + u'.' + name;
         insertAtCaret(name, false);
     });
 }

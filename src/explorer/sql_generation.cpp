@@ -1,6 +1,5 @@
 #include "explorer/sql_generation.h"
 
-#include "app/globals.h"
 #include "db/recordset.h"
 
 namespace mv {
@@ -10,9 +9,21 @@ const QString kCrLf = QStringLiteral("\r\n");
 const QString kKeyPair = QStringLiteral("<KeyXTab1> = <KeyXTab2>");
 } // namespace
 
-QString NameQuoting::quoted(QString name) const {
-    CheckName(name, databaseKind, identifierQuote);
-    return name;
+NameRules NameQuoting::rules() const {
+    NameRules r;
+    r.databaseKind = databaseKind;
+    r.identifierQuote = identifierQuote;
+    r.dialect = dialect == SqlDialect::Generic ? sqlDialectOf(QString(), databaseKind) : dialect;
+    r.keywords = keywords;
+    return r;
+}
+
+QString NameQuoting::quoted(const QString& name) const {
+    return quotedName(name, rules());
+}
+
+QString NameQuoting::quotedObject(const QString& objectText) const {
+    return quotedObjectName(objectText, rules());
 }
 
 QList<RowValue> rowValuesOf(const Recordset& rs, int row) {
@@ -38,12 +49,15 @@ QString markedTableList(const QStringList& marked) {
 QStringList markedFields(const QStringList& fields, const QString& tablePrefix, const NameQuoting& quoting) {
     QStringList out;
     for (const QString& field : fields)
-        out << (tablePrefix.isEmpty() ? QString() : tablePrefix + u'.') + quoting.quoted(field);
+        out << (tablePrefix.isEmpty() ? QString() : quoting.quotedObject(tablePrefix) + u'.') + quoting.quoted(field);
     return out;
 }
 
-QString buildJoin(const QStringList& tables, int databaseKind) {
-    if (tables.size() < 2) return {};
+QString buildJoin(const QStringList& marked, int databaseKind, const NameQuoting& quoting) {
+    if (marked.size() < 2) return {};
+    QStringList tables;
+    for (const QString& t : marked)
+        tables << quoting.quotedObject(t);
     const QString list = markedTableList(tables);
     if (databaseKind == 1) {
         // Jet nests its joins: each further table joins the ones before it. The pieces after the

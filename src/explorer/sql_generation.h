@@ -2,6 +2,8 @@
 // SQL skeletons from what the user marked in the explorer, built from plain data: the marked
 // table and field lists, the join skeleton, the WHERE clause that pins the result grid's current
 // row by its primary key, and the UPDATE statement. Line breaks are CR LF.
+#include "exec/sql_names.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -11,11 +13,16 @@ namespace mv {
 
 class Recordset;
 
-// The name quoting of the connected database: its kind (mvDatabase) and identifier quote.
+// The name quoting of the connected database: its kind (mvDatabase), identifier quote, dialect
+// (Generic: the kind's) and reserved words.
 struct NameQuoting {
     int databaseKind = 0;
     QString identifierQuote;
-    QString quoted(QString name) const; // CheckName
+    SqlDialect dialect = SqlDialect::Generic;
+    QStringList keywords;
+    NameRules rules() const;
+    QString quoted(const QString& name) const;             // one name (a field, a key column)
+    QString quotedObject(const QString& objectText) const; // "schema.name" or "name"
 };
 
 // One value of the result grid's current row.
@@ -32,11 +39,11 @@ QList<RowValue> rowValuesOf(const Recordset& rs, int row);
 
 // The texts joined by ", " (the marked entries of a list, in list order).
 QString markedTableList(const QStringList& marked);
-// Each field quoted, prefixed with tablePrefix + "." when tablePrefix is given, joined by ", ".
+// Each field quoted, prefixed with the quoted tablePrefix + "." when tablePrefix is given.
 QStringList markedFields(const QStringList& fields, const QString& tablePrefix, const NameQuoting& quoting);
 
-// The join skeleton over the marked tables; empty for fewer than two.
-QString buildJoin(const QStringList& tables, int databaseKind);
+// The join skeleton over the marked tables (each quoted); empty for fewer than two.
+QString buildJoin(const QStringList& tables, int databaseKind, const NameQuoting& quoting = {});
 
 // The WHERE clause for the key columns: one line per key found in the row ("WHERE" or "AND " and
 // a TAB before it). A key missing from the row is handed to onMissing and left out; a Null value

@@ -160,7 +160,7 @@ TEST(EditorText, StatementTemplates) {
         {"SELECT <f> FROM", orders, "SELECT\ta, b, c\r\nFROM\t\tOrders"},
         {"SELECT <f> FROM", tableOnly, "SELECT\t<FieldX>\r\nFROM\t\tOrders"},
         {"SELECT <f> FROM", spaced, "SELECT\t[Unit Price]\r\nFROM\t\tdbo.[Order Details]"},
-        {"SELECT * FROM", spacedPg, "SELECT\t*\r\nFROM\t\tpublic.\"order details\""},
+        {"SELECT * FROM", spacedPg, "SELECT\t*\r\nFROM\t\t\"public\".\"order details\""},
         {"UPDATE SET", none, "UPDATE\t<TableX>\r\nSET\t\t<FieldX> = <ValueX>"},
         {"UPDATE SET", orders,
          "UPDATE\tOrders\r\nSET\t\ta = <ValueX>,\r\n\t\tb = <ValueX>,\r\n\t\tc = <ValueX>"},

@@ -78,8 +78,9 @@ INSTANTIATE_TEST_SUITE_P(
                               {"b", "a", "c", "d", "e"},
                               {135, 133, 134, 5, 3},
                               {0, 0, 0, 0, 0}},
-                      // Every "@" counts, also inside a literal.
-                      TagCase{"where m = 'a@b.c' and y = @p|Integer@", Format, {}, {}, {}},
+                      // An "@" inside a literal, a quoted name or a comment is text.
+                      TagCase{"where m = 'a@b.c' and y = @p|Integer@", "", {"p"}, {3}, {0}},
+                      TagCase{"select \"@x\" -- @y\nfrom t /* @ */ where a = @a|String@", "", {"a"}, {200}, {0}},
                       TagCase{"@a|String@ @", Missing, {}, {}, {}}));
 
 TEST(MVTypToADOType, ExactNamesOnly) {

@@ -58,6 +58,7 @@ std::unique_ptr<Session> openSession(const QString& connectionString) {
     info.serverName = yesNo(c.tryInfoText(SQL_SERVER_NAME));
     info.userName = yesNo(c.tryInfoText(SQL_USER_NAME));
     info.identifierQuote = c.tryInfoText(SQL_IDENTIFIER_QUOTE_CHAR).value_or(QStringLiteral("\""));
+    info.keywords = c.tryInfoText(SQL_KEYWORDS).value_or(QString()).split(u',', Qt::SkipEmptyParts);
     info.transactionDdl = transactionDdlOf(c.tryInfoUShort(SQL_TXN_CAPABLE).value_or(SQL_TC_NONE));
 
     QList<DbProperty>& p = session->properties;
