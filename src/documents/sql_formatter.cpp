@@ -64,7 +64,7 @@ class Layout {
     bool isMarkerWord() const { return m_markerPlace[size_t(m_wordStart)] != 0; }
 
     void appendWordChar(qsizetype i);
-    void flushWord();
+    void flushWord(QChar next);
     void writeKeywordLine(const QString& keyword, const QString& afterKeyword);
     QString wordAsTyped() const;
     void writeOperator(qsizetype i);
@@ -193,7 +193,8 @@ void Layout::writeKeywordLine(const QString& keyword, const QString& afterKeywor
     if (m_word.size() < 6) m_pending += u'\t';
 }
 
-void Layout::flushWord() {
+// `next` is the character that ended the word.
+void Layout::flushWord(QChar next) {
     if (isMarkerWord()) {
         m_pending += CrLf;
         m_mark += m_word.size();
@@ -209,7 +210,8 @@ void Layout::flushWord() {
         if ((upper == u"AND" || upper == u"OR") && m_clause == u"WHERE" && m_inline != u"BETWEEN")
             writeKeywordLine(upper, QStringLiteral(" "));
         else
-            m_pending += u' ' + upper + u' ';
+            // A function name keeps its "(": MariaDB reads "COUNT (" as no function call.
+            m_pending += u' ' + upper + (next == u'(' ? QString() : QStringLiteral(" "));
         m_inline = upper;
     } else {
         m_pending += wordAsTyped();
@@ -323,7 +325,7 @@ QString Layout::run() {
                 ++i;
                 continue;
             }
-            flushWord(); // then the same character is looked at again
+            flushWord(c); // then the same character is looked at again
             continue;
         }
         if (!special) {

@@ -288,14 +288,18 @@ SqlToken SqlTokenizer::next() {
         return make(SqlTokenKind::String, i, j, closed);
     }
     if (c == u'"') {
-        if (d == SqlDialect::MariaDB) return make(SqlTokenKind::String, i, quotedEnd(i, c, true, &closed), closed);
-        const qsizetype j = quotedEnd(i, c, false, &closed);
+        const qsizetype j = quotedEnd(i, c, d == SqlDialect::MariaDB, &closed);
+        if (d == SqlDialect::MariaDB) return make(SqlTokenKind::String, i, j, closed);
         return make(d == SqlDialect::Access ? SqlTokenKind::String : SqlTokenKind::QuotedName, i, j, closed);
     }
-    if (c == u'`' && (d == SqlDialect::MariaDB || d == SqlDialect::SQLite || d == SqlDialect::Generic))
-        return make(SqlTokenKind::QuotedName, i, quotedEnd(i, c, false, &closed), closed);
-    if (c == u'[' && d != SqlDialect::PostgreSQL && d != SqlDialect::MariaDB)
-        return make(SqlTokenKind::QuotedName, i, quotedEnd(i, QChar(u']'), false, &closed), closed);
+    if (c == u'`' && (d == SqlDialect::MariaDB || d == SqlDialect::SQLite || d == SqlDialect::Generic)) {
+        const qsizetype j = quotedEnd(i, c, false, &closed);
+        return make(SqlTokenKind::QuotedName, i, j, closed);
+    }
+    if (c == u'[' && d != SqlDialect::PostgreSQL && d != SqlDialect::MariaDB) {
+        const qsizetype j = quotedEnd(i, QChar(u']'), false, &closed);
+        return make(SqlTokenKind::QuotedName, i, j, closed);
+    }
     if (c == u'$') {
         if (d == SqlDialect::PostgreSQL || d == SqlDialect::Generic) {
             const qsizetype len = dollarTagLength(i);
@@ -319,8 +323,10 @@ SqlToken SqlTokenizer::next() {
             qsizetype j = i + 1;
             if (at(j) == u'@' && (d == SqlDialect::MariaDB || d == SqlDialect::SqlServer)) ++j;
             const QChar s = at(j);
-            if ((s == u'\'' || s == u'"' || s == u'`') && d == SqlDialect::MariaDB)
-                return make(SqlTokenKind::Variable, i, quotedEnd(j, s, s != u'`', &closed), closed);
+            if ((s == u'\'' || s == u'"' || s == u'`') && d == SqlDialect::MariaDB) {
+                const qsizetype end = quotedEnd(j, s, s != u'`', &closed);
+                return make(SqlTokenKind::Variable, i, end, closed);
+            }
             if (isSqlWordChar(s)) {
                 while (j < n && (isSqlWordChar(m_text[j]) || m_text[j] == u'.'))
                     ++j;

@@ -54,6 +54,7 @@ class Splitter {
     bool m_routine = false;
     bool m_sawParen = false;
     bool m_previousColon = false;
+    bool m_afterEnd = false; // the previous word was END
     char m_pgIds[4] = {0, 0, 0, 0};
     int m_sqliteState = 1;
 };
@@ -64,7 +65,7 @@ void Splitter::startStatement() {
     m_parens = m_blocks = m_words = 0;
     m_firstWord.clear();
     m_routine = false;
-    m_sawParen = m_previousColon = false;
+    m_sawParen = m_previousColon = m_afterEnd = false;
     std::fill(std::begin(m_pgIds), std::end(m_pgIds), 0);
     m_sqliteState = 1;
 }
@@ -147,6 +148,10 @@ void Splitter::trackWord(const QString& word, const SqlToken& t) {
         return;
     }
     if (m_dialect == SqlDialect::SQLite) return;
+    const bool afterEnd = m_afterEnd;
+    m_afterEnd = word == u"END";
+    // The CASE of "END CASE" belongs to the END that closed it; it opens nothing.
+    if (afterEnd && word == u"CASE") return;
     if ((m_firstWord == u"CREATE" || m_firstWord == u"ALTER") && m_blocks == 0 && !m_sawParen &&
         (word == u"PROCEDURE" || word == u"FUNCTION" || word == u"TRIGGER" || word == u"EVENT" ||
          word == u"PROC" || word == u"PACKAGE"))

@@ -53,7 +53,7 @@ const FormatCase Cases[] = {
     {"SignStaysWithDigit", "x = -1", "x = -1"},
     {"MinusBeforeWord", "a-b", "a - b"},
     {"DoubleHyphenComment", "select price -- discount\r\nfrom t", "SELECT\t price -- discount\r\nFROM\t\t t"},
-    {"CommentedOutWhereStaysAComment", "select a from t\r\n-- where id=5\r\n", "SELECT\t a\r\nFROM\t\t t\r\n-- where id=5"},
+    {"CommentedOutWhereStaysAComment", "select a from t\r\n-- where id=5\r\n", "SELECT\t a\r\nFROM\t\t t\r\n -- where id=5\r\n"},
     {"NotEqualsStaysOneOperator", "a!=b", "a != b"},
     {"JsonOperatorsUnchanged", "data->>'x' = a#>>'{a}'", "data->>'x' = a#>>'{a}'"},
     {"ExponentsStayNumbers", "x = 1e-5 + 2.5E+3", "x = 1e-5 + 2.5E+3"},
@@ -63,7 +63,8 @@ const FormatCase Cases[] = {
     {"PlusAndStar", "a+b*c", "a + b * c"},
     // Commas.
     {"CommaInFunctionCallKeepsLine", "select max(a,b), c from t",
-     "SELECT\t MAX (a,b),\r\n\t\t c\r\nFROM\t\t t"},
+     "SELECT\t MAX(a,b),\r\n\t\t c\r\nFROM\t\t t"},
+    {"KeywordBeforeParenthesisAfterBlank", "select count (*) from t where x in (1)", "SELECT\t COUNT ( * )\r\nFROM\t\t t\r\nWHERE\t\t x IN (1)"},
     {"CommaInWhereKeepsLine", "select a from t where x in (1, 2)",
      "SELECT\t a\r\nFROM\t\t t\r\nWHERE\t\t x IN (1, 2)"},
     {"CommaLineBreakReplacesUsers", "select a,\r\nb from t", "SELECT\t a,\r\n\t\t b\r\nFROM\t\t t"},

@@ -153,7 +153,7 @@ TEST_P(ExecuteOn, SelectionRunsAloneAndGermanBlockSaysSo) {
     ASSERT_TRUE(host.bound.has_value()) << port.lastText().toStdString();
     EXPECT_EQ(session.SessionText().mid(textBefore),
               "//-{ '" + generalDate(kNow) + "'Ausführung gestartet! }" + QString(35, '-') +
-                  "\r\n\r\nselect 1 as one;\r\n\r\n// { Die Abfrage lieferte  1 Spalten und  1 Zeilen!\r\n"
+                  "\r\n\r\nselect 1 as one\r\n\r\n// { Die Abfrage lieferte  1 Spalten und  1 Zeilen!\r\n"
                   "// { 00:00:00.00\r\n// { Abfrage OK\r\n\r\n");
     EXPECT_EQ(host.panels["kRecords"], "1 Datensatz");
 }

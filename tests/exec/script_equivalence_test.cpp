@@ -49,7 +49,7 @@ QString scriptPath(const std::string& target) {
     return QStringLiteral(MV_SOURCE_DIR "/tests/exec/scripts/") + QLatin1String(file);
 }
 
-struct Run {
+struct ClientRun {
     int exitCode = -1;
     QString out;
     QString err;
@@ -63,7 +63,7 @@ class Native {
         m_port = port.hasMatch() ? port.captured(1) : QString();
     }
 
-    Run run(const QStringList& args, const QString& stdinFile = {}) const {
+    ClientRun run(const QStringList& args, const QString& stdinFile = {}) const {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("PGPASSWORD"), QStringLiteral("morvenda"));
@@ -87,12 +87,12 @@ class Native {
     QString freshDatabase(const QString& name, const QString& folder) const {
         if (m_target == "postgresql") {
             run({"-d", "morvenda", "-c", "DROP DATABASE IF EXISTS " + name + " WITH (FORCE)"});
-            const Run r = run({"-d", "morvenda", "-c", "CREATE DATABASE " + name});
+            const ClientRun r = run({"-d", "morvenda", "-c", "CREATE DATABASE " + name});
             EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
             return name;
         }
         if (m_target == "mariadb") {
-            const Run r = run({"-e", "DROP DATABASE IF EXISTS " + name + "; CREATE DATABASE " + name +
+            const ClientRun r = run({"-e", "DROP DATABASE IF EXISTS " + name + "; CREATE DATABASE " + name +
                                          " CHARACTER SET utf8mb4 COLLATE utf8mb4_unicode_ci"});
             EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
             return name;
@@ -102,14 +102,14 @@ class Native {
         return path;
     }
 
-    Run load(const QString& database, const QString& script) const {
+    ClientRun load(const QString& database, const QString& script) const {
         if (m_target == "postgresql") return run({"-v", "ON_ERROR_STOP=1", "-d", database, "-f", script});
         if (m_target == "mariadb") return run({database}, script);
         return run({"-bail", database}, script);
     }
 
     QString query(const QString& database, const QString& sql) const {
-        Run r;
+        ClientRun r;
         if (m_target == "postgresql")
             r = run({"-A", "-t", "-F", "|", "-d", database, "-c", sql});
         else if (m_target == "mariadb")
@@ -182,7 +182,7 @@ TEST_P(ScriptOn, RunsStatementForStatementAsTheNativeClient) {
     const QString script = scriptPath(target);
 
     const QString nativeDb = native.freshDatabase(QStringLiteral("mv_script_native"), folder.path());
-    const Run loaded = native.load(nativeDb, script);
+    const ClientRun loaded = native.load(nativeDb, script);
     ASSERT_EQ(loaded.exitCode, 0) << "the native client refused the script: " << loaded.err.toStdString();
 
     const QString ownDb = native.freshDatabase(QStringLiteral("mv_script_morvenda"), folder.path());

@@ -178,11 +178,12 @@ INSTANTIATE_TEST_SUITE_P(
                       QuoteCase{s("#-2.5e1"), 3, -25.0}, QuoteCase{s("O'Neil"), 0, s(" 'O''Neil' ")},
                       QuoteCase{s("a\\b"), 5, s(" 'a\\b' ")}, QuoteCase{s("a\\'b"), 6, s(" 'a\\\\''b' ")},
                       QuoteCase{s("C:\\x\\"), 6, s(" 'C:\\\\x\\\\' ")}, QuoteCase{s(""), 0, s(" '' ")},
-                      // Dates: Jet and Oracle/DB2 forms, ODBC escapes for the ODBC kinds, unchanged for 99.
+                      // Dates: Jet and Oracle/DB2 forms, ODBC escapes for the ODBC kinds and for 99 (a bare
+                      // 2024-01-31 would be read as arithmetic).
                       QuoteCase{Jan31, 1, s("#01-31-2024#")}, QuoteCase{Jan31, 3, s(" '31.01.2024' ")},
                       QuoteCase{Jan31, 4, s(" '31.01.2024' ")}, QuoteCase{Jan31, 0, s("{d '2024-01-31'}")},
                       QuoteCase{Jan31, 2, s("{d '2024-01-31'}")}, QuoteCase{Jan31, 5, s("{d '2024-01-31'}")},
-                      QuoteCase{Jan31, 6, s("{d '2024-01-31'}")}, QuoteCase{Jan31, 99, Jan31},
+                      QuoteCase{Jan31, 6, s("{d '2024-01-31'}")}, QuoteCase{Jan31, 99, s("{d '2024-01-31'}")},
                       QuoteCase{Jan31, 7, QVariant()}, QuoteCase{Jan31At, 0, s("{ts '2024-01-31 13:45:06'}")},
                       QuoteCase{Jan31At, 1, s("#01-31-2024 13:45:06#")},
                       QuoteCase{Jan31At, 3, s(" '31.01.2024' ")}, QuoteCase{At, 5, s("{t '13:45:06'}")},

@@ -207,7 +207,7 @@ TEST_P(ExplorerOn, InsertsQuotedNamesFieldListsAndProcedureCalls) {
             << names.join(",").toStdString();
         editor.setText("");
         explorer.lTabList_DblClick();
-        EXPECT_EQ(editor.text(), "EXEC " + object("orders_between"));
+        EXPECT_EQ(editor.text(), "EXEC " + QString(pg() ? "\"public\"." : "") + "orders_between");
         // A right click also shows the procedure's catalog row.
         explorer.lTabList_MouseUp(Qt::RightButton);
         ASSERT_FALSE(port.messages.isEmpty());
@@ -327,7 +327,8 @@ TEST_P(ExplorerOn, BuildWhereFindsTheRowWithAnApostropheInItsKey) {
     explorer.ReadTables(table.toUpper());
     ASSERT_NE(pick(object(table)), nullptr);
     const QString where = commands.BuildWhere();
-    EXPECT_EQ(where, "WHERE \tCODE = 'O''Brien'\r\n");
+    // The key is written as the catalog spells it.
+    EXPECT_EQ(where, "WHERE \tcode = 'O''Brien'\r\n");
 
     Recordset found;
     ASSERT_EQ(cn.Execute("SELECT n FROM " + table + " " + where, found, true, 0, true),
@@ -342,7 +343,7 @@ TEST_P(ExplorerOn, BuildWhereFindsTheRowWithAnApostropheInItsKey) {
     editor.setText("");
     commands.cmdmBuildUpd();
     EXPECT_EQ(editor.text(),
-              "UPDATE \t" + object(table) + "\nSET \t\tn = ValueX\nWHERE \tCODE = 'O''Brien'\n");
+              "UPDATE \t" + QString(pg() ? "\"public\"." : "") + table + "\nSET \t\tn = ValueX\nWHERE \tcode = 'O''Brien'\n");
     EXPECT_TRUE(port.messages.isEmpty()) << port.lastText().toStdString();
 }
 
@@ -362,7 +363,8 @@ TEST_P(ExplorerOn, WorkingListAndFieldListHandling) {
     for (int i : {0, 2})
         explorer.lTabList()->topLevelItem(i)->setSelected(true);
     ExplorerCommands commands(cn, explorer, folder.path());
-    EXPECT_EQ(commands.BuildJoin(), "FROM \t" + object("orders") + ", " + object("products") +
+    const QString schema = pg() ? "\"public\"." : "";
+    EXPECT_EQ(commands.BuildJoin(), "FROM \t" + schema + "orders, " + schema + "products" +
                                         "\r\n\t\tWHERE\t\t<KeyXTab1> = <KeyXTab2>\r\n");
 
     // A right click puts the entry's name in place of every occurrence of the editor's selection.

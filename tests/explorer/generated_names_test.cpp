@@ -61,17 +61,18 @@ class GeneratedSqlOn : public ::testing::TestWithParam<std::string> {
         return ok;
     }
     // Connects to a database of its own for the names (a schema that needs quotes on PostgreSQL).
-    void connect() {
+    // Each test has its own MariaDB database: a pooled connection keeps the database it was in.
+    void connect(const QString& myDatabase) {
         ASSERT_TRUE(cn.Init(db.connectionString, "", "", true)) << port.lastText().toStdString();
         if (pg()) {
             exec(R"(DROP SCHEMA IF EXISTS "Weird Names" CASCADE)");
             exec(R"(CREATE SCHEMA "Weird Names")");
             schema = "Weird Names";
         } else if (my()) {
-            exec("DROP DATABASE IF EXISTS mv_weird_names");
-            exec("CREATE DATABASE mv_weird_names CHARACTER SET utf8mb4");
+            exec("DROP DATABASE IF EXISTS " + myDatabase);
+            exec("CREATE DATABASE " + myDatabase + " CHARACTER SET utf8mb4");
             QString other = db.connectionString;
-            other.replace("Database=morvenda", "Database=mv_weird_names");
+            other.replace("Database=morvenda", "Database=" + myDatabase);
             cn.CloseConnection();
             ASSERT_TRUE(cn.Init(other, "", "", true)) << port.lastText().toStdString();
         } else {
@@ -99,7 +100,7 @@ class GeneratedSqlOn : public ::testing::TestWithParam<std::string> {
 
 TEST_P(GeneratedSqlOn, RunsOnNamesThatNeedQuotes) {
     MVTEST_REQUIRE(db);
-    connect();
+    connect("mv_weird_names");
     const QStringList columns{"Key Id", "select"};
     for (const QString& table : TableNames) {
         const QString t = quoting.quotedObject(object(table));
@@ -147,13 +148,12 @@ TEST_P(GeneratedSqlOn, RunsOnNamesThatNeedQuotes) {
     for (const QString& table : TableNames)
         exec(ddlTemplate(2, ddlTableName(quoting.quotedObject(object(table)))));
     if (pg()) exec(R"(DROP SCHEMA "Weird Names" CASCADE)");
-    if (my()) exec("DROP DATABASE mv_weird_names");
 }
 
 // A table whose name is a statement: the report counts it like any other and runs nothing else.
 TEST_P(GeneratedSqlOn, RecordCountRunsNothingATableNameHolds) {
     MVTEST_REQUIRE(db);
-    connect();
+    connect("mv_hostile_names");
     const QString victim = quoting.quotedObject(object("victim"));
     const QString hostileName = pg() ? R"(a;DELETE/**/FROM/**/"Weird Names".victim)"
                                      : QStringLiteral("a;DELETE/**/FROM/**/victim");
@@ -166,7 +166,6 @@ TEST_P(GeneratedSqlOn, RecordCountRunsNothingATableNameHolds) {
     exec("SELECT count(*) FROM " + victim, &rs);
     EXPECT_EQ(rs.text(0, 0), "3");
     if (pg()) exec(R"(DROP SCHEMA "Weird Names" CASCADE)");
-    if (my()) exec("DROP DATABASE mv_weird_names");
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, GeneratedSqlOn, ::testing::ValuesIn(mvtest::testDatabaseNames()),
