@@ -77,7 +77,7 @@ struct ExplorerPick {
     int databaseKind = 0;
     QString identifierQuote; // the driver's
     SqlDialect dialect = SqlDialect::Generic;
-    QStringList keywords; // the driver's reserved words
+    QStringList keywords{}; // the driver's reserved words
 };
 using ExplorerPickProvider = std::function<ExplorerPick()>;
 

@@ -19,7 +19,7 @@ struct NameQuoting {
     int databaseKind = 0;
     QString identifierQuote;
     SqlDialect dialect = SqlDialect::Generic;
-    QStringList keywords;
+    QStringList keywords{};
     NameRules rules() const;
     QString quoted(const QString& name) const;             // one name (a field, a key column)
     QString quotedObject(const QString& objectText) const; // "schema.name" or "name"

@@ -110,7 +110,7 @@ QList<std::pair<QString, int>> textsFor(const QList<CorpusQuery>& corpus, const 
 
 TEST(FormatterCorpus, HoldsEnoughQueries) {
     const QList<CorpusQuery> corpus = readCorpus();
-    EXPECT_GE(corpus.size(), 110);
+    EXPECT_GE(corpus.size(), 200);
     int texts = 0;
     for (const QString& target : {QStringLiteral("pg"), QStringLiteral("my"), QStringLiteral("lite")})
         texts += int(textsFor(corpus, target).size());

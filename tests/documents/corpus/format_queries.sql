@@ -246,3 +246,190 @@ select strftime('%Y', order_date) as y, count(*) from orders group by 1 order by
 select customer_id from customers where city glob 'B*' order by 1
 -- @query lite
 select 5 << 1, 5 >> 1, 5 & 4, 5 | 2, ~5 from customers where customer_id = 1
+-- @query all
+select customer_id, company_name from customers where customer_id between 10 and 15 order by customer_id desc
+-- @query all
+select count(distinct country) from customers
+-- @query all
+select country, count(distinct city) as cities from customers group by country order by cities desc, country
+-- @query all
+select o.customer_id, sum(o.freight) as total from orders o group by o.customer_id having sum(o.freight) > 500 order by total desc, o.customer_id
+-- @query all
+select product_id, product_name from products where product_name like 'P%' and product_id % 10 = 0 order by 1
+-- @query all
+select product_id from products where not discontinued and unit_price > 20 order by product_id
+-- @query all
+select c.customer_id, count(o.order_id) from customers c left outer join orders o on o.customer_id = c.customer_id group by c.customer_id having count(o.order_id) = 0 order by 1
+-- @query all
+select min(unit_price) as cheapest, max(unit_price) as dearest, count(*) as n from products where category = 'Food'
+-- @query all
+select category from products group by category having avg(unit_price) > 10 order by 1
+-- @query all
+select order_id, freight, freight * 1.19 as gross from orders where order_id in (1, 2, 3, 5, 8, 13) order by order_id
+-- @query all
+select order_id from orders where freight between 10.5 and 11.5 order by 1
+-- @query all
+select c.company_name from customers c where c.customer_id = (select max(customer_id) from customers)
+-- @query pg+my
+select customer_id from customers where customer_id > all (select customer_id from customers where customer_id < 118) order by 1
+-- @query pg+my
+select customer_id from customers where customer_id = any (select customer_id from orders where freight > 99) order by 1
+-- @query all
+select (select count(*) from products) as products, (select count(*) from customers) as customers from customers where customer_id = 1
+-- @query all
+select x.city from (select city, count(*) as n from customers group by city) x where x.n > 10 order by x.city
+-- @query all
+select count(*) from orders o join customers c on c.customer_id = o.customer_id join products p on p.product_id = o.order_id % 60 + 1
+-- @query all
+select o.order_id, c.city from orders o, customers c where o.customer_id = c.customer_id and o.order_id < 6 order by o.order_id
+-- @query all
+with per_customer as (
+    select customer_id, count(*) as n
+    from orders
+    group by customer_id
+)
+select max(n), min(n) from per_customer
+-- @query all
+with recursive countdown(n) as (select 5 union all select n - 1 from countdown where n > 0) select count(*) from countdown
+-- @query all
+with t as (select customer_id, country from customers) select country, count(*) from t group by country order by 2 desc, 1
+-- @query all
+select customer_id, dense_rank() over (order by country) as dr from customers where customer_id < 12 order by customer_id
+-- @query all
+select order_id, sum(freight) over (order by order_id rows between 1 preceding and current row) as running from orders where order_id < 7 order by order_id
+-- @query all
+select order_id, first_value(order_id) over (partition by customer_id order by order_id) as first_order from orders where customer_id = 5 order by order_id
+-- @query all
+select customer_id, ntile(4) over (order by customer_id) as quartile from customers where customer_id <= 8 order by customer_id
+-- @query all
+select category, avg(unit_price) over (partition by category) as avg_price, product_id from products where product_id < 10 order by product_id
+-- @query all
+select trim('  x  ') as t, replace(city, 'e', 'E') as r from customers where customer_id < 4 order by customer_id
+-- @query all
+select customer_id, case country when 'Germany' then 'DE' when 'Austria' then 'AT' else '??' end as cc from customers where customer_id < 15 order by 1
+-- @query all
+select round(unit_price, 1), unit_price from products where product_id < 6 order by product_id
+-- @query all
+select customer_id from customers where contact_name is not null and contact_name <> '' and customer_id < 10 order by 1
+-- @query all
+select customer_id from customers where (country = 'Germany' or country = 'Austria') and (city = 'Berlin' or city = 'Wien') order by 1
+-- @query all
+select customer_id from customers where not (country = 'Germany') and customer_id < 20 order by 1
+-- @query all
+select order_id from orders where note is null and shipped_at is not null and order_id < 30 order by order_id
+-- @query all
+select count(*), count(note), count(shipped_at) from orders
+-- @query all
+select p.product_id, p.unit_price from products p where p.unit_price > (select avg(unit_price) from products) order by 1
+-- @query all
+select customer_id from orders intersect select customer_id from customers where country = 'Germany' order by 1
+-- @query all
+select customer_id from customers except select customer_id from orders order by 1
+-- @query all
+select a.city from customers a where exists (select * from customers b where b.city = a.city and b.customer_id <> a.customer_id) group by a.city order by 1
+-- @query all
+select city, country from customers group by city, country order by country, city
+-- @query pg+lite
+SELECT Customer_Id, Company_Name FROM Customers WHERE Customer_Id < 3 ORDER BY Customer_Id
+-- @query all
+select
+    o.order_id,
+    o.freight,
+    c.company_name
+from
+    orders o
+    join customers c on (c.customer_id = o.customer_id)
+where
+    o.order_id <= 3
+order by
+    o.order_id
+-- @query all
+select customer_id,company_name,city from customers where customer_id<4 order by customer_id
+-- @query all
+select 'Bob''s', 'semi;colon', 'dash--dash', 'slash/*star', 'hash#tag' from customers where customer_id = 1
+-- @query all
+select 3 - 1 - 1, 3-1-1, 3 -1 -1, 2*-1, 4/2*3 from customers where customer_id = 1
+-- @query all
+select 1 as a where 1 <> 2 and 2 >= 1 and 1 <= 2 and 2 > 1 and 1 < 2
+-- @query all
+select count(*) from customers where created_at < '2021-06-01' and is_active
+-- @query all
+select max(order_id) - min(order_id) + 1 as span from orders
+-- @query all
+select o.order_id from orders o where o.order_id in (select order_id from orders where customer_id in (select customer_id from customers where country = 'Switzerland')) and o.order_id < 50 order by 1
+-- @query all
+select country, sum(case when is_active then 1 else 0 end) as active from customers group by country order by country
+-- @query all
+select product_name from products order by unit_price desc, product_id limit 5
+-- @query all
+select distinct category, discontinued from products order by category, discontinued
+-- @query all
+select sum(unit_price), avg(unit_price), count(unit_price) from products where discontinued
+-- @query all
+update customers set city = city where customer_id = -1
+-- @query all
+delete from products where product_id = -1 and category = 'none'
+-- @query all
+insert into products (product_id, product_name, category, unit_price, discontinued) select product_id, product_name, category, unit_price, discontinued from products where 1 = 0
+-- @query pg+lite
+select d.product_id, count(*) from "Order Details" d where d.quantity > 5 group by d.product_id having count(*) > 30 order by 1
+-- @query pg+lite
+select o.order_id, count(d.product_id) as lines from orders o left join "Order Details" d on d.order_id = o.order_id where o.order_id < 6 group by o.order_id order by 1
+-- @query pg+lite
+with lines as (select order_id, sum(quantity) as q from "Order Details" group by order_id) select max(q), min(q) from lines
+-- @query pg+lite
+select city || ', ' || country as place from customers where customer_id between 3 and 6 order by customer_id
+-- @query my+lite
+select o.order_id, count(d.product_id) as n_lines from orders o left join `Order Details` d on d.order_id = o.order_id where o.order_id < 6 group by o.order_id order by 1
+-- @query my+lite
+with order_lines as (select order_id, sum(quantity) as q from `Order Details` group by order_id) select max(q), min(q) from order_lines
+-- @query pg+my
+select concat(city, ' / ', country) from customers where customer_id < 4 order by customer_id
+-- @query pg+my
+select left(company_name, 4), right(email, 3) from customers where customer_id < 5 order by customer_id
+-- @query pg+my
+select customer_id, created_at from customers where created_at between '2021-01-05' and '2021-01-09 23:59:59' order by 1
+-- @query pg+my
+select greatest(1, customer_id, 3), least(customer_id, 2) from customers where customer_id < 5 order by customer_id
+-- @query pg
+select customer_id, company_name from customers where company_name ilike '%gmbh%' order by 1
+-- @query pg
+select date_trunc('month', order_date)::date as m, count(*) from orders group by 1 order by 1 limit 3
+-- @query pg
+select o.order_id, o.freight from orders o where (o.freight, o.order_id) > (99.0, 0) order by 2 desc, 1 limit 3
+-- @query pg
+select $_$x$$y$_$ as odd, $a1$z$a1$ from customers where customer_id = 1
+-- @query pg
+select customer_id from customers where email similar to '%@example.(de|ie)' order by 1
+-- @query pg
+select jsonb_agg(customer_id order by customer_id) -> 0 from customers where customer_id < 4
+-- @query pg
+select row_to_json(c)->>'city' from customers c where customer_id = 2
+-- @query pg
+select 'a' || E'\n' || 'b' = E'a\nb', 2.5e0::numeric(5,1) from customers where customer_id = 1
+-- @query pg
+select count(*) from customers where country = any ('{Germany,Austria}'::text[])
+-- @query pg
+select lower(city) collate "C" from customers where customer_id < 4 order by 1
+-- @query my
+select customer_id, `company_name` from `customers` where `customer_id` in (1, 2) order by 1
+-- @query my
+select count(*) from customers -- dash comment with a blank
+-- @query my
+select 'a\tb', 'c\\d', "e\"f", 'g''h' from customers where customer_id = 1
+-- @query my
+select customer_id from customers where customer_id between 1 and 3 xor customer_id = 2 order by 1
+-- @query my
+select substring_index(email, '@', -1) as domain, count(*) from customers group by domain order by 2 desc, 1
+-- @query my
+select json_unquote(json_extract(json_object('k', city), '$.k')) from customers where customer_id = 3
+-- @query lite
+select customer_id, company_name from "customers" where "customer_id" in (1, 2) order by 1
+-- @query lite
+select printf('%05d', customer_id) from customers where customer_id < 4 order by 1
+-- @query lite
+select customer_id from customers where city like 'b%' escape '\' order by 1
+-- @query lite
+select total(freight), sum(freight) from orders where order_id < 10
+-- @query lite
+select instr(email, '@'), substr(email, instr(email, '@') + 1) from customers where customer_id < 3 order by customer_id
