@@ -80,7 +80,10 @@ mv_build() {
     local generator=()
     [[ -f $cache ]] || generator=(-G Ninja)
     mv_say "configuring ($build, Release)"
-    cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
+    # A compiler cache, when the machine has one, makes rebuilds of other checkouts quick.
+    local launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S "$root" -B "$build" "${generator[@]}" "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
     mv_say "building"
     cmake --build "$build" -j "$(nproc)" "$@"
 }
