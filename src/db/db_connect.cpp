@@ -81,11 +81,15 @@ QString C_DbConnect::Database() const {
 }
 
 void C_DbConnect::openPhysical() {
-    // User and password go to the driver only when both are given; the string may carry them.
-    const bool both = !m_user.isEmpty() && !m_password.isEmpty();
-    const OdbcTranslation t = toOdbc(m_conString, both ? m_user : QString(), both ? m_password : QString());
-    if (!t.ok()) throw DbError(DbError::Kind::Failed, t.error);
-    m_odbcString = t.odbc;
+    // The translation asks the driver manager for its drivers, which reads its files: once per
+    // Init, not for every statement a disconnected connection reopens for.
+    if (m_odbcString.isEmpty()) {
+        // User and password go to the driver only when both are given; the string may carry them.
+        const bool both = !m_user.isEmpty() && !m_password.isEmpty();
+        const OdbcTranslation t = toOdbc(m_conString, both ? m_user : QString(), both ? m_password : QString());
+        if (!t.ok()) throw DbError(DbError::Kind::Failed, t.error);
+        m_odbcString = t.odbc;
+    }
     if (!m_cn) m_cn = createDbConnection();
     m_cn->open(m_odbcString);
 }
@@ -128,6 +132,7 @@ bool C_DbConnect::Init(const QString& sConStr, const QString& sUser, const QStri
         m_conString = sConStr;
         m_user = sUser;
         m_password = sPwd;
+        m_odbcString.clear();
         openPhysical();
     } catch (...) {
         const std::exception_ptr error = std::current_exception();

@@ -137,37 +137,24 @@ int compareCells(const ColumnStore& column, int adoType, qsizetype a, qsizetype 
     return compareText(column.bytesAt(a), column.bytesAt(b));
 }
 
-namespace {
-
-// The first sort key travels with the row: the value itself for numbers, the first eight bytes for
-// texts and bytes. Sorting then reads mostly from one array instead of jumping through the columns.
-// A key orders two cells exactly as compareCells does whenever the keys differ.
-struct Item {
-    quint64 key;
-    int row;
-    quint8 state; // Null, a key, no key (compare the cells)
-};
-enum : quint8 { NullCell = 0, Keyed = 1, Unkeyed = 2 };
-
 constexpr quint64 SignBit = quint64(1) << 63;
 
-Item itemFor(const ColumnStore& c, int adoType, int row) {
-    if (c.isNull(row)) return {0, row, NullCell};
+std::optional<quint64> sortPrefixKey(const ColumnStore& c, int adoType, qsizetype row) {
     switch (c.kind()) {
     case StorageKind::Integer: {
         const quint64 v = quint64(c.intAt(row));
-        return {adoType == ado::adUnsignedBigInt ? v : v ^ SignBit, row, Keyed};
+        return adoType == ado::adUnsignedBigInt ? v : v ^ SignBit;
     }
     case StorageKind::Real: {
         double d = c.realAt(row);
-        if (std::isnan(d)) return {~quint64(0), row, Keyed};
+        if (std::isnan(d)) return ~quint64(0);
         if (d == 0) d = 0; // -0 equals 0
         quint64 bits = 0;
         std::memcpy(&bits, &d, sizeof bits);
-        return {(bits & SignBit) ? ~bits : bits | SignBit, row, Keyed};
+        return (bits & SignBit) ? ~bits : bits | SignBit;
     }
     case StorageKind::DateTime:
-        return {quint64(c.dateTimeAt(row).seconds) ^ SignBit, row, Keyed};
+        return quint64(c.dateTimeAt(row).seconds) ^ SignBit;
     case StorageKind::Text:
     case StorageKind::Binary: {
         const QByteArrayView b = c.bytesAt(row);
@@ -177,15 +164,35 @@ Item itemFor(const ColumnStore& c, int adoType, int row) {
         for (qsizetype i = 0; i < n; ++i) {
             const quint8 byte = quint8(b[i]);
             // Beyond ASCII the text order is Unicode's, which bytes do not give.
-            if (text && byte >= 0x80) return {0, row, Unkeyed};
+            if (text && byte >= 0x80) return std::nullopt;
             key = (key << 8) | quint8(text ? asciiLower(char(byte)) : char(byte));
         }
         key <<= 8 * (8 - n);
-        return {key, row, Keyed};
+        return key;
     }
     case StorageKind::Decimal:
         break;
     }
+    return std::nullopt;
+}
+
+bool sortPrefixExact(StorageKind kind) {
+    return kind == StorageKind::Integer || kind == StorageKind::Real;
+}
+
+namespace {
+
+// The first sort key travels with the row (see sortPrefixKey).
+struct Item {
+    quint64 key;
+    int row;
+    quint8 state; // Null, a key, no key (compare the cells)
+};
+enum : quint8 { NullCell = 0, Keyed = 1, Unkeyed = 2 };
+
+Item itemFor(const ColumnStore& c, int adoType, int row) {
+    if (c.isNull(row)) return {0, row, NullCell};
+    if (const auto key = sortPrefixKey(c, adoType, row)) return {*key, row, Keyed};
     return {0, row, Unkeyed};
 }
 
@@ -202,8 +209,7 @@ std::vector<int> sortedRows(const std::vector<ColumnStore>& columns, const QList
     const ColumnStore& firstColumn = columns[size_t(first.column)];
     const int firstType = fields[first.column].type;
     // Equal keys of numbers mean equal values; texts, bytes and date-times may still differ.
-    const bool exactKeys =
-        firstColumn.kind() == StorageKind::Integer || firstColumn.kind() == StorageKind::Real;
+    const bool exactKeys = sortPrefixExact(firstColumn.kind());
 
     std::vector<Item> items(static_cast<size_t>(rows));
     for (qsizetype r = 0; r < rows; ++r)

@@ -2,6 +2,8 @@
 // Sort keys of a recordset ("A ASC, [Order Date] DESC") and the stable row order they give.
 #include "db/recordset_cell.h"
 
+#include <optional>
+
 #include <vector>
 
 namespace mv {
@@ -22,5 +24,12 @@ std::vector<int> sortedRows(const std::vector<ColumnStore>& columns, const QList
 
 // Order of two non-null cells of one column: < 0, 0, > 0.
 int compareCells(const ColumnStore& column, int adoType, qsizetype a, qsizetype b);
+
+// A 64-bit key of a non-null cell's leading part, so a sort reads mostly from one array: two cells
+// whose keys differ compare as their keys do; equal keys decide only where the key is exact.
+// Empty for cells without such a key (decimals, texts beyond ASCII in their first eight bytes).
+std::optional<quint64> sortPrefixKey(const ColumnStore& column, int adoType, qsizetype row);
+// Equal keys of this storage mean equal cells (whole numbers and reals).
+bool sortPrefixExact(StorageKind kind);
 
 } // namespace mv

@@ -4,6 +4,7 @@
 #include "app/error_report.h"
 #include "app/formats.h"
 #include "app/globals.h"
+#include "app/memory_return.h"
 #include "app/texts.h"
 #include "app/text_file.h"
 #include "app/user_port.h"
@@ -15,12 +16,15 @@
 #include "session/session_log.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLocale>
 
 namespace mv {
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
+// How often a running script brings the protocol to the screen.
+constexpr qint64 ScreenUpdateMs = 250;
 
 } // namespace
 
@@ -89,6 +93,8 @@ void ExecuteCommand::execute(const QString* given) {
     if (save) m_session.SaveSession(true);
     m_host.setGridBusy(true);
     userPort().setWaitCursor(false);
+    // The run's driver buffers and the rows the grid let go of are free now.
+    returnFreedMemory();
     m_running = false;
     m_host.setExecuteEnabled(true);
 }
@@ -192,6 +198,7 @@ void ExecuteCommand::runScript(const QStringList& statements) {
     QString block = ui_text("//-{ Skript Ausführung gestartet! }", "//-{ Script execution start! }") +
                     QString(32, u'-') + kCrLf + kCrLf;
     bool failed = false;
+    QElapsedTimer shown;
     for (const QString& element : statements) {
         const QString statement = TrimStr(StripComment(element, sqlDialectOf(m_cn)));
         QCoreApplication::processEvents();
@@ -231,9 +238,12 @@ void ExecuteCommand::runScript(const QStringList& statements) {
             ++m_run.transactionStmtCount;
             m_host.SetGridState(2);
         }
-        if (m_host.sessionTabSelected()) {
+        // The protocol on screen follows a few times a second: showing all of it after every
+        // statement would cost the whole text per statement.
+        if (m_host.sessionTabSelected() && (!shown.isValid() || shown.elapsed() >= ScreenUpdateMs)) {
             m_host.refreshGrid();
             m_host.showSessionText(m_session.SessionText() + block);
+            shown.start();
         }
         QCoreApplication::processEvents();
         // Stop ends the whole script: the statements after the stopped one do not run.
@@ -254,6 +264,7 @@ void ExecuteCommand::runScript(const QStringList& statements) {
     stop.execTime = footTime;
     m_session.SessionLogInsert(stop);
     m_host.refreshGrid();
+    if (m_host.sessionTabSelected()) m_host.showSessionText(m_session.SessionText());
     m_host.setPanelText(QStringLiteral("kRecords"), formatCount(0) + ui_text(" Datensätze", " Records"));
     m_cn.SetScriptMode(false);
     if (failed) showMessage(ui_text("Das Script verursachte Fehler!", "The script caused errors!"), MsgIcon::Exclamation);

@@ -1,68 +1,89 @@
 #include "results/export_delimited.h"
 
+#include <cstring>
+
 namespace mv {
 namespace {
 
-const QString Placeholder = QStringLiteral("???");
+const QByteArray Placeholder = QByteArrayLiteral("???");
 
-// Runs between the quotes go in whole: most values have none.
-void appendQuoted(QString& line, const QString& value) {
-    line += u'"';
-    qsizetype from = 0;
-    for (qsizetype quote = value.indexOf(u'"'); quote >= 0; quote = value.indexOf(u'"', from)) {
-        line += QStringView(value).sliced(from, quote + 1 - from);
-        line += u'"';
-        from = quote + 1;
+// Doubles the quotes of the value that starts at `from` and closes it in quotes; most values have
+// none, so they stay where they were written.
+void quoteFrom(QByteArray& line, qsizetype from) {
+    qsizetype quote = line.indexOf('"', from);
+    if (quote >= 0) {
+        QByteArray doubled;
+        doubled.reserve(line.size() - from + 8);
+        qsizetype run = from;
+        for (; quote >= 0; quote = line.indexOf('"', run)) {
+            doubled.append(line.constData() + run, quote + 1 - run);
+            doubled.append('"');
+            run = quote + 1;
+        }
+        doubled.append(line.constData() + run, line.size() - run);
+        line.resize(from);
+        line += doubled;
     }
-    line += QStringView(value).sliced(from);
-    line += u'"';
+    line.insert(from, '"');
+    line.append('"');
 }
 
-void appendWithBreaks(QString& line, const QString& value, const QString& replacement) {
-    if (replacement == QLatin1String("\r\n")) {
-        line += value;
-        return;
-    }
+// Replaces the line breaks (CR LF, LF or CR) of the value that starts at `from`.
+void replaceBreaksFrom(QByteArray& line, qsizetype from, const QByteArray& replacement) {
+    if (replacement == "\r\n") return;
+    const char* begin = line.constData() + from;
+    const qsizetype size = line.size() - from;
+    if (!std::memchr(begin, '\r', size_t(size)) && !std::memchr(begin, '\n', size_t(size))) return;
+    const QByteArray value = line.sliced(from);
+    line.resize(from);
     for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value[i];
-        if (c == u'\r' || c == u'\n') {
+        const char c = value[i];
+        if (c == '\r' || c == '\n') {
             line += replacement;
-            if (c == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n') ++i;
+            if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n') ++i;
         } else {
             line += c;
         }
     }
 }
 
-// One line per row, one write per line: the header (when asked) from the captions, then the rows;
-// binary fields give the placeholder. `cell` appends one value in the format's own form.
-template <class Cell>
+// One line per row, one write per line, built as UTF-8 straight from the columns: the header
+// (when asked) from the captions, then the rows; binary fields give the placeholder. `finish`
+// brings the value written from a position into the format's own form.
+template <class Finish>
 void writeDelimited(ExportSink& sink, const Recordset& rs, const ExportColumns& columns, bool header,
-                    const QString& separator, const QString& rowTerminator, Cell cell, const ValueText& text) {
-    QString line;
+                    const QString& separator, const QString& rowTerminator, Finish finish, const ValueText& text) {
+    const QByteArray sep = separator.toUtf8();
+    const QByteArray end = rowTerminator.toUtf8();
+    QByteArray line;
     if (header) {
         for (qsizetype i = 0; i < columns.size(); ++i) {
-            if (i > 0) line += separator;
-            cell(line, columns[i].caption, true);
+            if (i > 0) line += sep;
+            const qsizetype from = line.size();
+            line += columns[i].caption.toUtf8();
+            finish(line, from, true);
         }
-        line += QLatin1String("\r\n");
-        sink.write(line.toUtf8());
+        line += "\r\n";
+        sink.write(line);
     }
-    QList<bool> binary;
+    std::vector<bool> binary;
     for (const ExportColumn& c : columns)
-        binary.append(isPlaceholderType(rs.field(c.field).type));
+        binary.push_back(isPlaceholderType(rs.field(c.field).type));
     const int rows = rs.recordCount();
     for (int row = 0; row < rows; ++row) {
         line.resize(0); // keeps the buffer: a line is about as long as the one before
         for (qsizetype i = 0; i < columns.size(); ++i) {
-            if (i > 0) line += separator;
-            if (binary[i])
+            if (i > 0) line += sep;
+            if (binary[size_t(i)]) {
                 line += Placeholder;
-            else
-                cell(line, text.text(rs, row, columns[i].field), false);
+                continue;
+            }
+            const qsizetype from = line.size();
+            text.appendUtf8(line, rs, row, columns[i].field);
+            finish(line, from, false);
         }
-        line += rowTerminator;
-        sink.write(line.toUtf8());
+        line += end;
+        sink.write(line);
     }
 }
 
@@ -71,17 +92,17 @@ void writeDelimited(ExportSink& sink, const Recordset& rs, const ExportColumns& 
 void writeCsv(ExportSink& sink, const Recordset& rs, const ExportColumns& wanted, const ValueText& text,
               const CsvExportOptions& options) {
     writeDelimited(sink, rs, resolvedColumns(rs, wanted), options.header, options.delimiter,
-                   QStringLiteral("\r\n"), [](QString& line, const QString& v, bool) { appendQuoted(line, v); },
+                   QStringLiteral("\r\n"), [](QByteArray& line, qsizetype from, bool) { quoteFrom(line, from); },
                    text);
 }
 
 void writeText(ExportSink& sink, const Recordset& rs, const ExportColumns& wanted, const ValueText& text,
                const TextExportOptions& options) {
+    const QByteArray lineBreak = options.lineBreak.toUtf8();
     writeDelimited(sink, rs, resolvedColumns(rs, wanted), options.header, options.separator, options.rowTerminator,
-                   [&options](QString& line, const QString& v, bool caption) {
+                   [&lineBreak](QByteArray& line, qsizetype from, bool caption) {
                        // Captions go out as they are; values have their line breaks replaced.
-                       if (caption) line += v;
-                       else appendWithBreaks(line, v, options.lineBreak);
+                       if (!caption) replaceBreaksFrom(line, from, lineBreak);
                    },
                    text);
 }

@@ -69,6 +69,28 @@ QString fractionDigits(quint32 nanos) {
     return QString(reinterpret_cast<const QChar*>(digits), n);
 }
 
+// UTF-8 of a text that is mostly ASCII, without a conversion buffer for the ASCII ones.
+void appendAsUtf8(QByteArray& out, QStringView text) {
+    const qsizetype from = out.size();
+    out.resize(from + text.size());
+    char* dst = out.data() + from;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x80) {
+            out.resize(from);
+            out += text.toUtf8();
+            return;
+        }
+        dst[i] = char(c);
+    }
+}
+
+bool isAscii(QByteArrayView bytes) {
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 } // namespace
 
 bool isPlaceholderType(int adoType) {
@@ -78,7 +100,7 @@ bool isPlaceholderType(int adoType) {
 
 ValueText::ValueText(const QLocale& locale)
     : m_locale(locale), m_dateFormat(dateWithFullYear(locale)), m_timeFormat(timeWithSeconds(locale)),
-      m_point(locale.decimalPoint()) {
+      m_point(locale.decimalPoint()), m_pointUtf8(m_point.toUtf8()) {
     // Digits outside the basic plane take two code units each; those locales keep the formatter.
     const QString zero = locale.zeroDigit();
     if (zero.size() != 1) return;
@@ -234,17 +256,21 @@ void ValueText::appendTime(QString& out, const DateTimeValue& value) const {
     out += m_locale.toString(time, form);
 }
 
-QString ValueText::dateTimeText(const DateTimeValue& value, int adoType) const {
-    QString out;
+void ValueText::appendDateTimeText(QString& out, const DateTimeValue& value, int adoType) const {
     if (adoType == ado::adDBTime) {
         appendTime(out, value);
-        return out;
+        return;
     }
-    out.reserve(40);
     appendDate(out, value);
-    if (adoType == ado::adDBDate || (value.secondsOfDay() == 0 && value.nanos == 0)) return out;
+    if (adoType == ado::adDBDate || (value.secondsOfDay() == 0 && value.nanos == 0)) return;
     out += u' ';
     appendTime(out, value);
+}
+
+QString ValueText::dateTimeText(const DateTimeValue& value, int adoType) const {
+    QString out;
+    out.reserve(40);
+    appendDateTimeText(out, value, adoType);
     return out;
 }
 
@@ -268,6 +294,51 @@ QString ValueText::text(const Recordset& rs, int row, int col) const {
         break;
     }
     return columnText(column, physical, field);
+}
+
+void ValueText::appendUtf8(QByteArray& out, const Recordset& rs, int row, int col) const {
+    const ColumnStore& column = rs.column(col);
+    const qsizetype physical = rs.physicalRow(row);
+    if (column.isNull(physical)) return;
+    const FieldInfo& field = rs.field(col);
+    switch (column.kind()) {
+    case StorageKind::Integer:
+        cell::appendInteger(out, column.intAt(physical), field.type);
+        return;
+    case StorageKind::Real: {
+        const qsizetype from = out.size();
+        if (field.type == ado::adSingle)
+            cell::appendSingle(out, float(column.realAt(physical)));
+        else
+            cell::appendDouble(out, column.realAt(physical));
+        if (m_pointUtf8 == ".") return;
+        const qsizetype point = out.indexOf('.', from);
+        if (point >= 0) out.replace(point, 1, m_pointUtf8);
+        return;
+    }
+    case StorageKind::DateTime: {
+        // One buffer per thread: the date and time parts are written as text first.
+        thread_local QString scratch;
+        scratch.resize(0);
+        appendDateTimeText(scratch, column.dateTimeAt(physical), field.type);
+        appendAsUtf8(out, scratch);
+        return;
+    }
+    case StorageKind::Text: {
+        // Valid UTF-8 comes out as it is stored; anything else as the text reads it (with
+        // replacement characters).
+        const QByteArrayView bytes = column.bytesAt(physical);
+        if (isAscii(bytes) || bytes.isValidUtf8())
+            out.append(bytes.data(), bytes.size());
+        else
+            out += text(rs, row, col).toUtf8();
+        return;
+    }
+    case StorageKind::Decimal:
+    case StorageKind::Binary:
+        break;
+    }
+    appendAsUtf8(out, text(rs, row, col));
 }
 
 } // namespace mv

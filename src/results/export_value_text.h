@@ -20,6 +20,9 @@ class ValueText {
 
     // Row in the recordset's current order.
     QString text(const Recordset& rs, int row, int col) const;
+    // The same text appended as UTF-8, straight from the column for texts and numbers (no string
+    // per cell); the exports write their lines with it.
+    void appendUtf8(QByteArray& out, const Recordset& rs, int row, int col) const;
 
     const QString& dateFormat() const { return m_dateFormat; }
     const QString& timeFormat() const { return m_timeFormat; }
@@ -52,6 +55,7 @@ class ValueText {
                          QStringView fraction) const;
     void appendDate(QString& out, const DateTimeValue& value) const;
     void appendTime(QString& out, const DateTimeValue& value) const;
+    void appendDateTimeText(QString& out, const DateTimeValue& value, int adoType) const;
     QString dateTimeText(const DateTimeValue& value, int adoType) const;
     QString localised(QString number) const;
 
@@ -59,6 +63,7 @@ class ValueText {
     QString m_dateFormat;
     QString m_timeFormat;
     QString m_point;
+    QByteArray m_pointUtf8;
     QChar m_zero;
     NumericFormat m_date;
     NumericFormat m_time;

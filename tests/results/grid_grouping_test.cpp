@@ -1,9 +1,13 @@
 #include "db/recordset_builder.h"
+#include "db/recordset_sort.h"
 #include "results/grid_format.h"
 #include "results/grid_grouping.h"
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+
+#include <algorithm>
 #include <cmath>
 
 using namespace mv;
@@ -287,4 +291,68 @@ TEST(GridFormat, FormatsNumbersDatesAndTexts) {
     for (const Case& c : cases)
         EXPECT_EQ(formatGridValue(c.value, c.type, c.format), QString(c.expected))
             << c.format << " on " << c.value.toString().toStdString();
+}
+
+namespace {
+
+// The order the grid gave before keys travelled with the rows: a stable sort that compares the
+// cells one by one, key after key.
+std::vector<int> cellByCellOrder(const Recordset& rs, const std::vector<GridOrderKey>& keys) {
+    std::vector<int> rows(size_t(rs.recordCount()));
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i] = int(i);
+    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+        for (const GridOrderKey& k : keys) {
+            const ColumnStore& c = rs.column(k.field);
+            const qsizetype pa = rs.physicalRow(a), pb = rs.physicalRow(b);
+            const bool na = c.isNull(pa), nb = c.isNull(pb);
+            int cmp = 0;
+            if (na || nb)
+                cmp = na == nb ? 0 : (na ? -1 : 1);
+            else
+                cmp = compareCells(c, rs.field(k.field).type, pa, pb);
+            if (k.descending) cmp = -cmp;
+            if (cmp != 0) return cmp < 0;
+        }
+        return false;
+    });
+    return rows;
+}
+
+} // namespace
+
+TEST(GridArrangement, LeadingKeysOrderRowsAsTheirCellsDo) {
+    // Texts that share long beginnings, differ only in case or beyond ASCII, are empty or Null;
+    // numbers with ties; date-times that differ in the fraction only.
+    const QStringList words{QStringLiteral("customer 0001"), QStringLiteral("Customer 0001"), QStringLiteral("customer 0002"),
+                            QStringLiteral("customer"),      QStringLiteral("custom"),        QString(),
+                            QString::fromUtf8("Äpfel"),      QString::fromUtf8("apfel"),      QString::fromUtf8("Ölkanne"),
+                            QStringLiteral("zebra"),         QString::fromUtf8("zebra ß"),    QStringLiteral("ab\x7f")};
+    RecordsetBuilder b({FieldInfo{"t", ado::adVarWChar, 40}, FieldInfo{"n", ado::adInteger},
+                        FieldInfo{"d", ado::adDouble}, FieldInfo{"at", ado::adDBTimeStamp}});
+    quint32 s = 12345;
+    auto next = [&s] { return s = s * 1103515245u + 12345u; };
+    for (int i = 0; i < 3000; ++i) {
+        const quint32 r = next();
+        b.appendRow({r % 13 == 0 ? QVariant() : QVariant(words[int(r % words.size())] + QString::number(r % 3)),
+                     r % 17 == 0 ? QVariant() : QVariant(int(next() % 50) - 25),
+                     r % 19 == 0 ? QVariant() : QVariant(double(int(next() % 40) - 20) / 4.0),
+                     QVariant(QDateTime(QDate(2024, 1, 1 + int(r % 3)), QTime(0, 0, 0, int(next() % 3))))});
+    }
+    Recordset rs = b.finish();
+    const std::vector<std::vector<GridOrderKey>> keySets{
+        {{0, false, GridSortType::String}},
+        {{0, true, GridSortType::String}},
+        {{0, false, GridSortType::String}, {1, true, GridSortType::Numeric}},
+        {{1, false, GridSortType::Numeric}, {0, true, GridSortType::String}},
+        {{2, true, GridSortType::Numeric}, {3, false, GridSortType::DateTime}},
+        {{3, false, GridSortType::DateTime}, {1, false, GridSortType::Numeric}},
+    };
+    for (const bool sorted : {false, true}) {
+        if (sorted) rs.setSort(QStringLiteral("n DESC")); // rows in another order than stored
+        for (size_t k = 0; k < keySets.size(); ++k) {
+            const GridArrangement a = arrangeRows(rs, {}, keySets[k], {});
+            EXPECT_EQ(orderOf(a), cellByCellOrder(rs, keySets[k])) << "key set " << k << (sorted ? " on sorted rows" : "");
+        }
+    }
 }

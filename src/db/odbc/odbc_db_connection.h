@@ -41,6 +41,7 @@ class OdbcDbConnection final : public DbConnection {
     void applyTimeout(int seconds);
     void applyRowLimit(Statement& statement, qint64 maxRecords);
     void setSelectLimit(qint64 limit); // MariaDB's sql_select_limit, 0 = none
+    void setCursorFetch(qint64 rows);  // psqlODBC's cursor fetch of this many rows, 0 = as the string says
     void endTransaction(bool commit);
     // Remembers that the physical connection broke, so it is not pooled.
     [[noreturn]] void rethrow(const DbError& error);

@@ -21,6 +21,10 @@ struct Session {
     bool serverTimeoutSupported = true;
     // MariaDB's sql_select_limit as last set (0 = none).
     qint64 serverSelectLimit = 0;
+    // psqlODBC's cursor fetch as the connection string set it (read once), and the rows per
+    // cursor fetch as last set on the connection (0 = the string's own setting).
+    std::optional<std::pair<SQLINTEGER, SQLINTEGER>> pgFetchDefault;
+    qint64 pgFetchRows = 0;
 };
 
 // Connects and reads the facts. Throws DbError with the driver's records on failure.
