@@ -5,6 +5,7 @@
 //   morvenda-bench [--phases] csv    "<connection string>" "<SQL>" <out.csv>
 //   morvenda-bench [--phases] xml    "<connection string>" "<SQL>" <out.xml>
 //   morvenda-bench [--phases] binary "<connection string>" "<SQL>" <out.bin>
+//   morvenda-bench [--phases] script "<connection string>" <file.sql>
 //
 // Every mode connects the way the program does (disconnected mode, the connection string as a user
 // types it) and executes the statement the way the Execute command does: on a worker thread while
@@ -12,7 +13,9 @@
 // limit. "fetch" stops there, as the result grid would take over that recordset. The other modes
 // then write it as the result grid's "Export As" CSV does (semicolons, every value quoted, the
 // locale's number and date texts), as the recordset XML file, or in the binary form of the
-// temporary result files.
+// temporary result files. "script" runs the file's text as the Execute command runs a script: one
+// statement after the other, each logged in the session's protocol and log, with the session tab
+// showing (so the protocol is brought to the screen as in the window).
 //
 // Standard output gets "<rows> rows, <columns> columns". --phases adds the wall time of each phase,
 // the recordset's storage and the peak resident memory on standard error. Exit status 0 on
@@ -25,12 +28,16 @@
 #include "db/recordset.h"
 #include "db/recordset_binary.h"
 #include "db/recordset_xml.h"
+#include "exec/execute_command.h"
+#include "exec/run_settings.h"
 #include "results/export_delimited.h"
 #include "results/export_file.h"
 #include "session/session_log.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QLocale>
 #include <QStringList>
 
@@ -41,7 +48,7 @@
 
 namespace {
 
-enum class Mode { Fetch, Csv, Xml, Binary };
+enum class Mode { Fetch, Csv, Xml, Binary, Script };
 
 struct Request {
     Mode mode = Mode::Fetch;
@@ -58,7 +65,8 @@ void usage() {
     std::fputs("usage: morvenda-bench [--phases] fetch  \"<connection string>\" \"<SQL>\"\n"
                "       morvenda-bench [--phases] csv    \"<connection string>\" \"<SQL>\" <out.csv>\n"
                "       morvenda-bench [--phases] xml    \"<connection string>\" \"<SQL>\" <out.xml>\n"
-               "       morvenda-bench [--phases] binary \"<connection string>\" \"<SQL>\" <out.bin>\n",
+               "       morvenda-bench [--phases] binary \"<connection string>\" \"<SQL>\" <out.bin>\n"
+               "       morvenda-bench [--phases] script \"<connection string>\" <file.sql>\n",
                stderr);
 }
 
@@ -82,15 +90,17 @@ std::optional<Request> parse(QStringList args) {
         r.mode = Mode::Xml;
     else if (mode == QLatin1String("binary"))
         r.mode = Mode::Binary;
+    else if (mode == QLatin1String("script"))
+        r.mode = Mode::Script;
     else
         return std::nullopt;
-    const qsizetype wanted = r.mode == Mode::Fetch ? 2 : 3;
+    const qsizetype wanted = r.mode == Mode::Fetch || r.mode == Mode::Script ? 2 : 3;
     if (args.size() != wanted) return std::nullopt;
     r.connectionString = args[0];
     r.sql = args[1];
-    if (r.mode != Mode::Fetch) r.outFile = args[2];
+    if (r.mode != Mode::Fetch && r.mode != Mode::Script) r.outFile = args[2];
     if (r.connectionString.trimmed().isEmpty() || r.sql.trimmed().isEmpty() ||
-        (r.mode != Mode::Fetch && r.outFile.trimmed().isEmpty()))
+        (r.mode != Mode::Fetch && r.mode != Mode::Script && r.outFile.trimmed().isEmpty()))
         return std::nullopt;
     return r;
 }
@@ -141,11 +151,79 @@ void writeResult(const Request& r, const mv::Recordset& rs) {
         mv::saveBinary(rs, r.outFile);
         return;
     case Mode::Fetch:
+    case Mode::Script:
         return;
     }
 }
 
+// The window's side of a script run: the editor holds the script, the session tab is selected,
+// and the protocol shown is kept (its size is the check that it was built).
+class ScriptHost : public mv::ExecuteHost, public mv::ParameterInputs {
+  public:
+    explicit ScriptHost(QString text) : m_text(std::move(text)) {}
+    QString editorSelectedText() const override { return {}; }
+    QString editorText() const override { return m_text; }
+    void unbindGrid() override {}
+    void bindGrid(const mv::Recordset&) override {}
+    int gridColumnsShown() const override { return 0; }
+    void refreshGrid() override {}
+    void setGridBusy(bool) override {}
+    void setPanelText(const QString&, const QString&) override {}
+    void SetGridState(int) override {}
+    void showParameters(const mv::ParameterSet&) override {}
+    const mv::ParameterInputs& parameterInputs() const override { return *this; }
+    QString parameterInput(const QString&) const override { return {}; }
+    bool sessionTabSelected() const override { return true; }
+    void showSessionText(const QString& text) override {
+        ++m_shown;
+        m_shownChars = text.size();
+    }
+    void setExecuteEnabled(bool) override {}
+
+    int shown() const { return m_shown; }
+    qsizetype shownChars() const { return m_shownChars; }
+
+  private:
+    QString m_text;
+    int m_shown = 0;
+    qsizetype m_shownChars = 0;
+};
+
+int runScript(const Request& r, mvbench::ConsoleUserPort& port) {
+    QFile file(r.sql);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(QStringLiteral("cannot read %1: %2").arg(r.sql, file.errorString()));
+        return ExitFailed;
+    }
+    const QString text = QString::fromUtf8(file.readAll());
+    PhaseClock clock(r.phases);
+    // The protocol is saved after the run, as in the window: into a folder of this run.
+    QTemporaryDir folder;
+    mv::SessionLog session(folder.path());
+    session.StartSession(false);
+    mv::C_DbConnect cn(session);
+    if (!cn.Init(r.connectionString, QString(), QString(), true)) return ExitFailed;
+    clock.lap("connect");
+    mv::QueryParameters parameters;
+    mv::RunSettings settings;
+    ScriptHost host(text);
+    mv::ExecuteCommand command(cn, session, parameters, settings, host);
+    command.cmdExecute();
+    clock.lap("script");
+    const int records = session.records().recordCount();
+    clock.note(QStringLiteral("protocol %1 characters shown %2 times").arg(host.shownChars()).arg(host.shown()));
+    cn.EndCn();
+    mv::closePooledConnections();
+    clock.lap("close");
+    clock.print();
+    // Session start, batch start and stop, and one record per statement.
+    std::printf("%d log records, %lld protocol characters\n", records, static_cast<long long>(session.SessionText().size()));
+    // The script's own errors come as messages ("The script caused errors!").
+    return port.messageCount() > 0 ? ExitFailed : 0;
+}
+
 int run(const Request& r, mvbench::ConsoleUserPort& port) {
+    if (r.mode == Mode::Script) return runScript(r, port);
     PhaseClock clock(r.phases);
     mv::SessionLog session;
     mv::C_DbConnect cn(session);

@@ -11,13 +11,20 @@
 #   MV_BENCH_ROWS        rows of the table (default 1000000)
 #   MV_BENCH_RUNS        timed runs per side and case (default 5)
 #   MV_BENCH_DATABASES   which databases (default "sqlite postgresql mariadb")
-#   MV_BENCH_CASES       which cases (default "fetch stream csv"):
+#   MV_BENCH_CASES       which cases (default "fetch fetch-odbc csv csv-odbc script script-odbc"):
 #                          fetch   the whole result into our recordset / the native client to /dev/null
-#                          stream  our fetch again, the connection string adding the driver's streaming
-#                                  option (SQLite StepAPI=1, PostgreSQL UseDeclareFetch=1;Fetch=10000;
+#                          stream  our fetch through ODBC, the connection string adding the driver's
+#                                  streaming option (SQLite StepAPI=1, PostgreSQL UseDeclareFetch=1;Fetch=10000;
 #                                  MariaDB's driver has none, so it is left out there)
 #                          csv     our CSV export / the native client's CSV (tab-separated for mariadb)
 #                          xml, binary  our recordset files, against the native client's CSV
+#                          script  a script of MV_BENCH_SCRIPT_STATEMENTS INSERTs (default 10000) run as
+#                                  the Execute command runs it (protocol and log included) / the native
+#                                  client reading the same file (sqlite3 <, psql -f, mariadb <)
+#                        Each case with "-odbc" appended runs ours with Engine=ODBC, so both engines of
+#                        SQLite and PostgreSQL are measured; MariaDB has only ODBC, its -odbc cases are
+#                        left out. The SQLite file lives in /dev/shm when there is one: the script
+#                        case would otherwise time the disk's flushes (one per statement on both sides).
 #   MV_BENCH_PG_HOST, MV_BENCH_PG_PORT, MV_BENCH_PG_DB, MV_BENCH_PG_USER, MV_BENCH_PG_PASSWORD
 #                        the PostgreSQL server (default 127.0.0.1, 54329, morvenda, morvenda, morvenda)
 #   MV_BENCH_MY_HOST, MV_BENCH_MY_PORT, MV_BENCH_MY_DB, MV_BENCH_MY_USER, MV_BENCH_MY_PASSWORD
@@ -38,13 +45,15 @@ source "$ROOT/scripts/setup.sh"
 ROWS=${MV_BENCH_ROWS:-1000000}
 RUNS=${MV_BENCH_RUNS:-5}
 DATABASES=${MV_BENCH_DATABASES:-sqlite postgresql mariadb}
-CASES=${MV_BENCH_CASES:-fetch stream csv}
+CASES=${MV_BENCH_CASES:-fetch fetch-odbc csv csv-odbc script script-odbc}
+STATEMENTS=${MV_BENCH_SCRIPT_STATEMENTS:-10000}
 BUILD=${MV_BUILD_DIR:-$ROOT/build}
 
 [[ $ROWS =~ ^[1-9][0-9]*$ ]] || { echo "error: MV_BENCH_ROWS must be a positive whole number" >&2; exit 2; }
 [[ $RUNS =~ ^[1-9][0-9]*$ ]] || { echo "error: MV_BENCH_RUNS must be a positive whole number" >&2; exit 2; }
+[[ $STATEMENTS =~ ^[1-9][0-9]*$ ]] || { echo "error: MV_BENCH_SCRIPT_STATEMENTS must be a positive whole number" >&2; exit 2; }
 for c in $CASES; do
-    [[ $c =~ ^(fetch|stream|csv|xml|binary)$ ]] || { echo "error: unknown case '$c' in MV_BENCH_CASES" >&2; exit 2; }
+    [[ $c =~ ^(fetch|stream|csv|xml|binary|script)(-odbc)?$ ]] || { echo "error: unknown case '$c' in MV_BENCH_CASES" >&2; exit 2; }
 done
 for d in $DATABASES; do
     [[ $d =~ ^(sqlite|postgresql|mariadb)$ ]] || { echo "error: unknown database '$d' in MV_BENCH_DATABASES" >&2; exit 2; }
@@ -104,6 +113,7 @@ cleanup() {
         "$ROOT/scripts/test-servers.sh" stop "$OWN_SERVERS" || true
     fi
     rm -rf "$WORK"
+    [[ $SQLITE_DIR == "$WORK" ]] || rm -rf "$SQLITE_DIR"
     exit "$rc"
 }
 trap cleanup EXIT
@@ -143,7 +153,9 @@ if wants mariadb; then
 fi
 
 # The same rows everywhere: (int, double, varchar(20), timestamp), texts of 12 characters.
-SQLITE_DB=$WORK/bench.db
+SQLITE_DIR=$WORK
+if [[ -d /dev/shm && -w /dev/shm ]]; then SQLITE_DIR=$(mktemp -d /dev/shm/mv-bench.XXXXXX); fi
+SQLITE_DB=$SQLITE_DIR/bench.db
 prepare_sqlite() {
     sqlite3 "$SQLITE_DB" <<SQL
 CREATE TABLE $TABLE (id integer, amount double, label varchar(20), stamp timestamp);
@@ -177,6 +189,20 @@ SQL
 SQL_TEXT="SELECT id, amount, label, stamp FROM $TABLE"
 RESULTS=()
 
+# The script case: a table made anew, then one INSERT per statement, as a dump would have them.
+SCRIPT=$WORK/script.sql
+write_script() {
+    {
+        echo "DROP TABLE IF EXISTS ${TABLE}_s;"
+        echo "CREATE TABLE ${TABLE}_s (id integer, name varchar(40), amount numeric(10,2), created timestamp);"
+        awk -v n="$STATEMENTS" -v t="${TABLE}_s" 'BEGIN {
+            for (i = 1; i <= n; i++)
+                printf "INSERT INTO %s (id, name, amount, created) VALUES (%d, '"'"'customer %d'"'"', %d.%02d, '"'"'2024-01-%02d 10:00:00'"'"');\n", t, i, i, i % 1000, i % 100, 1 + i % 28
+        }'
+    } >"$SCRIPT"
+}
+write_script
+
 # Runs one command under /usr/bin/time; appends "seconds kilobytes" to the file $1. The command's
 # standard output goes to $2 (a file or /dev/null), its errors to $WORK/last.err.
 timed() {
@@ -198,6 +224,12 @@ median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]
 check_ours() {
     local kind=$1 out=$2 file=$3
     case $kind in
+    script)
+        grep -q "^$((STATEMENTS + 6)) log records" "$out" || {
+            echo "error: morvenda-bench printed '$(cat "$out")', expected $((STATEMENTS + 6)) log records" >&2
+            return 1
+        }
+        ;;
     fetch)
         grep -qx "$ROWS rows, 4 columns" "$out" || {
             echo "error: morvenda-bench printed '$(cat "$out")', expected $ROWS rows, 4 columns" >&2
@@ -221,7 +253,8 @@ measure() {
     : >"$ours_log"
     : >"$native_log"
     local ours_cmd=("$BENCH" "$mode" "$conn" "$SQL_TEXT")
-    [[ $mode == fetch ]] || ours_cmd+=("$file")
+    [[ $mode == script ]] && ours_cmd=("$BENCH" script "$conn" "$SCRIPT")
+    [[ $mode == fetch || $mode == script ]] || ours_cmd+=("$file")
     mv_say "$db $kind: warm-up"
     timed /dev/null "$WORK/ours.stdout" "${ours_cmd[@]}" || return 1
     check_ours "$mode" "$WORK/ours.stdout" "$file" || return 1
@@ -249,8 +282,14 @@ native_postgresql_fetch() { timed "$1" /dev/null "${PSQL[@]}" -At -c "$SQL_TEXT"
 native_postgresql_csv() { timed "$1" /dev/null "${PSQL[@]}" -c "\\copy ($SQL_TEXT) to '$WORK/native.out' csv"; }
 native_mariadb_fetch() { timed "$1" /dev/null "${MARIADB[@]}" -N --quick -e "$SQL_TEXT"; }
 native_mariadb_csv() { timed "$1" "$WORK/native.out" "${MARIADB[@]}" -B -e "$SQL_TEXT"; }
+native_sqlite_script() { timed "$1" /dev/null sh -c 'sqlite3 "$1" < "$2"' sh "$SQLITE_DB" "$SCRIPT"; }
+native_postgresql_script() { timed "$1" /dev/null "${PSQL[@]}" -f "$SCRIPT"; }
+native_mariadb_script() { timed "$1" /dev/null sh -c '"$@" < "$0"' "$SCRIPT" "${MARIADB[@]}"; }
 native_name() {
-    case $1-$2 in
+    case $1-${2%-odbc} in
+    sqlite-script) echo "sqlite3 <" ;;
+    postgresql-script) echo "psql -f" ;;
+    mariadb-script) echo "mariadb <" ;;
     sqlite-fetch | sqlite-stream) echo "sqlite3" ;;
     sqlite-*) echo "sqlite3 -csv" ;;
     postgresql-fetch | postgresql-stream) echo "psql -At" ;;
@@ -265,15 +304,22 @@ bench_database() {
     local db=$1 conn=$2 streaming=$3
     local kind
     for kind in $CASES; do
-        local mode=$kind native_case=csv case_conn=$conn
-        case $kind in
+        local base=${kind%-odbc} case_conn=$conn
+        if [[ $kind == *-odbc ]]; then
+            # MariaDB has no engine but ODBC: its cases are ODBC already.
+            [[ $db == mariadb ]] && continue
+            case_conn="$conn;Engine=ODBC"
+        fi
+        local mode=$base native_case=csv
+        case $base in
         fetch) native_case=fetch ;;
+        script) native_case=script ;;
         stream)
             if [[ -z $streaming ]]; then
                 mv_say "$db stream: the driver has no streaming option; left out"
                 continue
             fi
-            mode=fetch native_case=fetch case_conn="$conn;$streaming"
+            mode=fetch native_case=fetch case_conn="$conn;Engine=ODBC;$streaming"
             ;;
         esac
         NATIVE_NAME=$(native_name "$db" "$kind")
@@ -283,9 +329,12 @@ bench_database() {
         }
     done
     # Where our time goes: one more run with the phases shown (not counted).
-    local last
-    last=$("$BENCH" --phases csv "$conn" "$SQL_TEXT" "$WORK/phases.csv" 2>&1 >/dev/null | tail -n 1) || true
-    PHASES+=("$db: $last")
+    local last engine
+    for engine in "" ";Engine=ODBC"; do
+        [[ $db == mariadb && -n $engine ]] && continue
+        last=$("$BENCH" --phases csv "$conn$engine" "$SQL_TEXT" "$WORK/phases.csv" 2>&1 >/dev/null | tail -n 1) || true
+        PHASES+=("$db${engine:+ (ODBC)}: $last")
+    done
     rm -f "$WORK/phases.csv"
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/error_report.h"
 #include "app/texts.h"
+#include "db/db_engines.h"
 
 #include <QRegularExpression>
 #include <cmath>
@@ -68,6 +69,8 @@ void LoadSettings(const IniFile& ini, const QString& programFolder, Settings& s)
         s.editFont = f;
         s.language = int(std::nearbyint(leadingNumber(get("Language", QStringLiteral("2")))));
         setLanguage(s.language);
+        s.nativeEngines = toBoolean(get("NativeEngines", QStringLiteral("True")));
+        setNativeEnginesEnabled(s.nativeEngines);
     });
 }
 

@@ -22,6 +22,8 @@ struct Settings {
     bool autoCompletion = true;       // the completion list opens on its own after "." and 3 letters
     bool showNullMark = true;         // NULL cells read a greyed "NULL"
     int historyMaxEntries = 50000;    // the query history keeps at most this many statements
+    // SQLite and PostgreSQL through their own client libraries; False: every connection uses ODBC.
+    bool nativeEngines = true;
 };
 
 // Reads every key of section "Settings" in its fixed order. A value that cannot be converted

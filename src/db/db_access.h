@@ -2,7 +2,7 @@
 // The database access layer as the rest of the program sees it: open a connection from a connection
 // string, run statements into detached recordsets or affected-row counts, stop them, run
 // transactions, read the facts of the data source and its catalog. Nothing outside the backend
-// knows which client library is underneath; the first backend is ODBC.
+// knows which client library is underneath: ODBC, or a database's own client library.
 #include "app/mv_error.h"
 #include "db/recordset.h"
 
@@ -157,7 +157,7 @@ class DbConnection {
     virtual Recordset openSchema(SchemaKind kind, const SchemaRestrictions& restrictions = {}) = 0;
 };
 
-// A new, closed connection of the ODBC backend.
+// A new, closed connection; the string given to open() chooses the engine (see db_engines.h).
 std::unique_ptr<DbConnection> createDbConnection();
 
 // Closes every pooled idle connection now (at shutdown, or when a test wants a clean state).

@@ -21,6 +21,9 @@ class RecordsetBuilder {
     int fieldCount() const { return int(m_fields.size()); }
     const FieldInfo& field(int col) const { return m_fields[col]; }
     StorageKind kind(int col) const { return m_columns[size_t(col)].kind(); }
+    // Whether a field may hold Null, as far as the source knows only after its rows (any time
+    // before finish()).
+    void setNullable(int col, bool nullable) { m_fields[col].nullable = nullable; }
     // Room for this many rows (text columns: average bytes per cell guess, 16).
     void reserve(qsizetype rows);
 

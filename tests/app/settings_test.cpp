@@ -1,5 +1,6 @@
 #include "app/settings.h"
 #include "app/texts.h"
+#include "db/db_engines.h"
 #include "support/scripted_user_port.h"
 #include "support/temp_folder.h"
 
@@ -117,3 +118,14 @@ TEST(Settings, EditFontTextIsHundredthsOfAPoint) {
 }
 
 } // namespace
+
+TEST(Settings, NativeEnginesCanBeTurnedOff) {
+    const Loaded on = load({}, false);
+    EXPECT_TRUE(on.s.nativeEngines);
+    EXPECT_TRUE(nativeEnginesEnabled());
+    const Loaded off = load("[Settings]\nNativeEngines=False\n");
+    EXPECT_FALSE(off.s.nativeEngines);
+    EXPECT_FALSE(nativeEnginesEnabled());
+    EXPECT_TRUE(off.messages.isEmpty());
+    setNativeEnginesEnabled(true);
+}

@@ -78,7 +78,8 @@ TEST_P(OdbcConnect, ClosedConnectionsWaitInThePoolButNotWithATransaction) {
     mv::closePooledConnections();
     conn->close();
     EXPECT_FALSE(conn->isOpen());
-    EXPECT_EQ(pool.idleCount(), 1u);
+    // A native SQLite connection opens in microseconds and is closed for real.
+    EXPECT_EQ(pool.idleCount(), nativeEngine() ? 0u : 1u);
     conn->open(connectionString()); // takes it back
     EXPECT_EQ(pool.idleCount(), 0u);
     EXPECT_EQ(scalar(QStringLiteral("SELECT 1")).toInt(), 1);

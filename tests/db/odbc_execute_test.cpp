@@ -160,6 +160,38 @@ TEST_P(OdbcExecute, RowLimitStopsTheFetchAndDoesNotTouchCounts) {
     EXPECT_EQ(rows(QStringLiteral("SELECT id FROM %1").arg(t)).recordCount(), 5);
 }
 
+TEST_P(OdbcExecute, ALimitedFetchLeavesTransactionsChangesAndTheNextStatementsWhole) {
+    const QString t = table("lft");
+    exec(QStringLiteral("CREATE TABLE %1 (id INTEGER)").arg(t));
+    ExecOptions limited;
+    limited.maxRecords = 10;
+    // Inside a transaction the limited query reads no further and the transaction goes on.
+    conn->beginTransaction();
+    exec(QStringLiteral("INSERT INTO %1 (id) %2").arg(t, numbers(3000)));
+    mv::ExecResult cut = exec(QStringLiteral("SELECT id FROM %1 ORDER BY id").arg(t), limited);
+    ASSERT_TRUE(cut.rows.has_value());
+    EXPECT_EQ(cut.rows->recordCount(), 10);
+    EXPECT_TRUE(cut.limitReached);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM %1").arg(t)).toLongLong(), 3000);
+    conn->rollbackTransaction();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM %1").arg(t)).toLongLong(), 0);
+
+    if (is("postgresql")) {
+        // A statement that changes data does all its changes, however few of its rows are kept.
+        mv::ExecResult returned =
+            exec(QStringLiteral("INSERT INTO %1 (id) SELECT n FROM generate_series(1, 3000) n RETURNING id").arg(t),
+                 limited);
+        ASSERT_TRUE(returned.rows.has_value());
+        EXPECT_EQ(returned.rows->recordCount(), 10);
+        EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM %1").arg(t)).toLongLong(), 3000);
+    }
+    // The statements right after a cut query are not touched by how the query was ended.
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_EQ(exec(numbers(5000), limited).rows->recordCount(), 10);
+        ASSERT_EQ(scalar(QStringLiteral("SELECT %1").arg(i)).toInt(), i) << "statement " << i;
+    }
+}
+
 TEST_P(OdbcExecute, TransactionsCommitAndRollBack) {
     const QString t = table("trx");
     exec(QStringLiteral("CREATE TABLE %1 (id INTEGER)").arg(t));

@@ -1,6 +1,7 @@
 #pragma once
 // A test fixture run once per test database: an open connection and table names of its own.
 #include "db/db_access.h"
+#include "db/db_engines.h"
 #include "support/temp_folder.h"
 #include "support/test_databases.h"
 
@@ -35,6 +36,8 @@ class OdbcTarget : public ::testing::TestWithParam<std::string> {
     }
 
     bool is(const char* name) const { return GetParam() == name; }
+    // The connection is served by a database's own client library rather than ODBC.
+    bool nativeEngine() const { return mv::engineFor(m_db.connectionString) != mv::DbEngine::Odbc; }
     const QString& connectionString() const { return m_db.connectionString; }
 
     // A table name unique to this process and test; dropped after the test.

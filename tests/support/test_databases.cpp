@@ -82,7 +82,15 @@ bool underCI() {
     return ci == QLatin1String("true") || ci == QLatin1String("1") || ci == QLatin1String("yes");
 }
 
-TestDatabase testDatabase(std::string_view name, const TempFolder& folder) {
+// MV_TEST_ENGINE=odbc: every connection of the tests goes through ODBC, also where a native engine
+// would serve it.
+static TestDatabase forcedEngine(TestDatabase db) {
+    if (!db.connectionString.isEmpty() && envText("MV_TEST_ENGINE").trimmed().toLower() == QLatin1String("odbc"))
+        db.connectionString += QStringLiteral(";Engine=ODBC");
+    return db;
+}
+
+static TestDatabase namedDatabase(std::string_view name, const TempFolder& folder) {
     if (name == "sqlite") {
         TestDatabase db;
         db.name = QStringLiteral("sqlite");
@@ -100,6 +108,10 @@ TestDatabase testDatabase(std::string_view name, const TempFolder& folder) {
     unknown.name = QString::fromUtf8(name.data(), qsizetype(name.size()));
     unknown.skipReason = QStringLiteral("there is no test database of that name");
     return unknown;
+}
+
+TestDatabase testDatabase(std::string_view name, const TempFolder& folder) {
+    return forcedEngine(namedDatabase(name, folder));
 }
 
 std::vector<TestDatabase> testDatabases(const TempFolder& folder) {

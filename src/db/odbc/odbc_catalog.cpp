@@ -38,11 +38,7 @@ Recordset tablesRowset(Session& session, const SchemaRestrictions& r) {
     const auto catalogR = restriction(r, 0), schemaR = restriction(r, 1), nameR = restriction(r, 2),
                typeR = restriction(r, 3);
     const bool withSystem = wantsSystem(typeR);
-    RowsetWriter out({{"TABLE_CATALOG", ado::adVarWChar},
-                      {"TABLE_SCHEMA", ado::adVarWChar},
-                      {"TABLE_NAME", ado::adVarWChar},
-                      {"TABLE_TYPE", ado::adVarWChar},
-                      {"DESCRIPTION", ado::adVarWChar, 2048}});
+    RowsetWriter out = tablesWriter();
     std::set<std::tuple<QString, QString, QString>> seen;
     auto addRow = [&](const Row& row) {
         const Cell cat = at(row, 1), sch = at(row, 2), name = at(row, 3);
@@ -83,22 +79,7 @@ Recordset tablesRowset(Session& session, const SchemaRestrictions& r) {
 Recordset columnsRowset(Session& session, const SchemaRestrictions& r) {
     const auto catalogR = restriction(r, 0), schemaR = restriction(r, 1), tableR = restriction(r, 2),
                columnR = restriction(r, 3);
-    RowsetWriter out({{"TABLE_CATALOG", ado::adVarWChar},
-                      {"TABLE_SCHEMA", ado::adVarWChar},
-                      {"TABLE_NAME", ado::adVarWChar},
-                      {"COLUMN_NAME", ado::adVarWChar},
-                      {"ORDINAL_POSITION", ado::adUnsignedInt},
-                      {"COLUMN_HASDEFAULT", ado::adBoolean},
-                      {"COLUMN_DEFAULT", ado::adVarWChar, 2048},
-                      {"IS_NULLABLE", ado::adBoolean},
-                      {"DATA_TYPE", ado::adUnsignedSmallInt},
-                      {"TYPE_NAME", ado::adVarWChar},
-                      {"CHARACTER_MAXIMUM_LENGTH", ado::adUnsignedBigInt},
-                      {"CHARACTER_OCTET_LENGTH", ado::adUnsignedBigInt},
-                      {"NUMERIC_PRECISION", ado::adUnsignedSmallInt},
-                      {"NUMERIC_SCALE", ado::adSmallInt},
-                      {"DATETIME_PRECISION", ado::adUnsignedInt},
-                      {"DESCRIPTION", ado::adVarWChar, 2048}});
+    RowsetWriter out = columnsWriter();
     // Only tables and views that exist are asked for their columns: a pattern of another table
     // must not leak in, and some drivers fail on names they do not know.
     for (const TableRef& table : findTables(session, catalogR, schemaR, tableR, true)) {
@@ -151,12 +132,7 @@ std::vector<KeyColumn> primaryKeyOf(Session& session, const TableRef& table) {
 
 Recordset primaryKeysRowset(Session& session, const SchemaRestrictions& r) {
     const auto catalogR = restriction(r, 0), schemaR = restriction(r, 1), tableR = restriction(r, 2);
-    RowsetWriter out({{"TABLE_CATALOG", ado::adVarWChar},
-                      {"TABLE_SCHEMA", ado::adVarWChar},
-                      {"TABLE_NAME", ado::adVarWChar},
-                      {"COLUMN_NAME", ado::adVarWChar},
-                      {"ORDINAL", ado::adUnsignedInt},
-                      {"PK_NAME", ado::adVarWChar}});
+    RowsetWriter out = primaryKeysWriter();
     for (const TableRef& table : findTables(session, catalogR, schemaR, tableR, false)) {
         if (!matches(table.catalog, catalogR)) continue;
         for (const KeyColumn& key : primaryKeyOf(session, table))
@@ -184,21 +160,7 @@ std::optional<qint64> oledbIndexType(const std::optional<qint64>& odbcType) {
 Recordset indexesRowset(Session& session, const SchemaRestrictions& r) {
     const auto catalogR = restriction(r, 0), schemaR = restriction(r, 1), indexR = restriction(r, 2),
                typeR = restriction(r, 3), tableR = restriction(r, 4);
-    RowsetWriter out({{"TABLE_CATALOG", ado::adVarWChar},
-                      {"TABLE_SCHEMA", ado::adVarWChar},
-                      {"TABLE_NAME", ado::adVarWChar},
-                      {"INDEX_CATALOG", ado::adVarWChar},
-                      {"INDEX_SCHEMA", ado::adVarWChar},
-                      {"INDEX_NAME", ado::adVarWChar},
-                      {"PRIMARY_KEY", ado::adBoolean},
-                      {"UNIQUE", ado::adBoolean},
-                      {"CLUSTERED", ado::adBoolean},
-                      {"TYPE", ado::adUnsignedSmallInt},
-                      {"ORDINAL_POSITION", ado::adUnsignedInt},
-                      {"COLUMN_NAME", ado::adVarWChar},
-                      {"COLLATION", ado::adSmallInt},
-                      {"CARDINALITY", ado::adUnsignedBigInt},
-                      {"FILTER_CONDITION", ado::adVarWChar, 2048}});
+    RowsetWriter out = indexesWriter();
     // MDBTools gives no index rows and crashes on the fetch that follows SQLStatistics.
     if (session.connection.family() == DriverFamily::MDBTools) throw notSupported();
     // SQLStatistics is called only for tables that exist: some drivers crash on other names.

@@ -75,11 +75,7 @@ Recordset proceduresRowset(Session& session, const SchemaRestrictions& r) {
     const bool systemOnly =
         typeR && typeR->trimmed().compare(QLatin1String("SYSTEM PROCEDURE"), Qt::CaseInsensitive) == 0;
     const bool typeNumber = typeR && !typeR->trimmed().isEmpty() && !systemOnly;
-    RowsetWriter out({{"PROCEDURE_CATALOG", ado::adVarWChar},
-                      {"PROCEDURE_SCHEMA", ado::adVarWChar},
-                      {"PROCEDURE_NAME", ado::adVarWChar},
-                      {"PROCEDURE_TYPE", ado::adSmallInt},
-                      {"DESCRIPTION", ado::adVarWChar, 2048}});
+    RowsetWriter out = proceduresWriter();
     for (const ProcedureRef& p : findProcedures(session, r, true)) {
         if (systemOnly && !isSystemSchema(session, p.catalog, p.schema)) continue;
         if (typeNumber && QString::number(p.type) != typeR->trimmed()) continue;
@@ -91,23 +87,7 @@ Recordset proceduresRowset(Session& session, const SchemaRestrictions& r) {
 
 Recordset procedureParametersRowset(Session& session, const SchemaRestrictions& r) {
     const auto parameterR = restriction(r, 3);
-    RowsetWriter out({{"PROCEDURE_CATALOG", ado::adVarWChar},
-                      {"PROCEDURE_SCHEMA", ado::adVarWChar},
-                      {"PROCEDURE_NAME", ado::adVarWChar},
-                      {"PARAMETER_NAME", ado::adVarWChar},
-                      {"ORDINAL_POSITION", ado::adUnsignedSmallInt},
-                      {"PARAMETER_TYPE", ado::adUnsignedSmallInt},
-                      {"PARAMETER_HASDEFAULT", ado::adBoolean},
-                      {"PARAMETER_DEFAULT", ado::adVarWChar, 2048},
-                      {"IS_NULLABLE", ado::adBoolean},
-                      {"DATA_TYPE", ado::adUnsignedSmallInt},
-                      {"CHARACTER_MAXIMUM_LENGTH", ado::adUnsignedBigInt},
-                      {"CHARACTER_OCTET_LENGTH", ado::adUnsignedBigInt},
-                      {"NUMERIC_PRECISION", ado::adUnsignedSmallInt},
-                      {"NUMERIC_SCALE", ado::adSmallInt},
-                      {"DESCRIPTION", ado::adVarWChar, 2048},
-                      {"TYPE_NAME", ado::adVarWChar},
-                      {"LOCAL_TYPE_NAME", ado::adVarWChar}});
+    RowsetWriter out = procedureParametersWriter();
     // psqlODBC answers only for a literal procedure name and a NULL column name, so the
     // procedures are looked up first and asked one by one.
     for (const ProcedureRef& p : findProcedures(session, r, true)) {
@@ -135,32 +115,19 @@ Recordset procedureParametersRowset(Session& session, const SchemaRestrictions& 
 }
 
 Recordset providerTypesRowset(Session& session, const SchemaRestrictions& r) {
-    const auto dataTypeR = restriction(r, 0), bestMatchR = restriction(r, 1);
-    RowsetWriter out({{"TYPE_NAME", ado::adVarWChar},
-                      {"DATA_TYPE", ado::adUnsignedSmallInt},
-                      {"COLUMN_SIZE", ado::adUnsignedBigInt},
-                      {"LITERAL_PREFIX", ado::adVarWChar},
-                      {"LITERAL_SUFFIX", ado::adVarWChar},
-                      {"CREATE_PARAMS", ado::adVarWChar},
-                      {"IS_NULLABLE", ado::adBoolean},
-                      {"CASE_SENSITIVE", ado::adBoolean},
-                      {"SEARCHABLE", ado::adUnsignedInt},
-                      {"UNSIGNED_ATTRIBUTE", ado::adBoolean},
-                      {"FIXED_PREC_SCALE", ado::adBoolean},
-                      {"AUTO_UNIQUE_VALUE", ado::adBoolean},
-                      {"LOCAL_TYPE_NAME", ado::adVarWChar},
-                      {"MINIMUM_SCALE", ado::adSmallInt},
-                      {"MAXIMUM_SCALE", ado::adSmallInt},
-                      {"IS_LONG", ado::adBoolean},
-                      {"BEST_MATCH", ado::adBoolean},
-                      {"IS_FIXEDLENGTH", ado::adBoolean}});
     Statement st(session.connection);
     st.typeInfo();
+    return catalog::providerTypesFromTypeInfo(readAll(st), r);
+}
+
+Recordset catalog::providerTypesFromTypeInfo(const std::vector<Row>& rows, const SchemaRestrictions& r) {
+    const auto dataTypeR = restriction(r, 0), bestMatchR = restriction(r, 1);
+    RowsetWriter out = providerTypesWriter();
     std::set<int> matched; // the first type of each ADO code is its best match
     auto flag = [](const std::optional<qint64>& value) {
         return value ? QVariant(*value == SQL_TRUE) : QVariant();
     };
-    for (const Row& row : readAll(st)) {
+    for (const Row& row : rows) {
         const Cell name = at(row, 1);
         if (!name) continue;
         const std::optional<qint64> sqlType = intAt(row, 2);

@@ -172,6 +172,109 @@ Recordset RowsetWriter::finish() {
     return builder.finish();
 }
 
+RowsetWriter tablesWriter() {
+    return RowsetWriter({{"TABLE_CATALOG", ado::adVarWChar},
+                         {"TABLE_SCHEMA", ado::adVarWChar},
+                         {"TABLE_NAME", ado::adVarWChar},
+                         {"TABLE_TYPE", ado::adVarWChar},
+                         {"DESCRIPTION", ado::adVarWChar, 2048}});
+}
+
+RowsetWriter columnsWriter() {
+    return RowsetWriter({{"TABLE_CATALOG", ado::adVarWChar},
+                         {"TABLE_SCHEMA", ado::adVarWChar},
+                         {"TABLE_NAME", ado::adVarWChar},
+                         {"COLUMN_NAME", ado::adVarWChar},
+                         {"ORDINAL_POSITION", ado::adUnsignedInt},
+                         {"COLUMN_HASDEFAULT", ado::adBoolean},
+                         {"COLUMN_DEFAULT", ado::adVarWChar, 2048},
+                         {"IS_NULLABLE", ado::adBoolean},
+                         {"DATA_TYPE", ado::adUnsignedSmallInt},
+                         {"TYPE_NAME", ado::adVarWChar},
+                         {"CHARACTER_MAXIMUM_LENGTH", ado::adUnsignedBigInt},
+                         {"CHARACTER_OCTET_LENGTH", ado::adUnsignedBigInt},
+                         {"NUMERIC_PRECISION", ado::adUnsignedSmallInt},
+                         {"NUMERIC_SCALE", ado::adSmallInt},
+                         {"DATETIME_PRECISION", ado::adUnsignedInt},
+                         {"DESCRIPTION", ado::adVarWChar, 2048}});
+}
+
+RowsetWriter primaryKeysWriter() {
+    return RowsetWriter({{"TABLE_CATALOG", ado::adVarWChar},
+                         {"TABLE_SCHEMA", ado::adVarWChar},
+                         {"TABLE_NAME", ado::adVarWChar},
+                         {"COLUMN_NAME", ado::adVarWChar},
+                         {"ORDINAL", ado::adUnsignedInt},
+                         {"PK_NAME", ado::adVarWChar}});
+}
+
+RowsetWriter indexesWriter() {
+    return RowsetWriter({{"TABLE_CATALOG", ado::adVarWChar},
+                         {"TABLE_SCHEMA", ado::adVarWChar},
+                         {"TABLE_NAME", ado::adVarWChar},
+                         {"INDEX_CATALOG", ado::adVarWChar},
+                         {"INDEX_SCHEMA", ado::adVarWChar},
+                         {"INDEX_NAME", ado::adVarWChar},
+                         {"PRIMARY_KEY", ado::adBoolean},
+                         {"UNIQUE", ado::adBoolean},
+                         {"CLUSTERED", ado::adBoolean},
+                         {"TYPE", ado::adUnsignedSmallInt},
+                         {"ORDINAL_POSITION", ado::adUnsignedInt},
+                         {"COLUMN_NAME", ado::adVarWChar},
+                         {"COLLATION", ado::adSmallInt},
+                         {"CARDINALITY", ado::adUnsignedBigInt},
+                         {"FILTER_CONDITION", ado::adVarWChar, 2048}});
+}
+
+RowsetWriter proceduresWriter() {
+    return RowsetWriter({{"PROCEDURE_CATALOG", ado::adVarWChar},
+                         {"PROCEDURE_SCHEMA", ado::adVarWChar},
+                         {"PROCEDURE_NAME", ado::adVarWChar},
+                         {"PROCEDURE_TYPE", ado::adSmallInt},
+                         {"DESCRIPTION", ado::adVarWChar, 2048}});
+}
+
+RowsetWriter procedureParametersWriter() {
+    return RowsetWriter({{"PROCEDURE_CATALOG", ado::adVarWChar},
+                         {"PROCEDURE_SCHEMA", ado::adVarWChar},
+                         {"PROCEDURE_NAME", ado::adVarWChar},
+                         {"PARAMETER_NAME", ado::adVarWChar},
+                         {"ORDINAL_POSITION", ado::adUnsignedSmallInt},
+                         {"PARAMETER_TYPE", ado::adUnsignedSmallInt},
+                         {"PARAMETER_HASDEFAULT", ado::adBoolean},
+                         {"PARAMETER_DEFAULT", ado::adVarWChar, 2048},
+                         {"IS_NULLABLE", ado::adBoolean},
+                         {"DATA_TYPE", ado::adUnsignedSmallInt},
+                         {"CHARACTER_MAXIMUM_LENGTH", ado::adUnsignedBigInt},
+                         {"CHARACTER_OCTET_LENGTH", ado::adUnsignedBigInt},
+                         {"NUMERIC_PRECISION", ado::adUnsignedSmallInt},
+                         {"NUMERIC_SCALE", ado::adSmallInt},
+                         {"DESCRIPTION", ado::adVarWChar, 2048},
+                         {"TYPE_NAME", ado::adVarWChar},
+                         {"LOCAL_TYPE_NAME", ado::adVarWChar}});
+}
+
+RowsetWriter providerTypesWriter() {
+    return RowsetWriter({{"TYPE_NAME", ado::adVarWChar},
+                         {"DATA_TYPE", ado::adUnsignedSmallInt},
+                         {"COLUMN_SIZE", ado::adUnsignedBigInt},
+                         {"LITERAL_PREFIX", ado::adVarWChar},
+                         {"LITERAL_SUFFIX", ado::adVarWChar},
+                         {"CREATE_PARAMS", ado::adVarWChar},
+                         {"IS_NULLABLE", ado::adBoolean},
+                         {"CASE_SENSITIVE", ado::adBoolean},
+                         {"SEARCHABLE", ado::adUnsignedInt},
+                         {"UNSIGNED_ATTRIBUTE", ado::adBoolean},
+                         {"FIXED_PREC_SCALE", ado::adBoolean},
+                         {"AUTO_UNIQUE_VALUE", ado::adBoolean},
+                         {"LOCAL_TYPE_NAME", ado::adVarWChar},
+                         {"MINIMUM_SCALE", ado::adSmallInt},
+                         {"MAXIMUM_SCALE", ado::adSmallInt},
+                         {"IS_LONG", ado::adBoolean},
+                         {"BEST_MATCH", ado::adBoolean},
+                         {"IS_FIXEDLENGTH", ado::adBoolean}});
+}
+
 QVariant v(const Cell& cell) {
     return cell ? QVariant(*cell) : QVariant();
 }

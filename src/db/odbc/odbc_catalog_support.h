@@ -66,6 +66,15 @@ class RowsetWriter {
     std::vector<QVariantList> m_rows;
 };
 
+// The empty rowsets with the OLE DB columns of each schema rowset (the same on every engine).
+RowsetWriter tablesWriter();
+RowsetWriter columnsWriter();
+RowsetWriter primaryKeysWriter();
+RowsetWriter indexesWriter();
+RowsetWriter proceduresWriter();
+RowsetWriter procedureParametersWriter();
+RowsetWriter providerTypesWriter();
+
 QVariant v(const Cell& cell);
 QVariant v(const std::optional<qint64>& value);
 QVariant vBool(bool value);
@@ -109,6 +118,9 @@ struct CatalogType {
 CatalogType catalogColumnType(DriverFamily family, const std::optional<qint64>& sqlType, const Cell& typeName,
                               const std::optional<qint64>& columnSize, const std::optional<qint64>& decimalDigits,
                               const std::optional<qint64>& octetLength);
+
+// The PROVIDER_TYPES rowset from the rows of SQLGetTypeInfo (in its column order).
+Recordset providerTypesFromTypeInfo(const std::vector<Row>& typeInfoRows, const SchemaRestrictions& restrictions);
 
 // The ADO type of a catalog row's ODBC type and type name.
 int adoTypeOfCatalog(const std::optional<qint64>& sqlType, const Cell& typeName);

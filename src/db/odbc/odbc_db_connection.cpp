@@ -1,6 +1,7 @@
 #include "db/odbc/odbc_db_connection.h"
 
 #include "app/texts.h"
+#include "db/db_engines.h"
 #include "db/odbc/odbc_catalog.h"
 #include "db/odbc/odbc_fetch.h"
 #include "db/odbc/odbc_pool.h"
@@ -9,13 +10,10 @@
 
 namespace mv {
 
-std::unique_ptr<DbConnection> createDbConnection() {
+std::unique_ptr<DbConnection> odbc::createConnection() {
     return std::make_unique<odbc::OdbcDbConnection>();
 }
 
-void closePooledConnections() {
-    odbc::ConnectionPool::instance().clear();
-}
 
 } // namespace mv
 
@@ -32,6 +30,11 @@ constexpr auto NativeTimeoutGrace = std::chrono::seconds(2);
 constexpr auto TimeoutTolerance = std::chrono::milliseconds(100);
 // A multi-result statement is not followed further than this.
 constexpr int MaxDiscardedResults = 10000;
+// psqlODBC's own connection attributes: fetch through a server cursor, and its rows per fetch.
+constexpr SQLINTEGER PgOptUseDeclareFetch = 65539;
+constexpr SQLINTEGER PgOptFetch = 65541;
+// A limited fetch reads through the cursor in steps of at most this many rows.
+constexpr qint64 MaxCursorFetchRows = 10000;
 
 QString cancelledText() {
     return ui_text("Der Vorgang wurde vom Benutzer abgebrochen.", "The operation was cancelled by the user.");
@@ -125,11 +128,38 @@ void OdbcDbConnection::setSelectLimit(qint64 limit) {
     }
 }
 
+void OdbcDbConnection::setCursorFetch(qint64 rows) {
+    Session& s = session();
+    if (s.pgFetchRows == rows) return;
+    const SQLHDBC dbc = s.connection.handle();
+    if (!s.pgFetchDefault) {
+        SQLINTEGER declare = 0, fetch = 0;
+        if (!SQL_SUCCEEDED(SQLGetConnectAttr(dbc, PgOptUseDeclareFetch, &declare, sizeof declare, nullptr)) ||
+            !SQL_SUCCEEDED(SQLGetConnectAttr(dbc, PgOptFetch, &fetch, sizeof fetch, nullptr))) {
+            // A driver without the attributes: the row limit alone, as before.
+            s.pgFetchDefault = std::pair<SQLINTEGER, SQLINTEGER>{-1, -1};
+        } else {
+            s.pgFetchDefault = std::pair{declare, fetch};
+        }
+    }
+    if (s.pgFetchDefault->first < 0) return;
+    const SQLINTEGER declare = rows > 0 ? 1 : s.pgFetchDefault->first;
+    const SQLINTEGER fetch = rows > 0 ? SQLINTEGER(rows) : s.pgFetchDefault->second;
+    if (SQL_SUCCEEDED(SQLSetConnectAttr(dbc, PgOptUseDeclareFetch, reinterpret_cast<SQLPOINTER>(SQLLEN(declare)), 0)) &&
+        SQL_SUCCEEDED(SQLSetConnectAttr(dbc, PgOptFetch, reinterpret_cast<SQLPOINTER>(SQLLEN(fetch)), 0)))
+        s.pgFetchRows = rows;
+}
+
 void OdbcDbConnection::applyRowLimit(Statement& statement, qint64 maxRecords) {
     Session& s = session();
     const qint64 limit = qMax<qint64>(0, maxRecords);
     switch (s.connection.family()) {
     case DriverFamily::PostgreSQL:
+        // The driver applies SQL_ATTR_MAX_ROWS only after it has buffered the whole result; through
+        // a server cursor it reads no more than the limit, in steps the stop request sees.
+        setCursorFetch(qMin(limit, MaxCursorFetchRows));
+        if (limit > 0) statement.trySetAttr(SQL_ATTR_MAX_ROWS, SQLULEN(limit));
+        return;
     case DriverFamily::SQLite:
         if (limit > 0) statement.trySetAttr(SQL_ATTR_MAX_ROWS, SQLULEN(limit));
         return;

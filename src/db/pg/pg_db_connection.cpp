@@ -1,0 +1,525 @@
+#include "db/pg/pg_db_connection.h"
+
+#include "app/texts.h"
+#include "db/connection_string.h"
+#include "db/db_engines.h"
+#include "db/odbc/odbc_session.h"
+#include "db/pg/pg_types.h"
+#include "db/recordset_builder.h"
+
+#include <libpq-fe.h>
+
+#include <chrono>
+#include <deque>
+
+namespace mv {
+
+std::unique_ptr<DbConnection> pg::createConnection() {
+    return std::make_unique<pg::PgDbConnection>();
+}
+
+} // namespace mv
+
+namespace mv::pg {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The server ends a statement at its time-out; the watchdog steps in this long after.
+constexpr auto TimeoutGrace = std::chrono::seconds(2);
+// An idle connection waits this long for the next statement of a disconnected connection.
+constexpr auto PoolIdleTime = std::chrono::seconds(5);
+constexpr size_t PoolCapacity = 4;
+
+QString cancelledText() {
+    return ui_text("Der Vorgang wurde vom Benutzer abgebrochen.", "The operation was cancelled by the user.");
+}
+
+QString timedOutText() {
+    return ui_text("Zeitüberschreitung der Abfrage.", "Query timeout expired.");
+}
+
+DbError notOpen() {
+    return DbError(DbError::Kind::NotOpen, ui_text("Die Verbindung ist nicht geöffnet.", "The connection is not open."));
+}
+
+QString trimmedMessage(const char* text) {
+    return QString::fromUtf8(text ? text : "").trimmed();
+}
+
+// A failure of the connection itself (connect, a lost server).
+DbError connectionError(PGconn* conn) {
+    DbDiagnostic d;
+    d.sqlState = QStringLiteral("08001");
+    d.nativeError = 101;
+    d.message = trimmedMessage(conn ? PQerrorMessage(conn) : "out of memory");
+    d.source = QStringLiteral("PostgreSQL");
+    return DbError(DbError::Kind::Failed, d.message, {d});
+}
+
+DbDiagnostic diagnosticOf(const PGresult* result) {
+    DbDiagnostic d;
+    d.sqlState = QString::fromLatin1(PQresultErrorField(result, PG_DIAG_SQLSTATE));
+    d.nativeError = 1;
+    d.message = trimmedMessage(PQresultErrorMessage(result));
+    d.source = QStringLiteral("PostgreSQL");
+    return d;
+}
+
+void noticeReceiver(void* self, const PGresult* result) {
+    static_cast<PgDbConnection*>(self)->notice(diagnosticOf(result));
+}
+
+struct ResultGuard {
+    PGresult* result = nullptr;
+    ~ResultGuard() { PQclear(result); }
+};
+
+// Idle connections of disconnected connection objects, by connection string.
+class Pool {
+  public:
+    static Pool& instance() {
+        static Pool pool;
+        return pool;
+    }
+    ~Pool() { clear(); }
+
+    PGconn* take(const QString& key) {
+        std::lock_guard lock(m_mutex);
+        expire();
+        for (auto it = m_idle.rbegin(); it != m_idle.rend(); ++it) {
+            if (it->key != key) continue;
+            PGconn* conn = it->conn;
+            m_idle.erase(std::next(it).base());
+            if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE) return conn;
+            PQfinish(conn);
+            return nullptr;
+        }
+        return nullptr;
+    }
+    void give(const QString& key, PGconn* conn) {
+        std::lock_guard lock(m_mutex);
+        expire();
+        if (m_idle.size() >= PoolCapacity) {
+            PQfinish(m_idle.front().conn);
+            m_idle.pop_front();
+        }
+        m_idle.push_back({key, conn, Clock::now() + PoolIdleTime});
+    }
+    void clear() {
+        std::lock_guard lock(m_mutex);
+        for (const Entry& e : m_idle)
+            PQfinish(e.conn);
+        m_idle.clear();
+    }
+
+  private:
+    struct Entry {
+        QString key;
+        PGconn* conn;
+        Clock::time_point expires;
+    };
+    void expire() {
+        const auto now = Clock::now();
+        while (!m_idle.empty() && m_idle.front().expires <= now) {
+            PQfinish(m_idle.front().conn);
+            m_idle.pop_front();
+        }
+    }
+    std::mutex m_mutex;
+    std::deque<Entry> m_idle;
+};
+
+// The first word of a statement after blanks and comments, upper-cased.
+QString firstWord(const QString& sql) {
+    qsizetype i = 0;
+    while (i < sql.size()) {
+        if (sql[i].isSpace() || sql[i] == u'(') {
+            ++i;
+        } else if (sql.mid(i, 2) == QLatin1String("--")) {
+            const qsizetype end = sql.indexOf(u'\n', i);
+            i = end < 0 ? sql.size() : end + 1;
+        } else if (sql.mid(i, 2) == QLatin1String("/*")) {
+            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? sql.size() : end + 2;
+        } else {
+            break;
+        }
+    }
+    qsizetype end = i;
+    while (end < sql.size() && sql[end].isLetter())
+        ++end;
+    return sql.mid(i, end - i).toUpper();
+}
+
+} // namespace
+
+void closeIdleConnections() {
+    Pool::instance().clear();
+}
+
+PgDbConnection::~PgDbConnection() {
+    disconnect();
+}
+
+PGconn* PgDbConnection::conn() const {
+    if (!m_conn) throw notOpen();
+    return m_conn;
+}
+
+void PgDbConnection::setConnection(PGconn* conn) {
+    PGcancel* cancel = conn ? PQgetCancel(conn) : nullptr;
+    std::lock_guard lock(m_cancelMutex);
+    if (m_cancel) PQfreeCancel(m_cancel);
+    m_cancel = cancel;
+    m_conn = conn;
+}
+
+void PgDbConnection::open(const QString& connectionString) {
+    if (m_conn) close();
+    PGconn* c = Pool::instance().take(connectionString);
+    if (!c) {
+        QString error;
+        const std::optional<ConnectionKeys> keys = parseConnectionKeys(connectionString, &error);
+        if (!keys) throw DbError(DbError::Kind::Failed, error);
+        auto value = [&](std::initializer_list<const char*> names) {
+            for (const char* n : names)
+                if (const auto v = keys->find(QLatin1String(n)); v && !v->isEmpty()) return v->toUtf8();
+            return QByteArray();
+        };
+        // The ODBC driver's keys and their libpq names.
+        std::vector<std::pair<const char*, QByteArray>> params{
+            {"host", value({"Server", "Servername", "Host"})},
+            {"port", value({"Port"})},
+            {"dbname", value({"Database", "DB"})},
+            {"user", value({"Uid", "UserName", "User"})},
+            {"password", value({"Pwd", "Password"})},
+            {"sslmode", value({"SSLmode", "SSLMode", "sslmode"}).toLower()},
+            {"connect_timeout", value({"ConnectTimeout", "LoginTimeout"}).isEmpty() ? QByteArray("15")
+                                                                                    : value({"ConnectTimeout", "LoginTimeout"})},
+            {"client_encoding", QByteArray("UTF8")},
+            {"application_name", QByteArray("Morvenda")},
+        };
+        std::vector<const char*> names, values;
+        for (const auto& [name, v] : params) {
+            if (v.isEmpty()) continue;
+            names.push_back(name);
+            values.push_back(v.constData());
+        }
+        names.push_back(nullptr);
+        values.push_back(nullptr);
+        c = PQconnectdbParams(names.data(), values.data(), 0);
+        if (!c || PQstatus(c) != CONNECTION_OK) {
+            const DbError e = connectionError(c);
+            PQfinish(c);
+            throw e;
+        }
+        // Dates as ISO texts whatever the server's default, so values read the same everywhere.
+        PQclear(PQexec(c, "SET DateStyle = 'ISO, YMD'; SET IntervalStyle = 'postgres'; SET extra_float_digits = 3"));
+    }
+    PQsetNoticeReceiver(c, noticeReceiver, this);
+    setConnection(c);
+    m_connectionString = connectionString;
+    m_inTransaction = false;
+    m_broken = false;
+    m_serverTimeout = -1;
+
+    DbInfo info;
+    info.dbmsName = QStringLiteral("PostgreSQL");
+    const int version = PQserverVersion(c);
+    info.dbmsVersion = QStringLiteral("%1.%2.%3").arg(version / 10000).arg(0).arg(version % 100);
+    info.driverName = QStringLiteral("libpq");
+    info.driverVersion = QString::number(PQlibVersion());
+    info.managerVersion = engineName(DbEngine::Postgres) + u' ' + QString::fromLatin1(PQparameterStatus(c, "server_version"));
+    info.databaseName = QString::fromUtf8(PQdb(c));
+    info.serverName = QString::fromUtf8(PQhost(c));
+    info.userName = QString::fromUtf8(PQuser(c));
+    info.identifierQuote = QStringLiteral("\"");
+    info.transactionDdl = 8;
+    m_info = info;
+    m_properties.clear();
+    m_properties << DbProperty{QStringLiteral("Data Source Name"), QString()}
+                 << DbProperty{QStringLiteral("Current Catalog"), info.databaseName}
+                 << DbProperty{QStringLiteral("Server Name"), info.serverName}
+                 << DbProperty{QStringLiteral("User Name"), info.userName}
+                 << DbProperty{QStringLiteral("DBMS Name"), info.dbmsName}
+                 << DbProperty{QStringLiteral("DBMS Version"), info.dbmsVersion}
+                 << DbProperty{QStringLiteral("Driver Name"), info.driverName}
+                 << DbProperty{QStringLiteral("Driver Version"), info.driverVersion}
+                 << DbProperty{QStringLiteral("Engine"), engineName(DbEngine::Postgres)}
+                 << DbProperty{QStringLiteral("Transaction DDL"), QString::number(info.transactionDdl)}
+                 << DbProperty{QStringLiteral("Identifier Quote Character"), info.identifierQuote}
+                 << DbProperty{QStringLiteral("Multiple Results"), QStringLiteral("Y")}
+                 << DbProperty{QStringLiteral("Extended Properties"), odbc::maskPasswords(connectionString)};
+    m_open = true;
+}
+
+void PgDbConnection::close() {
+    m_open = false;
+    m_watchdog.disarm();
+    if (m_catalog) m_catalog->close();
+    PGconn* c = m_conn;
+    if (!c) return;
+    setConnection(nullptr);
+    PQsetNoticeReceiver(c, [](void*, const PGresult*) {}, nullptr);
+    // A connection with an open transaction or a broken one is closed for real (rolling back).
+    if (m_inTransaction || m_broken || PQstatus(c) != CONNECTION_OK || PQtransactionStatus(c) != PQTRANS_IDLE) {
+        m_inTransaction = false;
+        PQfinish(c);
+        return;
+    }
+    // The session's time-out goes back to none before another user may take it.
+    if (m_serverTimeout > 0) PQclear(PQexec(c, "SET statement_timeout = 0"));
+    Pool::instance().give(m_connectionString, c);
+}
+
+void PgDbConnection::disconnect() {
+    m_open = false;
+    m_watchdog.disarm();
+    if (m_catalog) m_catalog->disconnect();
+    PGconn* c = m_conn;
+    setConnection(nullptr);
+    m_inTransaction = false;
+    if (c) PQfinish(c);
+}
+
+void PgDbConnection::cancel() {
+    m_cancelRequested = true;
+    std::lock_guard lock(m_cancelMutex);
+    char error[256];
+    if (m_cancel) PQcancel(m_cancel, error, sizeof error);
+}
+
+void PgDbConnection::fail(const DbError& error) {
+    if (error.connectionBroken() || (m_conn && PQstatus(m_conn) != CONNECTION_OK)) m_broken = true;
+    throw error;
+}
+
+void PgDbConnection::run(const char* sql) {
+    PGconn* c = conn();
+    ResultGuard r{PQexec(c, sql)};
+    const ExecStatusType status = PQresultStatus(r.result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        if (PQstatus(c) != CONNECTION_OK) fail(connectionError(c));
+        const DbDiagnostic d = diagnosticOf(r.result);
+        fail(DbError(DbError::Kind::Failed, d.message, {d}));
+    }
+}
+
+void PgDbConnection::applyTimeout(int seconds) {
+    if (m_serverTimeout == seconds) return;
+    run(QByteArray("SET statement_timeout = " + QByteArray::number(qint64(seconds) * 1000)).constData());
+    m_serverTimeout = seconds;
+}
+
+ExecResult PgDbConnection::execute(const QString& sql, const ExecOptions& options) {
+    PGconn* c = conn();
+    m_cancelRequested = false;
+    m_timedOut = false;
+    m_limitCancel = false;
+    m_notices.clear();
+    if (m_cancelRequested || (options.stopRequested && options.stopRequested->load()))
+        throw DbError(DbError::Kind::Cancelled, cancelledText());
+    const int timeout = qMax(0, options.timeoutSeconds);
+    applyTimeout(timeout);
+
+    if (!PQsendQuery(c, sql.toUtf8().constData())) fail(connectionError(c));
+    PQsetSingleRowMode(c);
+    if (timeout > 0)
+        m_watchdog.arm(Clock::now() + std::chrono::seconds(timeout) + TimeoutGrace, [this] {
+            m_timedOut = true;
+            std::lock_guard lock(m_cancelMutex);
+            char error[256];
+            if (m_cancel) PQcancel(m_cancel, error, sizeof error);
+        });
+    // Rows past the limit of a query are not even produced: the rest is cancelled. Anything that
+    // may change data runs to its end, its surplus rows read past.
+    const QString word = firstWord(sql);
+    const bool stopAtLimit = !m_inTransaction && (word == QLatin1String("SELECT") || word == QLatin1String("VALUES") ||
+                                                  word == QLatin1String("TABLE"));
+    try {
+        ExecResult result = readResults(options, stopAtLimit);
+        m_watchdog.disarm();
+        return result;
+    } catch (...) {
+        m_watchdog.disarm();
+        throw;
+    }
+}
+
+ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLimit) {
+    PGconn* c = m_conn;
+    auto stopAsked = [&] {
+        return m_cancelRequested.load() || (options.stopRequested && options.stopRequested->load());
+    };
+    const qint64 limit = qMax<qint64>(0, options.maxRecords);
+
+    ExecResult result;
+    std::optional<DbError> error;
+    std::optional<RecordsetBuilder> builder;
+    std::vector<Read> reads;
+    std::vector<std::pair<unsigned, int>> origins;
+    bool firstDone = false; // the first result is complete; later ones are read past
+    qint64 rows = 0;
+    bool stopSent = false;
+
+    auto startRows = [&](const PGresult* r) {
+        QList<FieldInfo> fields;
+        const int columns = PQnfields(r);
+        for (int col = 0; col < columns; ++col) {
+            const ColumnType t = columnType(QString::fromUtf8(PQfname(r, col)), PQftype(r, col), PQfmod(r, col));
+            fields << t.field;
+            reads.push_back(t.read);
+            origins.emplace_back(PQftable(r, col), PQftablecol(r, col));
+        }
+        builder.emplace(fields);
+    };
+
+    while (PGresult* raw = PQgetResult(c)) {
+        ResultGuard r{raw};
+        const ExecStatusType status = PQresultStatus(raw);
+        if (error) continue; // after a failure the remaining results only end the statement
+        switch (status) {
+        case PGRES_SINGLE_TUPLE: {
+            if (firstDone) break;
+            if (!builder) startRows(raw);
+            if (limit > 0 && rows >= limit) {
+                result.limitReached = true;
+                if (stopAtLimit && !stopSent) {
+                    m_limitCancel = true;
+                    std::lock_guard lock(m_cancelMutex);
+                    char text[256];
+                    if (m_cancel) PQcancel(m_cancel, text, sizeof text);
+                    stopSent = true;
+                }
+                break;
+            }
+            for (int col = 0; col < int(reads.size()); ++col) {
+                if (PQgetisnull(raw, 0, col))
+                    builder->appendNull(col);
+                else
+                    appendText(*builder, col, reads[size_t(col)],
+                               std::string_view(PQgetvalue(raw, 0, col), size_t(PQgetlength(raw, 0, col))));
+            }
+            ++rows;
+            if ((rows & 1023) == 0 && (stopAsked() || m_timedOut.load()) && !stopSent) {
+                std::lock_guard lock(m_cancelMutex);
+                char text[256];
+                if (m_cancel) PQcancel(m_cancel, text, sizeof text);
+                stopSent = true;
+            }
+            break;
+        }
+        case PGRES_TUPLES_OK:
+            if (!firstDone) {
+                if (!builder) startRows(raw);
+                firstDone = true;
+            }
+            break;
+        case PGRES_COMMAND_OK:
+            if (!firstDone) {
+                const char* tuples = PQcmdTuples(raw);
+                result.recordsAffected = tuples && *tuples ? QByteArray(tuples).toLongLong() : 0;
+                firstDone = true;
+                m_notNull.clear(); // the statement may have changed a table
+            }
+            break;
+        case PGRES_EMPTY_QUERY:
+            firstDone = true;
+            result.recordsAffected = 0;
+            break;
+        case PGRES_COPY_IN:
+            // There is no data to send: the server gets the end of the copy with this reason.
+            PQputCopyEnd(c, "COPY FROM STDIN is not supported here");
+            break;
+        case PGRES_COPY_OUT: {
+            char* buffer = nullptr;
+            while (PQgetCopyData(c, &buffer, 0) > 0)
+                PQfreemem(buffer);
+            firstDone = true;
+            break;
+        }
+        default: {
+            const DbDiagnostic d = diagnosticOf(raw);
+            // The rest of a query cancelled at its row limit is not an error.
+            if (m_limitCancel.load() && d.sqlState == QLatin1String("57014") && !stopAsked() && !m_timedOut.load()) {
+                firstDone = true;
+                break;
+            }
+            std::vector<DbDiagnostic> records = m_notices;
+            records.push_back(d);
+            if (stopAsked())
+                error = DbError(DbError::Kind::Cancelled, cancelledText(), records);
+            else if (m_timedOut.load() || (d.sqlState == QLatin1String("57014") && options.timeoutSeconds > 0))
+                error = DbError(DbError::Kind::TimedOut, timedOutText(), records);
+            else
+                error = DbError(DbError::Kind::Failed, d.message, records);
+            break;
+        }
+        }
+    }
+    if (PQstatus(c) != CONNECTION_OK) fail(connectionError(c));
+    if (PQtransactionStatus(c) == PQTRANS_IDLE) m_inTransaction = false;
+    if (!error && (stopAsked() || m_timedOut.load()) && !firstDone)
+        error = DbError(stopAsked() ? DbError::Kind::Cancelled : DbError::Kind::TimedOut,
+                        stopAsked() ? cancelledText() : timedOutText());
+    if (error) fail(*error);
+    if (builder) {
+        fillNullability(*builder, origins);
+        result.rows = builder->finish();
+    }
+    result.messages = m_notices;
+    return result;
+}
+
+// NOT NULL columns of tables, as the ODBC driver reports them; read once per table.
+void PgDbConnection::fillNullability(RecordsetBuilder& builder, const std::vector<std::pair<unsigned, int>>& origins) {
+    QStringList missing;
+    for (const auto& o : origins)
+        if (o.first != 0 && o.second > 0 && !m_notNull.count(o)) missing << QString::number(o.first);
+    if (!missing.isEmpty()) {
+        missing.removeDuplicates();
+        const QByteArray sql = "SELECT attrelid, attnum, attnotnull FROM pg_catalog.pg_attribute WHERE attnum > 0 AND "
+                               "attrelid IN (" + missing.join(u',').toLatin1() + ")";
+        ResultGuard r{PQexec(m_conn, sql.constData())};
+        if (PQresultStatus(r.result) == PGRES_TUPLES_OK)
+            for (int row = 0; row < PQntuples(r.result); ++row)
+                m_notNull[{unsigned(QByteArray(PQgetvalue(r.result, row, 0)).toULong()),
+                           QByteArray(PQgetvalue(r.result, row, 1)).toInt()}] = PQgetvalue(r.result, row, 2)[0] == 't';
+        // The statement may have ended a transaction: nothing here may start one.
+    }
+    for (size_t col = 0; col < origins.size(); ++col) {
+        const auto it = m_notNull.find(origins[col]);
+        if (it != m_notNull.end() && it->second) builder.setNullable(int(col), false);
+    }
+}
+
+void PgDbConnection::beginTransaction() {
+    if (m_inTransaction) return;
+    run("BEGIN");
+    m_inTransaction = true;
+}
+
+void PgDbConnection::commitTransaction() {
+    if (!m_inTransaction)
+        throw DbError(DbError::Kind::Failed, ui_text("Es ist keine Transaktion geöffnet.", "No transaction is open."));
+    run("COMMIT");
+    m_inTransaction = false;
+}
+
+void PgDbConnection::rollbackTransaction() {
+    if (!m_inTransaction)
+        throw DbError(DbError::Kind::Failed, ui_text("Es ist keine Transaktion geöffnet.", "No transaction is open."));
+    run("ROLLBACK");
+    m_inTransaction = false;
+}
+
+Recordset PgDbConnection::openSchema(SchemaKind kind, const SchemaRestrictions& restrictions) {
+    conn();
+    if (!m_catalog) m_catalog = odbc::createConnection();
+    if (!m_catalog->isOpen()) m_catalog->open(m_connectionString);
+    return m_catalog->openSchema(kind, restrictions);
+}
+
+} // namespace mv::pg

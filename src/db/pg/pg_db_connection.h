@@ -1,0 +1,83 @@
+#pragma once
+// The PostgreSQL engine of DbConnection, on libpq: rows are read one at a time straight into the
+// recordset (single-row mode, no copy of the whole result), Stop cancels at any stage, the
+// time-out is the server's statement_timeout (and a watchdog that cancels as well). Takes the
+// PostgreSQL ODBC driver's keys (Server, Port, Database, Uid, Pwd, SSLmode). Closed connections
+// wait a few seconds for the next statement, as with ODBC.
+//
+// The schema rowsets still come from the ODBC driver, through a second connection opened on the
+// first catalog request: they are the driver's catalog rows, on either engine.
+#include "db/db_access.h"
+#include "db/odbc/odbc_watchdog.h"
+
+#include <atomic>
+#include <map>
+#include <mutex>
+
+typedef struct pg_conn PGconn;
+typedef struct pg_cancel PGcancel;
+
+namespace mv::pg {
+
+class PgDbConnection final : public DbConnection {
+  public:
+    PgDbConnection() = default;
+    ~PgDbConnection() override;
+
+    void open(const QString& connectionString) override;
+    void close() override;
+    void disconnect() override;
+    bool isOpen() const override { return m_open.load(); }
+    QString connectionString() const override { return m_connectionString; }
+
+    ExecResult execute(const QString& sql, const ExecOptions& options = {}) override;
+    void cancel() override;
+
+    void beginTransaction() override;
+    void commitTransaction() override;
+    void rollbackTransaction() override;
+    bool inTransaction() const override { return m_inTransaction; }
+
+    const DbInfo& info() const override { return m_info; }
+    QList<DbProperty> properties() const override { return m_properties; }
+
+    Recordset openSchema(SchemaKind kind, const SchemaRestrictions& restrictions = {}) override;
+
+    // Notices of the running statement (called by libpq on this connection's thread).
+    void notice(const DbDiagnostic& message) { m_notices.push_back(message); }
+
+  private:
+    PGconn* conn() const;
+    void setConnection(PGconn* conn);
+    void run(const char* sql); // a statement of the engine's own, without rows
+    void applyTimeout(int seconds);
+    // Marks a connection the server or the network dropped, so it is never pooled.
+    [[noreturn]] void fail(const DbError& error);
+    ExecResult readResults(const ExecOptions& options, bool stopAtLimit);
+    void fillNullability(RecordsetBuilder& builder, const std::vector<std::pair<unsigned, int>>& origins);
+
+    QString m_connectionString;
+    PGconn* m_conn = nullptr;
+    PGcancel* m_cancel = nullptr;
+    DbInfo m_info;
+    QList<DbProperty> m_properties;
+    std::atomic<bool> m_open{false};
+    bool m_inTransaction = false;
+    bool m_broken = false;
+    int m_serverTimeout = 0;
+    std::vector<DbDiagnostic> m_notices;
+    // NOT NULL of table columns (table OID, column number), as read once per connection.
+    std::map<std::pair<unsigned, int>, bool> m_notNull;
+
+    std::mutex m_cancelMutex; // PQcancel from another thread while the handle may change
+    std::atomic<bool> m_cancelRequested{false};
+    std::atomic<bool> m_timedOut{false};
+    std::atomic<bool> m_limitCancel{false};
+    odbc::Watchdog m_watchdog;
+    std::unique_ptr<DbConnection> m_catalog;
+};
+
+// Closes the idle pooled connections now.
+void closeIdleConnections();
+
+} // namespace mv::pg

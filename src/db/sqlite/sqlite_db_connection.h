@@ -1,0 +1,68 @@
+#pragma once
+// The SQLite engine of DbConnection, on SQLite's own library: statements are stepped straight into
+// the recordset, Stop and the time-out interrupt the database (also during the fetch), the catalog
+// comes from sqlite_schema and the pragma functions. Takes the SQLite ODBC driver's keys
+// (Database, Timeout, NoCreat, FKSupport).
+#include "db/db_access.h"
+#include "db/odbc/odbc_watchdog.h"
+
+#include <atomic>
+#include <mutex>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace mv::sqlite {
+
+class SqliteDbConnection final : public DbConnection {
+  public:
+    SqliteDbConnection() = default;
+    ~SqliteDbConnection() override;
+
+    void open(const QString& connectionString) override;
+    void close() override;
+    void disconnect() override;
+    bool isOpen() const override { return m_open.load(); }
+    QString connectionString() const override { return m_connectionString; }
+
+    ExecResult execute(const QString& sql, const ExecOptions& options = {}) override;
+    void cancel() override;
+
+    void beginTransaction() override;
+    void commitTransaction() override;
+    void rollbackTransaction() override;
+    bool inTransaction() const override { return m_inTransaction; }
+
+    const DbInfo& info() const override { return m_info; }
+    QList<DbProperty> properties() const override { return m_properties; }
+
+    Recordset openSchema(SchemaKind kind, const SchemaRestrictions& restrictions = {}) override;
+
+    // The database handle, for the catalog readers of this engine.
+    sqlite3* handle() const { return m_db; }
+
+  private:
+    sqlite3* db() const;
+    // Runs a statement of the engine's own (transactions), without a result.
+    void run(const char* sql);
+    ExecResult step(sqlite3_stmt* statement, const ExecOptions& options);
+
+    QString m_connectionString;
+    sqlite3* m_db = nullptr;
+    DbInfo m_info;
+    QList<DbProperty> m_properties;
+    std::atomic<bool> m_open{false};
+    bool m_inTransaction = false;
+
+    // sqlite3_interrupt is safe from any thread while the handle is open; the mutex keeps the
+    // handle from closing under it.
+    std::mutex m_handleMutex;
+    std::atomic<bool> m_cancelRequested{false};
+    std::atomic<bool> m_timedOut{false};
+    odbc::Watchdog m_watchdog;
+};
+
+// The error of the last call on the handle, in the form the ODBC driver reports it.
+DbError sqliteError(sqlite3* db, int code);
+
+} // namespace mv::sqlite
