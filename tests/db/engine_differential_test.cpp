@@ -207,7 +207,7 @@ TEST_F(PostgresEngines, EveryFetchedValueIsTheSame) {
         "INSERT INTO mv_engines_pg (i2, i4, i8, n, nn, f4, f8, b, v, vv, t, c, d, tm, ts, ts3, tz, by, u, j, iv, "
         "ar, x, m) VALUES (-32768, 2147483647, 9007199254740993, 12345678.91, "
         "1.123456789012345678901234567890, 1.5, 0.1, true, 'Grüße, 日本語 ✓', 'b', 'a\nlong\ttext', 'x', "
-        "'2024-02-29', '13:45:30', '2024-02-29 13:45:30.125', '1999-12-31 23:59:59.5', "
+        "'2024-02-29', '13:45:30.5', '2024-02-29 13:45:30.125', '1999-12-31 23:59:59.5', "
         "'2024-02-29 13:45:30.125+02', '\\x00ff10', 'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11', '{\"a\": 1}', "
         "'1 day 02:00:00', '{1,2}', '<a/>', 12.34)"));
     native->execute(QStringLiteral("INSERT INTO mv_engines_pg (i4) VALUES (0)"));

@@ -85,27 +85,29 @@ class Pool {
     }
     ~Pool() { clear(); }
 
-    PGconn* take(const QString& key) {
+    // A connection and the statement_timeout its session has (-1: not known).
+    std::pair<PGconn*, int> take(const QString& key) {
         std::lock_guard lock(m_mutex);
         expire();
         for (auto it = m_idle.rbegin(); it != m_idle.rend(); ++it) {
             if (it->key != key) continue;
             PGconn* conn = it->conn;
+            const int timeout = it->serverTimeout;
             m_idle.erase(std::next(it).base());
-            if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE) return conn;
+            if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE) return {conn, timeout};
             PQfinish(conn);
-            return nullptr;
+            return {nullptr, -1};
         }
-        return nullptr;
+        return {nullptr, -1};
     }
-    void give(const QString& key, PGconn* conn) {
+    void give(const QString& key, PGconn* conn, int serverTimeout) {
         std::lock_guard lock(m_mutex);
         expire();
         if (m_idle.size() >= PoolCapacity) {
             PQfinish(m_idle.front().conn);
             m_idle.pop_front();
         }
-        m_idle.push_back({key, conn, Clock::now() + PoolIdleTime});
+        m_idle.push_back({key, conn, serverTimeout, Clock::now() + PoolIdleTime});
     }
     void clear() {
         std::lock_guard lock(m_mutex);
@@ -118,6 +120,7 @@ class Pool {
     struct Entry {
         QString key;
         PGconn* conn;
+        int serverTimeout;
         Clock::time_point expires;
     };
     void expire() {
@@ -178,7 +181,7 @@ void PgDbConnection::setConnection(PGconn* conn) {
 
 void PgDbConnection::open(const QString& connectionString) {
     if (m_conn) close();
-    PGconn* c = Pool::instance().take(connectionString);
+    auto [c, serverTimeout] = Pool::instance().take(connectionString);
     if (!c) {
         QString error;
         const std::optional<ConnectionKeys> keys = parseConnectionKeys(connectionString, &error);
@@ -223,7 +226,7 @@ void PgDbConnection::open(const QString& connectionString) {
     m_connectionString = connectionString;
     m_inTransaction = false;
     m_broken = false;
-    m_serverTimeout = -1;
+    m_serverTimeout = serverTimeout;
 
     DbInfo info;
     info.dbmsName = QStringLiteral("PostgreSQL");
@@ -269,9 +272,7 @@ void PgDbConnection::close() {
         PQfinish(c);
         return;
     }
-    // The session's time-out goes back to none before another user may take it.
-    if (m_serverTimeout > 0) PQclear(PQexec(c, "SET statement_timeout = 0"));
-    Pool::instance().give(m_connectionString, c);
+    Pool::instance().give(m_connectionString, c, m_serverTimeout);
 }
 
 void PgDbConnection::disconnect() {

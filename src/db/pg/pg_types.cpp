@@ -111,6 +111,7 @@ ColumnType columnType(const QString& name, unsigned int oid, int typmod) {
     case TimetzOid:
         f.type = ado::adDBTime;
         c.read = Read::Time;
+        f.scale = typmod >= 0 ? typmod : 6;
         break;
     case TimestampOid:
     case TimestamptzOid:

@@ -137,6 +137,10 @@ FieldInfo fieldOf(sqlite3_stmt* st, int col, bool haveRow) {
     const DeclaredType t =
         declaredType(decl ? QString::fromUtf8(decl) : QString(), haveRow ? sqlite3_column_type(st, col) : 0);
     f.type = t.adoType;
+    // SQLite integers are 64-bit whatever the column declares.
+    if (f.type == ado::adTinyInt || f.type == ado::adSmallInt || f.type == ado::adInteger ||
+        f.type == ado::adUnsignedTinyInt || f.type == ado::adUnsignedSmallInt || f.type == ado::adUnsignedInt)
+        f.type = ado::adBigInt;
     const StorageKind kind = storageKindOf(f.type);
     if (kind == StorageKind::Text || kind == StorageKind::Binary)
         f.definedSize = t.length > 0 && !t.isLong ? t.length : qint64(std::numeric_limits<qint32>::max());
@@ -189,7 +193,9 @@ void SqliteDbConnection::open(const QString& connectionString) {
         throw failure(ui_text("Die Verbindungszeichenfolge nennt keine Datenbankdatei (Database=...).",
                               "The connection string names no database file (Database=...)."));
     const bool noCreate = isTrue(keys->value(QStringLiteral("NoCreat")));
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_URI;
+    // One thread at a time uses a connection (sqlite3_interrupt is safe from any thread): no lock
+    // around every column read.
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI;
     if (!noCreate) flags |= SQLITE_OPEN_CREATE;
     sqlite3* handle = nullptr;
     const int rc = sqlite3_open_v2(file.toUtf8().constData(), &handle, flags, nullptr);
