@@ -35,6 +35,8 @@ void expectSameRows(const Recordset& native, const Recordset& odbc, const std::s
         EXPECT_EQ(n.type, o.type) << what << " field " << n.name.toStdString();
         EXPECT_EQ(n.definedSize, o.definedSize) << what << " field " << n.name.toStdString();
         EXPECT_EQ(n.nullable, o.nullable) << what << " field " << n.name.toStdString();
+        EXPECT_EQ(n.precision, o.precision) << what << " field " << n.name.toStdString();
+        EXPECT_EQ(n.scale, o.scale) << what << " field " << n.name.toStdString();
     }
     ASSERT_EQ(native.recordCount(), odbc.recordCount()) << what;
     for (int r = 0; r < native.recordCount(); ++r)

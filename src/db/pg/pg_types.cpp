@@ -99,8 +99,9 @@ ColumnType columnType(const QString& name, unsigned int oid, int typmod) {
             f.precision = (typmod - 4) >> 16;
             f.scale = (typmod - 4) & 0xffff;
         } else {
-            f.precision = 28;
-            f.scale = 6;
+            // A numeric without precision and scale holds any scale: nothing is padded.
+            f.precision = 0;
+            f.scale = 0;
         }
         break;
     case DateOid:
@@ -111,7 +112,6 @@ ColumnType columnType(const QString& name, unsigned int oid, int typmod) {
     case TimetzOid:
         f.type = ado::adDBTime;
         c.read = Read::Time;
-        f.scale = typmod >= 0 ? typmod : 6;
         break;
     case TimestampOid:
     case TimestamptzOid:
