@@ -96,8 +96,10 @@ ColumnType columnType(const QString& name, unsigned int oid, int typmod) {
         f.type = ado::adNumeric;
         c.read = Read::Decimal;
         if (typmod >= 4) {
-            f.precision = (typmod - 4) >> 16;
-            f.scale = (typmod - 4) & 0xffff;
+            // The scale is an 11-bit signed number (numeric(5,-2) rounds to hundreds): a negative
+            // one has no places after the point.
+            f.precision = ((typmod - 4) >> 16) & 0xffff;
+            f.scale = qMax(0, (((typmod - 4) & 0x7ff) ^ 1024) - 1024);
         } else {
             // A numeric without precision and scale holds any scale: nothing is padded.
             f.precision = 0;
