@@ -5,6 +5,7 @@
 #include "db/db_connect.h"
 
 #include <QMetaObject>
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 
@@ -19,6 +20,17 @@ void CompletionCatalog::index() {
         m_byName[tables[i].name.toLower()].append(i);
     for (const QString& s : schemas)
         m_schemas.insert(s.toLower(), 1);
+    // Schemas first, then tables and views, then procedures: the first of equal names stays.
+    m_names.clear();
+    m_names.reserve(size_t(schemas.size() + tables.size() + procedures.size()));
+    for (const QString& s : schemas) m_names.push_back({s.toLower(), s, Name::Schema});
+    for (const CatalogTable& t : tables) m_names.push_back({t.name.toLower(), t.name, t.view ? Name::View : Name::Table});
+    for (const CatalogProcedure& p : procedures) m_names.push_back({p.name.toLower(), p.name, Name::Procedure});
+    std::stable_sort(m_names.begin(), m_names.end(),
+                     [](const Name& a, const Name& b) { return QString::compare(a.key, b.key) < 0; });
+    m_names.erase(std::unique(m_names.begin(), m_names.end(),
+                              [](const Name& a, const Name& b) { return a.key == b.key; }),
+                  m_names.end());
 }
 
 const CatalogTable* CompletionCatalog::find(const QString& schema, const QString& name) const {

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace mv {
 
@@ -32,6 +33,16 @@ class CompletionCatalog {
     QList<CatalogProcedure> procedures;
     QStringList schemas;
 
+    // Every schema, table, view and procedure name once, sorted by its lower-case form (built by
+    // index()), so the names that start with a typed word are one range of it.
+    struct Name {
+        enum Kind { Schema, Table, View, Procedure };
+        QString key; // lower case
+        QString label;
+        Kind kind;
+    };
+    const std::vector<Name>& sortedNames() const { return m_names; }
+
     // Builds the look-up tables; call once after filling the lists.
     void index();
     // The table or view of that name (case-insensitive; in the schema when one is given), or none.
@@ -42,6 +53,7 @@ class CompletionCatalog {
   private:
     QHash<QString, QList<int>> m_byName; // lower-case name -> tables
     QHash<QString, int> m_schemas;        // lower-case schema -> 1
+    std::vector<Name> m_names;
 };
 
 using CatalogPtr = std::shared_ptr<const CompletionCatalog>;

@@ -153,14 +153,18 @@ QList<TableReference> tableReferences(const QString& statement) {
 }
 
 QString quotedNameFor(const QString& name, const CompletionDialect& d) {
-    bool plain = !name.isEmpty() && (name[0].isLetter() || name[0] == u'_');
-    for (const QChar c : name)
-        plain = plain && (c.isLetterOrNumber() || c == u'_');
+    // Called for every name offered, so the common plain name costs no allocation.
     const int kind = d.databaseKind;
-    bool foldsAway = false;
-    if (kind == KindPostgreSql) foldsAway = name != name.toLower();
-    if (kind == KindOracle || kind == KindDb2) foldsAway = name != name.toUpper();
-    if (plain && !foldsAway && !reservedWords().contains(name.toUpper())) return name;
+    bool plain = !name.isEmpty() && (name[0].isLetter() || name[0] == u'_');
+    bool lettersOnly = true;
+    for (const QChar c : name) {
+        plain = plain && (c.isLetterOrNumber() || c == u'_');
+        lettersOnly = lettersOnly && c.isLetter();
+        // PostgreSQL folds unquoted names to lower case, Oracle and DB2 to upper case.
+        if (kind == KindPostgreSql && c.isUpper()) plain = false;
+        if ((kind == KindOracle || kind == KindDb2) && c.isLower()) plain = false;
+    }
+    if (plain && !(lettersOnly && name.size() <= 10 && reservedWords().contains(name.toUpper()))) return name;
     QString open, close;
     if (kind == KindJet || kind == KindSqlServer) {
         open = QStringLiteral("[");
@@ -256,13 +260,50 @@ QString nameBefore(const QString& t, qsizetype end, qsizetype* start) {
     return t.mid(s, end - s);
 }
 
-void addItem(QList<CompletionItem>& items, QSet<QString>& seen, const QString& label, const QString& insert,
-             CompletionItem::Kind kind, const QString& typed) {
+// Adds a name that starts with the typed word; the quoting is worked out only for those.
+// The items with their lower-case labels, which decide duplicates and the order.
+struct Found {
+    QList<CompletionItem> items;
+    QStringList keys;
+    QSet<QString> seen;
+};
+
+void addItem(Found& found, const QString& label, CompletionItem::Kind kind, const QString& typed,
+             const CompletionDialect* quoteFor) {
     if (!label.startsWith(typed, Qt::CaseInsensitive)) return;
-    const QString key = label.toLower();
-    if (seen.contains(key)) return;
-    seen.insert(key);
-    items.append({label, insert, kind});
+    QString key = label.toLower();
+    if (found.seen.contains(key)) return;
+    found.seen.insert(key);
+    found.items.append({label, quoteFor ? quotedNameFor(label, *quoteFor) : label, kind});
+    found.keys.append(std::move(key));
+}
+
+// The items found one by one, sorted by their lower-case keys, merged with an already sorted run
+// (the catalog's names): ten thousand names come out in order without comparing them anew.
+Completion mergeSorted(Completion c, Found& found, QList<CompletionItem> sorted, const QStringList& sortedKeys) {
+    std::vector<qsizetype> order(size_t(found.items.size()));
+    for (size_t i = 0; i < order.size(); ++i) order[i] = qsizetype(i);
+    auto less = [](const QString& keyA, const QString& labelA, const QString& keyB, const QString& labelB) {
+        const int byKey = QString::compare(keyA, keyB);
+        return byKey != 0 ? byKey < 0 : labelA < labelB;
+    };
+    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return less(found.keys[a], found.items[a].label, found.keys[b], found.items[b].label);
+    });
+    c.items.clear();
+    c.items.reserve(found.items.size() + sorted.size());
+    size_t i = 0;
+    qsizetype j = 0;
+    while (i < order.size() || j < sorted.size()) {
+        const bool takeFound =
+            j >= sorted.size() ||
+            (i < order.size() && less(found.keys[order[i]], found.items[order[i]].label, sortedKeys[j], sorted[j].label));
+        if (takeFound)
+            c.items.append(std::move(found.items[order[i++]]));
+        else
+            c.items.append(std::move(sorted[j++]));
+    }
+    return c;
 }
 
 } // namespace
@@ -278,7 +319,7 @@ Completion completeAt(const QString& text, qsizetype caret, const CompletionCata
     if (from > 0 && (text[from - 1] == u'"' || text[from - 1] == u'`' || text[from - 1] == u'[')) --from;
     c.from = from;
     c.to = caret;
-    QSet<QString> seen;
+    Found found;
 
     if (from > 0 && text[from - 1] == u'.') {
         c.qualified = true;
@@ -308,15 +349,14 @@ Completion completeAt(const QString& text, qsizetype caret, const CompletionCata
         }
         if (table) {
             for (const QString& col : table->columns)
-                addItem(c.items, seen, col, quotedNameFor(col, d), CompletionItem::Column, c.typed);
+                addItem(found, col, CompletionItem::Column, c.typed, &d);
         } else if (outer.isEmpty() && catalog->hasSchema(qualifier)) {
             for (const CatalogTable& t : catalog->tables)
                 if (t.schema.compare(qualifier, Qt::CaseInsensitive) == 0)
-                    addItem(c.items, seen, t.name, quotedNameFor(t.name, d),
-                            t.view ? CompletionItem::View : CompletionItem::Table, c.typed);
+                    addItem(found, t.name, t.view ? CompletionItem::View : CompletionItem::Table, c.typed, &d);
             for (const CatalogProcedure& p : catalog->procedures)
                 if (p.schema.compare(qualifier, Qt::CaseInsensitive) == 0)
-                    addItem(c.items, seen, p.name, quotedNameFor(p.name, d), CompletionItem::Procedure, c.typed);
+                    addItem(found, p.name, CompletionItem::Procedure, c.typed, &d);
         }
     } else {
         // The columns of the statement's tables first, so a column wins over a like-named keyword.
@@ -325,25 +365,31 @@ Completion completeAt(const QString& text, qsizetype caret, const CompletionCata
             for (const TableReference& r : tableReferences(text.mid(span.start, span.end - span.start)))
                 if (const CatalogTable* t = catalog->find(r.schema, r.table))
                     for (const QString& col : t->columns)
-                        addItem(c.items, seen, col, quotedNameFor(col, d), CompletionItem::Column, c.typed);
+                        addItem(found, col, CompletionItem::Column, c.typed, &d);
         }
-        for (const QString& k : dialectKeywords(d)) addItem(c.items, seen, k, k, CompletionItem::Keyword, c.typed);
-        for (const QString& f : dialectFunctions(d)) addItem(c.items, seen, f, f, CompletionItem::Function, c.typed);
+        for (const QString& k : dialectKeywords(d)) addItem(found, k, CompletionItem::Keyword, c.typed, nullptr);
+        for (const QString& f : dialectFunctions(d)) addItem(found, f, CompletionItem::Function, c.typed, nullptr);
         if (catalog) {
-            for (const QString& s : catalog->schemas)
-                addItem(c.items, seen, s, quotedNameFor(s, d), CompletionItem::Schema, c.typed);
-            for (const CatalogTable& t : catalog->tables)
-                addItem(c.items, seen, t.name, quotedNameFor(t.name, d),
-                        t.view ? CompletionItem::View : CompletionItem::Table, c.typed);
-            for (const CatalogProcedure& p : catalog->procedures)
-                addItem(c.items, seen, p.name, quotedNameFor(p.name, d), CompletionItem::Procedure, c.typed);
+            // The catalog's names come sorted: the typed word's range of them is merged in below.
+            const std::vector<CompletionCatalog::Name>& names = catalog->sortedNames();
+            const QString typedKey = c.typed.toLower();
+            auto it = std::lower_bound(names.begin(), names.end(), typedKey,
+                                       [](const CompletionCatalog::Name& n, const QString& k) {
+                                           return QString::compare(n.key, k) < 0;
+                                       });
+            static constexpr CompletionItem::Kind kinds[] = {CompletionItem::Schema, CompletionItem::Table,
+                                                             CompletionItem::View, CompletionItem::Procedure};
+            QList<CompletionItem> catalogItems;
+            QStringList catalogKeys;
+            for (; it != names.end() && it->key.startsWith(typedKey); ++it) {
+                if (found.seen.contains(it->key)) continue;
+                catalogItems.append({it->label, quotedNameFor(it->label, d), kinds[it->kind]});
+                catalogKeys.append(it->key);
+            }
+            return mergeSorted(c, found, catalogItems, catalogKeys);
         }
     }
-    std::sort(c.items.begin(), c.items.end(), [](const CompletionItem& a, const CompletionItem& b) {
-        const int byCase = a.label.compare(b.label, Qt::CaseInsensitive);
-        return byCase != 0 ? byCase < 0 : a.label < b.label;
-    });
-    return c;
+    return mergeSorted(c, found, {}, {});
 }
 
 } // namespace mv

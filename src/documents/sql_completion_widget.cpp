@@ -42,7 +42,12 @@ bool SqlCompletionWidget::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SqlCompletionWidget::onCharAdded(int ch) {
-    if (!m_auto || m_editor->isReadOnly() || listShown()) return;
+    // A list cut at MaxShown entries is made anew for the longer word.
+    if (listShown()) {
+        if (m_truncated && isWordChar(ch)) showCompletion();
+        return;
+    }
+    if (!m_auto || m_editor->isReadOnly()) return;
     if (ch == '.') {
         showCompletion();
         return;
@@ -75,10 +80,13 @@ bool SqlCompletionWidget::showCompletion() {
     const qsizetype at = offsetOfLineColumn(text, caret.line, caret.column);
     m_shown = completeAt(text, at, m_catalog.get(), m_dialect);
     if (m_shown.items.isEmpty()) return false;
+    // A list box of ten thousand names takes far longer to build than to read: only the first
+    // entries go in, and typing on narrows the list (onCharAdded).
+    m_truncated = m_shown.items.size() > MaxShown;
     QByteArray list;
-    for (const CompletionItem& item : m_shown.items) {
+    for (qsizetype i = 0; i < std::min<qsizetype>(m_shown.items.size(), MaxShown); ++i) {
         if (!list.isEmpty()) list += '\n';
-        list += item.label.toUtf8();
+        list += m_shown.items[i].label.toUtf8();
     }
     // Names may hold blanks and question marks: the list is cut at line breaks only.
     m_editor->SendScintilla(Base::SCI_AUTOCSETSEPARATOR, '\n');

@@ -14,6 +14,8 @@ class SqlCompletionWidget : public QObject {
     Q_OBJECT
   public:
     static constexpr int ListId = 18;
+    // The most entries the list shows at once; with more, typing on narrows it anew.
+    static constexpr int MaxShown = 400;
 
     explicit SqlCompletionWidget(SqlEditorWidget* editor);
 
@@ -28,7 +30,7 @@ class SqlCompletionWidget : public QObject {
     // a list now (no list then).
     bool showCompletion();
     bool listShown() const;
-    // The labels of the list last opened.
+    // The labels that fit at the list's last opening (the list shows the first MaxShown).
     QStringList shownLabels() const;
     // Takes the entry with this label, as a click in the list does.
     void choose(const QString& label);
@@ -44,6 +46,7 @@ class SqlCompletionWidget : public QObject {
     CatalogPtr m_catalog;
     CompletionDialect m_dialect;
     Completion m_shown;
+    bool m_truncated = false;
     bool m_auto = true;
 };
 

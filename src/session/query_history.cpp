@@ -110,8 +110,10 @@ bool QueryHistory::createSchema() {
         "CREATE TABLE history (id INTEGER PRIMARY KEY, started TEXT NOT NULL, connection TEXT NOT NULL, "
         "sql TEXT NOT NULL, duration_ms INTEGER NOT NULL, row_count INTEGER NOT NULL, ok INTEGER NOT NULL, "
         "error TEXT NOT NULL)",
+        // Prefix indexes for the first letters typed: "s" alone would otherwise merge the lists of
+        // every word beginning with s.
         "CREATE VIRTUAL TABLE history_fts USING fts5(sql, connection, error, content='history', "
-        "content_rowid='id')",
+        "content_rowid='id', prefix='1 2 3')",
         "CREATE TRIGGER history_ai AFTER INSERT ON history BEGIN INSERT INTO history_fts(rowid, sql, "
         "connection, error) VALUES (new.id, new.sql, new.connection, new.error); END",
         "CREATE TRIGGER history_ad AFTER DELETE ON history BEGIN INSERT INTO history_fts(history_fts, rowid, "
@@ -198,7 +200,7 @@ bool QueryHistory::open() {
         q.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
     }
     m_open = true;
-    prune();
+    prune(true);
     return m_open;
 }
 
@@ -209,18 +211,20 @@ void QueryHistory::fail(const QString& detail) {
 
 void QueryHistory::setMaxEntries(int maxEntries) {
     m_max = std::max(1, maxEntries);
-    prune();
+    prune(true);
 }
 
-void QueryHistory::prune() {
+void QueryHistory::prune(bool exact) {
     if (!m_open) return;
     QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
-    // Ids only grow, so the newest m_max entries are those above the m_max-th id from the top.
-    q.prepare(QStringLiteral("DELETE FROM history WHERE id <= (SELECT id FROM history ORDER BY id DESC "
-                             "LIMIT 1 OFFSET ?)"));
+    // Ids only grow and only the oldest go, so the ids in the file are one unbroken run: the newest
+    // m_max entries are those above max(id) - m_max, found through the key alone. At opening and
+    // when the limit changes the count is checked exactly, whatever the file went through.
+    q.prepare(exact ? QStringLiteral("DELETE FROM history WHERE id <= (SELECT id FROM history ORDER BY id DESC "
+                                     "LIMIT 1 OFFSET ?)")
+                    : QStringLiteral("DELETE FROM history WHERE id <= (SELECT max(id) FROM history) - ?"));
     q.addBindValue(m_max);
     const QString error = q.exec() ? QString() : q.lastError().text();
-    q.finish();
     q = QSqlQuery();
     if (!error.isEmpty()) fail(error);
 }
@@ -245,7 +249,7 @@ bool QueryHistory::add(HistoryEntry& e) {
         fail(error);
         return false;
     }
-    prune();
+    prune(false);
     return m_open;
 }
 

@@ -56,7 +56,7 @@ class QueryHistory {
     bool createSchema();
     bool healthy();
     void close();
-    void prune();
+    void prune(bool exact);
     void fail(const QString& detail);
 
     QString m_file;
