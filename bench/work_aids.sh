@@ -66,7 +66,7 @@ echo "== catalog: creating $TABLES tables x $COLUMNS columns in schema $SCHEMA"
         EXECUTE format('CREATE TABLE $SCHEMA.t_%s (%s)', i, cols);
         IF i % 500 = 0 THEN COMMIT; END IF;
     END LOOP; END \$\$" >/dev/null
-"${PSQL[@]}" -c "ANALYZE" >/dev/null
+"${PSQL[@]}" -c "ANALYZE" >/dev/null 2>&1 # only the tables it may analyze
 
 # psql's \d: the relation list, then the column query that \d <table> runs, for every table at once.
 PSQL_LIST="SELECT n.nspname, c.relname, CASE c.relkind WHEN 'r' THEN 'table' WHEN 'v' THEN 'view' WHEN 'm' THEN 'materialized view' WHEN 'f' THEN 'foreign table' WHEN 'p' THEN 'partitioned table' END, pg_catalog.pg_get_userbyid(c.relowner) FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE c.relkind IN ('r','p','v','m','f') AND n.nspname <> 'pg_catalog' AND n.nspname !~ '^pg_toast' AND n.nspname <> 'information_schema' ORDER BY 1,2"

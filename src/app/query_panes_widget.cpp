@@ -25,6 +25,7 @@
 #include "exec/parameter_panel_widget.h"
 #include "exec/query_options_widget.h"
 #include "exec/run_settings.h"
+#include "exec/sql_names.h"
 #include "exec/statement_at_caret.h"
 #include "exec/transactions.h"
 #include "results/result_grid_widget.h"
@@ -174,7 +175,7 @@ void QueryPanes::reloadCatalog() {
     dropCatalog();
     if (!cn.hasConnection() || !cn.Connection()) return;
     const DbInfo& info = cn.Connection()->info();
-    m_completion->setDialect({cn.mvDatabase(), info.dbmsName, info.identifierQuote});
+    m_completion->setDialect({cn.mvDatabase(), info.dbmsName, info.identifierQuote, info.keywords});
     m_catalogLoader->load(cn.Connection()->connectionString(), cn.mvDatabase());
 }
 
@@ -266,7 +267,8 @@ void QueryPanes::startStatementAtCaret() {
     if (running()) return;
     const QString text = m_editor->text();
     const SqlEditorWidget::TextPos caret = m_editor->caretPos();
-    const TextSpan span = statementAtCaret(text, offsetOfLineColumn(text, caret.line, caret.column));
+    const TextSpan span =
+        statementAtCaret(text, offsetOfLineColumn(text, caret.line, caret.column), sqlDialectOf(m_connection.cn()));
     if (span.isEmpty()) return;
     SqlEditorWidget::TextPos from, to;
     lineColumnOfOffset(text, span.start, from.line, from.column);

@@ -3,6 +3,7 @@
 #include "app/error_report.h"
 #include "db/db_access.h"
 #include "db/db_connect.h"
+#include "exec/sql_names.h"
 
 #include <QMetaObject>
 #include <algorithm>
@@ -13,7 +14,7 @@ namespace mv {
 
 // ---- the catalog ----
 
-void CompletionCatalog::index() {
+void CompletionCatalog::index(const NameRules* rules) {
     m_byName.clear();
     m_schemas.clear();
     for (int i = 0; i < tables.size(); ++i)
@@ -31,6 +32,8 @@ void CompletionCatalog::index() {
     m_names.erase(std::unique(m_names.begin(), m_names.end(),
                               [](const Name& a, const Name& b) { return a.key == b.key; }),
                   m_names.end());
+    if (rules)
+        for (Name& n : m_names) n.insert = quotedName(n.label, *rules);
 }
 
 const CatalogTable* CompletionCatalog::find(const QString& schema, const QString& name) const {
@@ -259,7 +262,10 @@ void CatalogLoader::load(const QString& connectionString, int databaseKind) {
                         readMySql(*cn, c, &job->stopped);
                     else
                         readOdbc(*cn, c);
-                    c.index();
+                    const DbInfo& info = cn->info();
+                    const NameRules rules{sqlDialectOf(info.dbmsName, databaseKind), databaseKind,
+                                          info.identifierQuote, info.keywords};
+                    c.index(&rules);
                     result = std::make_shared<const CompletionCatalog>(std::move(c));
                 }
             }

@@ -40,11 +40,13 @@ class CompletionCatalog {
         QString key; // lower case
         QString label;
         Kind kind;
+        QString insert; // the name as written in SQL on the catalog's connection; empty: not worked out
     };
     const std::vector<Name>& sortedNames() const { return m_names; }
 
-    // Builds the look-up tables; call once after filling the lists.
-    void index();
+    // Builds the look-up tables; call once after filling the lists. With rules, the names are
+    // also quoted as the connection needs them (done once, on the loading thread).
+    void index(const struct NameRules* rules = nullptr);
     // The table or view of that name (case-insensitive; in the schema when one is given), or none.
     // Without a schema, a name in several schemas gives the first one read.
     const CatalogTable* find(const QString& schema, const QString& name) const;

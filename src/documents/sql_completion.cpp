@@ -1,6 +1,7 @@
 #include "documents/sql_completion.h"
 
 #include "db/db_connect.h"
+#include "exec/sql_names.h"
 #include "exec/statement_at_caret.h"
 
 #include <QSet>
@@ -16,26 +17,6 @@ bool isIdentChar(QChar c) {
 
 bool isSqlite(const CompletionDialect& d) {
     return d.dbmsName.contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
-}
-
-const QSet<QString>& reservedWords() {
-    static const QSet<QString> words = [] {
-        QSet<QString> s;
-        for (const char* w :
-             {"ALL",       "ALTER",   "AND",      "ANY",     "AS",       "ASC",     "BETWEEN", "BY",
-              "CASE",      "CHECK",   "COLUMN",   "CONSTRAINT", "CREATE", "CROSS",  "CURRENT", "DEFAULT",
-              "DELETE",    "DESC",    "DISTINCT", "DROP",    "ELSE",     "END",     "EXCEPT",  "EXISTS",
-              "FALSE",     "FETCH",   "FOR",      "FOREIGN", "FROM",     "FULL",    "GRANT",   "GROUP",
-              "HAVING",    "IN",      "INDEX",    "INNER",   "INSERT",   "INTERSECT", "INTO",  "IS",
-              "JOIN",      "KEY",     "LEFT",     "LIKE",    "LIMIT",    "NATURAL", "NOT",     "NULL",
-              "OFFSET",    "ON",      "OR",       "ORDER",   "OUTER",    "PRIMARY", "REFERENCES", "RIGHT",
-              "ROW",       "ROWS",    "SELECT",   "SET",     "SOME",     "TABLE",   "THEN",    "TO",
-              "TRUE",      "UNION",   "UNIQUE",   "UPDATE",  "USER",     "USING",   "VALUES",  "VIEW",
-              "WHEN",      "WHERE",   "WITH",     "ORDER",   "DATABASE", "SCHEMA",  "ADD",     "PROCEDURE"})
-            s.insert(QString::fromLatin1(w));
-        return s;
-    }();
-    return words;
 }
 
 // ---- a small tokenizer for FROM and JOIN clauses ----
@@ -153,31 +134,8 @@ QList<TableReference> tableReferences(const QString& statement) {
 }
 
 QString quotedNameFor(const QString& name, const CompletionDialect& d) {
-    // Called for every name offered, so the common plain name costs no allocation.
-    const int kind = d.databaseKind;
-    bool plain = !name.isEmpty() && (name[0].isLetter() || name[0] == u'_');
-    bool lettersOnly = true;
-    for (const QChar c : name) {
-        plain = plain && (c.isLetterOrNumber() || c == u'_');
-        lettersOnly = lettersOnly && c.isLetter();
-        // PostgreSQL folds unquoted names to lower case, Oracle and DB2 to upper case.
-        if (kind == KindPostgreSql && c.isUpper()) plain = false;
-        if ((kind == KindOracle || kind == KindDb2) && c.isLower()) plain = false;
-    }
-    if (plain && !(lettersOnly && name.size() <= 10 && reservedWords().contains(name.toUpper()))) return name;
-    QString open, close;
-    if (kind == KindJet || kind == KindSqlServer) {
-        open = QStringLiteral("[");
-        close = QStringLiteral("]");
-    } else if (kind == KindMySql) {
-        open = close = QStringLiteral("`");
-    } else {
-        const QString q = d.identifierQuote.trimmed();
-        open = close = q.isEmpty() ? QStringLiteral("\"") : q;
-    }
-    QString inner = name;
-    inner.replace(close, close + close);
-    return open + inner + close;
+    return quotedName(name, NameRules{sqlDialectOf(d.dbmsName, d.databaseKind), d.databaseKind, d.identifierQuote,
+                                      d.keywords});
 }
 
 QStringList dialectKeywords(const CompletionDialect& d) {
@@ -334,7 +292,7 @@ Completion completeAt(const QString& text, qsizetype caret, const CompletionCata
         }
         const CatalogTable* table = nullptr;
         if (outer.isEmpty()) {
-            const TextSpan span = statementAtCaret(text, caret);
+            const TextSpan span = statementAtCaret(text, caret, sqlDialectOf(d.dbmsName, d.databaseKind));
             const QString statement = text.mid(span.start, span.end - span.start);
             for (const TableReference& r : tableReferences(statement)) {
                 if (r.alias.compare(qualifier, Qt::CaseInsensitive) == 0 ||
@@ -361,7 +319,7 @@ Completion completeAt(const QString& text, qsizetype caret, const CompletionCata
     } else {
         // The columns of the statement's tables first, so a column wins over a like-named keyword.
         if (catalog) {
-            const TextSpan span = statementAtCaret(text, caret);
+            const TextSpan span = statementAtCaret(text, caret, sqlDialectOf(d.dbmsName, d.databaseKind));
             for (const TableReference& r : tableReferences(text.mid(span.start, span.end - span.start)))
                 if (const CatalogTable* t = catalog->find(r.schema, r.table))
                     for (const QString& col : t->columns)
@@ -383,7 +341,8 @@ Completion completeAt(const QString& text, qsizetype caret, const CompletionCata
             QStringList catalogKeys;
             for (; it != names.end() && it->key.startsWith(typedKey); ++it) {
                 if (found.seen.contains(it->key)) continue;
-                catalogItems.append({it->label, quotedNameFor(it->label, d), kinds[it->kind]});
+                catalogItems.append(
+                    {it->label, it->insert.isEmpty() ? quotedNameFor(it->label, d) : it->insert, kinds[it->kind]});
                 catalogKeys.append(it->key);
             }
             return mergeSorted(c, found, catalogItems, catalogKeys);

@@ -15,11 +15,11 @@ struct CompletionDialect {
     int databaseKind = 0;    // the connection object's kind (0 ODBC, 5 PostgreSQL, 6 MySQL, ...)
     QString dbmsName;        // "SQLite", "PostgreSQL", ...: tells the ODBC kinds apart
     QString identifierQuote; // the driver's quote character; empty or blank when unknown
+    QStringList keywords;    // the driver's reserved words
 };
 
-// The name as it must stand in SQL: quoted (the quote character inside it doubled) when it is no
-// plain identifier, is a reserved word, or would change its case unquoted (PostgreSQL folds to
-// lower case, Oracle and DB2 to upper case).
+// The name as it must stand in SQL on the connection: the program's name quoting (quotedName),
+// told the dialect's rules.
 QString quotedNameFor(const QString& name, const CompletionDialect& dialect);
 
 // One table named in a FROM, JOIN, UPDATE or INTO clause, with its alias (empty when none).

@@ -1,6 +1,9 @@
 #pragma once
 // The one statement around the caret, for running it alone: its bounds in the editor's text.
+#include "exec/sql_lexer.h"
+
 #include <QString>
+#include <vector>
 
 namespace mv {
 
@@ -11,11 +14,15 @@ struct TextSpan {
     bool operator==(const TextSpan&) const = default;
 };
 
-// The statement whose text holds `caret` (a character offset into text), or that ends on the
-// caret's line before it. Statements end at ";" and at a blank line, both outside quoted spans
-// ('...', "...", $tag$...$tag$) and comments. The span is trimmed of blanks and leaves out the ";"
-// and comments before the statement's first word. Empty when the caret stands in no statement.
-TextSpan statementAtCaret(const QString& text, qsizetype caret);
+// The statements of the text as the dialect's splitter cuts them, each cut again at blank lines
+// (outside strings, comments, parentheses and routine bodies); every span runs from its first code
+// to its last, without the delimiter and without the comments in front of it.
+std::vector<TextSpan> statementSpans(const QString& text, SqlDialect dialect = SqlDialect::Generic);
+
+// The statement whose span holds `caret` (a character offset into text), or that ends on the
+// caret's line before it, or starts on it after it. Empty when the caret stands in no statement
+// (on a blank line between two).
+TextSpan statementAtCaret(const QString& text, qsizetype caret, SqlDialect dialect = SqlDialect::Generic);
 
 // The character offset of a line and column (both from 0; the column counts characters, a line
 // ends with LF or CR LF). A column beyond the line's end stops at the end of the line.

@@ -97,21 +97,21 @@ TEST(SqlCompletion, NamesAreQuotedWhereTheDialectNeedsIt) {
         {"Order Lines", KindSqlServer, "\"", "[Order Lines]"},
         {"Order Lines", KindJet, "`", "[Order Lines]"},
         {"Order Lines", KindOdbc, "\"", "\"Order Lines\""},
-        {"Order Lines", KindOdbc, " ", "\"Order Lines\""},
+        {"Order Lines", KindOdbc, " ", "Order Lines"}, // the source has no quote character
         {"select", KindPostgreSql, "\"", "\"select\""},
         {"user", KindMySql, "`", "`user`"},
         {"we\"ird", KindPostgreSql, "\"", "\"we\"\"ird\""},
         {"we`ird", KindMySql, "`", "`we``ird`"},
         {"2fast", KindOdbc, "\"", "\"2fast\""},
-        {"größe", KindPostgreSql, "\"", "größe"},
-        {"EMP", KindOracle, "\"", "EMP"},
-        {"emp", KindOracle, "\"", "\"emp\""},
+        {"größe", KindPostgreSql, "\"", "\"größe\""}, // only ASCII names are plain
         {"_tmp", KindMySql, "`", "_tmp"},
     };
     for (const QuoteCase& c : cases)
-        EXPECT_EQ(quotedNameFor(QString::fromUtf8(c.name), {c.kind, {}, QString::fromUtf8(c.quote)}),
+        EXPECT_EQ(quotedNameFor(QString::fromUtf8(c.name), {c.kind, {}, QString::fromUtf8(c.quote), {}}),
                   QString::fromUtf8(c.expected))
             << c.name << " kind " << c.kind;
+    // A reserved word of the driver is quoted too.
+    EXPECT_EQ(quotedNameFor("int4", {KindMySql, "MariaDB", "`", {"INT1", "int4"}}), "`int4`");
 }
 
 TEST(SqlCompletion, AfterAnAliasTheColumnsOfItsTable) {

@@ -61,7 +61,13 @@ INSTANTIATE_TEST_SUITE_P(
         CaretCase{"tagged dollar body", "DO $body$ BEGIN; ^END $body$;\nSELECT 1", "DO $body$ BEGIN; END $body$"},
         CaretCase{"statement after a dollar body", "DO $$ a; $$;\nSELECT ^1", "SELECT 1"},
         CaretCase{"quoted identifier", "SELECT \"a;b\" ^FROM t;", "SELECT \"a;b\" FROM t"},
-        CaretCase{"umlauts count as characters", "SELECT 'äöü';\nSELECT ^'ß'", "SELECT 'ß'"}));
+        CaretCase{"umlauts count as characters", "SELECT 'äöü';\nSELECT ^'ß'", "SELECT 'ß'"},
+        CaretCase{"blank line inside parentheses", "SELECT (1\n\n + ^2) AS s;\nSELECT 3", "SELECT (1\n\n + 2) AS s"},
+        CaretCase{"blank line in a routine body",
+                  "CREATE PROCEDURE p() BEGIN\n  SELECT 1;\n\n  SELECT ^2;\nEND;\nSELECT 3",
+                  "CREATE PROCEDURE p() BEGIN\n  SELECT 1;\n\n  SELECT 2;\nEND"},
+        CaretCase{"a comment inside stays in", "SELECT 1 -- one^\n, 2;", "SELECT 1 -- one\n, 2"},
+        CaretCase{"caret in a comment behind a statement", "SELECT 1; -- one^\nSELECT 2;", "SELECT 1"}));
 
 TEST(StatementAtCaret, LineColumnAndOffsetRoundTrip) {
     const QString text = QStringLiteral("ab\r\ncdé\n\nx");
