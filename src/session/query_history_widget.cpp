@@ -1,6 +1,5 @@
 #include "session/query_history_widget.h"
 
-#include "app/formats.h"
 #include "app/texts.h"
 
 #include <QHBoxLayout>
@@ -36,6 +35,9 @@ QueryHistoryWidget::QueryHistoryWidget(QueryHistory& history, QWidget* parent)
     m_list->setUniformRowHeights(true);
     m_list->setAlternatingRowColors(true);
     m_list->setColumnCount(6);
+    // Time, connection and the figures as wide as their texts; the statement takes the rest.
+    for (int c = 0; c < 5; ++c) m_list->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    m_list->header()->setStretchLastSection(true);
     m_open = new QPushButton(this);
     m_open->setObjectName(QStringLiteral("cmdHistoryOpen"));
     m_run = new QPushButton(this);
