@@ -13,6 +13,7 @@ namespace mv {
 namespace {
 
 std::atomic<bool> s_nativeEnabled{true};
+std::atomic<quint64> s_poolGeneration{0};
 
 const QString EngineKey = QStringLiteral("Engine");
 
@@ -153,7 +154,12 @@ std::unique_ptr<DbConnection> createDbConnection() {
     return std::make_unique<EngineConnection>();
 }
 
+quint64 poolGeneration() {
+    return s_poolGeneration.load();
+}
+
 void closePooledConnections() {
+    ++s_poolGeneration;
     odbc::ConnectionPool::instance().clear();
     pg::closeIdleConnections();
 }

@@ -18,6 +18,10 @@ QString withoutEngineKey(const QString& odbcString);
 // The engine's name as the connection report and the properties show it.
 QString engineName(DbEngine engine);
 
+// Counts the calls of closePooledConnections: an engine that keeps a closed connection's handle
+// for the next open() gives it up when the count has moved.
+quint64 poolGeneration();
+
 // The program setting (on by default): off, every connection goes through ODBC.
 void setNativeEnginesEnabled(bool enabled);
 bool nativeEnginesEnabled();

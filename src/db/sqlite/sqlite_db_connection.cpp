@@ -31,6 +31,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int DefaultBusyTimeoutMs = 100000;
 // Rows between two looks at the stop request (an interrupt ends the step by itself).
 constexpr qint64 RowsBetweenStopChecks = 1024;
+// A closed connection's file stays open this long for the next open() of the same string.
+constexpr auto IdleKeep = std::chrono::seconds(5);
 
 QString cancelledText() {
     return ui_text("Der Vorgang wurde vom Benutzer abgebrochen.", "The operation was cancelled by the user.");
@@ -177,13 +179,21 @@ SqliteDbConnection::~SqliteDbConnection() {
 }
 
 sqlite3* SqliteDbConnection::db() const {
-    if (!m_db)
+    if (!m_db || !m_open.load())
         throw DbError(DbError::Kind::NotOpen, ui_text("Die Verbindung ist nicht geöffnet.", "The connection is not open."));
     return m_db;
 }
 
 void SqliteDbConnection::open(const QString& connectionString) {
-    if (m_db) close();
+    // The file closed a moment ago is taken up again: a disconnected connection closes after
+    // every statement, and opening means reading the schema anew.
+    if (m_db && !m_open.load() && connectionString == m_connectionString && Clock::now() - m_idleSince < IdleKeep &&
+        m_idleGeneration == poolGeneration()) {
+        m_inTransaction = false;
+        m_open = true;
+        return;
+    }
+    if (m_db) disconnect();
     QString error;
     const std::optional<ConnectionKeys> keys = parseConnectionKeys(connectionString, &error);
     if (!keys) throw failure(error);
@@ -249,7 +259,16 @@ void SqliteDbConnection::open(const QString& connectionString) {
 }
 
 void SqliteDbConnection::close() {
-    disconnect();
+    // An open transaction is rolled back and the file closed for real; otherwise the handle waits
+    // for the next open() of the same string (it holds no lock while no statement runs).
+    if (m_inTransaction || !m_db) {
+        disconnect();
+        return;
+    }
+    m_open = false;
+    m_watchdog.disarm();
+    m_idleSince = Clock::now();
+    m_idleGeneration = poolGeneration();
 }
 
 void SqliteDbConnection::disconnect() {

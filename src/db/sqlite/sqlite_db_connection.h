@@ -7,6 +7,7 @@
 #include "db/odbc/odbc_watchdog.h"
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 
 struct sqlite3;
@@ -53,6 +54,8 @@ class SqliteDbConnection final : public DbConnection {
     QList<DbProperty> m_properties;
     std::atomic<bool> m_open{false};
     bool m_inTransaction = false;
+    std::chrono::steady_clock::time_point m_idleSince; // when close() left the file open
+    quint64 m_idleGeneration = 0;                      // closePooledConnections() had run so often
 
     // sqlite3_interrupt is safe from any thread while the handle is open; the mutex keeps the
     // handle from closing under it.
