@@ -2,11 +2,17 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/user_port_dialog.h"
+#include "db/db_connect_worker.h"
 #include "db/secret_password_store.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <clocale>
+#include <cstdio>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -24,10 +30,25 @@ int main(int argc, char** argv) {
     mv::setPasswordStore(&keyring);
     mv::frmMain window(mv::AppPaths::forExecutableFolder(QCoreApplication::applicationDirPath()));
     port.setParentWindow(&window);
+    // Whatever state the program is in, it does not outlive a termination signal by more than
+    // a few seconds; the orderly shutdown normally ends it long before.
+    QObject::connect(&window, &mv::frmMain::terminationBegun, [] {
+        std::thread([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(4600));
+            ::_exit(1);
+        }).detach();
+    });
     window.show();
     window.startup(mv::joinArguments(QCoreApplication::arguments()));
-    const int rc = app.exec();
+    // A shutdown during start-up (a termination signal) has run already: no event loop then.
+    const int rc = window.finished() ? 0 : app.exec();
     mv::setUserPort(nullptr);
     mv::setPasswordStore(nullptr);
+    // A driver call that never returned must not keep the process alive, nor may anything call
+    // into the driver manager it may hold: the files are written, so the process ends here.
+    if (mv::ConnectionWorker::strandedThreads() > 0) {
+        std::fflush(nullptr);
+        std::_Exit(rc);
+    }
     return rc;
 }

@@ -14,6 +14,7 @@
 #include "app/status_bar_widget.h"
 #include "app/text_file.h"
 #include "app/texts.h"
+#include "app/user_port.h"
 #include "app/toolbox_widget.h"
 #include "db/connection_ui_widget.h"
 #include "db/db_connect.h"
@@ -37,6 +38,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QTimer>
+
+#include <chrono>
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -45,6 +50,10 @@ namespace mv {
 namespace {
 constexpr int kMinWidth = 6000 / 15;
 constexpr int kMinHeight = 4500 / 15;
+// After a termination signal: how long a running statement gets to stop before it is given up
+// on, and when the process ends whatever state it is in.
+constexpr int kStopGraceMs = 1500;
+constexpr int kUserStopGraceMs = 2500;
 } // namespace
 
 frmMain::frmMain(const AppPaths& paths, QWidget* parent)
@@ -59,7 +68,7 @@ frmMain::frmMain(const AppPaths& paths, QWidget* parent)
     m_bars->setFocusTarget(m_panes->cmdCloseDB());
     connect(m_panes->cmdCloseDB(), &QPushButton::clicked, this, [this] { cmdCloseDB_Click(); });
     m_signals = new SignalWatcher(this);
-    connect(m_signals, &SignalWatcher::terminationRequested, this, [this] { close(); });
+    connect(m_signals, &SignalWatcher::terminationRequested, this, [this] { terminate(); });
     setMinimumSize(kMinWidth, kMinHeight);
     resize(1100, 750);
 }
@@ -164,6 +173,15 @@ void frmMain::SetTitle(const QString& sDatei) {
 }
 
 void frmMain::startup(const QString& commandLine) {
+    m_startupRunning = true;
+    struct Done {
+        frmMain* w;
+        ~Done() {
+            w->m_startupRunning = false;
+            // A termination during start-up ends the program once start-up has stepped out.
+            if (w->m_terminating) w->close();
+        }
+    } done{this};
     // 1. The platform's shell library and common controls need nothing here.
     // 2. The connection object, with this window as its work window.
     guardedVoid(Reporter::Msg, "Form_Initialize", "frmMain", [&] {
@@ -181,11 +199,14 @@ void frmMain::startup(const QString& commandLine) {
         }
     });
     trace("initialize");
+    if (m_terminating) return;
 
     // Loading (steps 3 to 21) is one unit: an error skips the rest of it.
     const bool loaded =
         guardedVoid(Reporter::Msg, "frmMain.Form_Load", "", [&] { loadingSteps(commandLine); });
     if (!loaded) trace("loading-failed");
+    // Shutdown has begun: nothing more starts.
+    if (m_terminating) return;
 
     guardedVoid(Reporter::Msg, "Form_Initialize", "frmMain", [&] {
         // 22. the explorer's list views get their columns
@@ -196,6 +217,7 @@ void frmMain::startup(const QString& commandLine) {
             m_connection->connecting().OpenDataLinkFile(true, m_settings.startupUDL);
             trace("startup-udl");
         }
+        if (m_terminating) return;
         // 24.
         if (m_batchGlobal) {
             trace("batch-run");
@@ -224,6 +246,7 @@ void frmMain::loadingSteps(const QString& commandLine) {
     LoadExtraSettings(m_ini, m_settings);
     m_query->applySettings();
     trace("load-settings");
+    if (m_terminating) return;
     // 10.
     // A builder that fails leaves the rest of the window usable.
     guardedVoid(Reporter::ErrorMsg, "SetXPMenu", "frmMain", [&] { m_bars->buildMenuBar(); });
@@ -252,6 +275,7 @@ void frmMain::loadingSteps(const QString& commandLine) {
     m_connection->connecting().LoadRecentConnections(m_ini);
     m_docs->commands().LoadRecentFiles(m_ini);
     trace("recent-lists");
+    if (m_terminating) return;
     // 17.
     m_run.resultSorting = false;
     m_query->options()->setAsyncSwitch(true, true);
@@ -262,6 +286,7 @@ void frmMain::loadingSteps(const QString& commandLine) {
     // 19.
     m_session.StartSession(false);
     trace("start-session");
+    if (m_terminating) return;
     // 20.
     m_commandLine = parseCommandLine(commandLine);
     m_batchGlobal = false;
@@ -270,6 +295,7 @@ void frmMain::loadingSteps(const QString& commandLine) {
     if (!m_commandLine.dataLinkFile.isEmpty()) {
         m_connection->connecting().OpenDataLinkFile(true, m_commandLine.dataLinkFile, m_commandLine.user,
                                                     m_commandLine.password);
+        if (m_terminating) return;
         m_batchGlobal = !m_commandLine.queryFile().isEmpty() && cn().hasConnection() && m_commandLine.run;
     }
     trace("command-line");
@@ -308,15 +334,22 @@ bool frmMain::runShutdown() {
         }
         trace(name);
     };
-    // An open transaction is committed, rolled back, or the program keeps running.
-    if (!m_query->transactions().resolveOpenTransaction()) {
-        m_inShutdown = false;
-        return false;
-    }
-    // 1. and 2. The documents with unsaved changes; Cancel keeps the program running.
-    if (!m_docs->commands().CheckUnsavedDocuments()) {
-        m_inShutdown = false;
-        return false;
+    if (!m_terminating) {
+        // 1. and 2. The documents with unsaved changes come first: Cancel there keeps the
+        // documents and an open transaction as they were.
+        const bool documentsDone = m_docs->commands().CheckUnsavedDocuments();
+        // An open transaction is committed, rolled back, or the program keeps running.
+        const bool transactionDone = documentsDone && !m_terminating && m_query->transactions().resolveOpenTransaction();
+        // A termination signal that came while a question was open takes over from here.
+        if (!transactionDone || m_terminating) {
+            m_inShutdown = false;
+            return false;
+        }
+    } else {
+        // Nobody is asked: the documents keep their recovery copies, and a transaction is rolled
+        // back, never committed without the user's word.
+        step("leave-documents", [&] { m_docs->commands().CheckUnsavedDocuments(); });
+        step("rollback-transaction", [&] { m_query->transactions().rollbackForShutdown(); });
     }
     // 3.
     step("save-recent-files", [&] { m_docs->commands().SaveRecentFiles(m_ini); });
@@ -334,12 +367,72 @@ bool frmMain::runShutdown() {
     return true;
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
-    // Closing during a run stops the statement first; the window closes when the run has ended.
+void frmMain::closeModalDialogs() {
+    // Every dialog's own loop returns as if cancelled; what waited on it carries on and sees that
+    // the program is ending.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) dialog->reject();
+}
+
+void frmMain::terminate() {
+    if (m_terminating) return;
+    m_terminating = true;
+    setTerminationSignalled();
+    emit terminationBegun();
+    closeModalDialogs();
     if (m_query && m_query->running()) {
         m_closeAfterRun = true;
         cn().ExecuteStop();
+        QTimer::singleShot(kStopGraceMs, this, [this] { checkStuckRun(); });
+    } else if (m_connection && cn().busy()) {
+        // A catalog call or transaction step waits on the database: stop it, or give it up.
+        QTimer::singleShot(0, this, [this] { cn().stopAndSettle(std::chrono::milliseconds(kStopGraceMs)); });
+    }
+    // Start-up closes the window itself once it has stepped out; otherwise closing is tried until
+    // it goes through (a dialog's loop or a run may still be unwinding).
+    if (m_startupRunning) return;
+    auto* retry = new QTimer(this);
+    connect(retry, &QTimer::timeout, this, [this, retry] {
+        if (m_shutdownDone) {
+            retry->stop();
+            return;
+        }
+        closeModalDialogs();
+        close();
+    });
+    retry->start(100);
+    QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void frmMain::checkStuckRun() {
+    if (!m_query || !m_query->running() || m_askingToAbandon) return;
+    if (!m_terminating) {
+        m_askingToAbandon = true;
+        const MsgResult answer = showMessage(
+            ui_text("Die Datenbank reagiert nicht auf den Abbruch der Abfrage.\r\n\r\nSoll die Abfrage "
+                    "aufgegeben und Morvenda beendet werden? Was die Abfrage auf dem Server noch tut, "
+                    "bleibt dann offen.",
+                    "The database does not respond to stopping the statement.\r\n\r\nAbandon the statement "
+                    "and close Morvenda? What the statement still does on the server is then left open."),
+            MsgIcon::Question, MsgButtons::YesNo, MsgResult::No);
+        m_askingToAbandon = false;
+        if (!m_query->running()) return; // it ended meanwhile
+        if (answer != MsgResult::Yes && !m_terminating) {
+            m_closeAfterRun = false;
+            return;
+        }
+    }
+    cn().abandonWork();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // Closing during a run stops the statement first; the window closes when the run has ended.
+    if (m_query && m_query->running()) {
+        const bool first = !m_closeAfterRun;
+        m_closeAfterRun = true;
+        cn().ExecuteStop();
         event->ignore();
+        if (first) QTimer::singleShot(m_terminating ? kStopGraceMs : kUserStopGraceMs, this, [this] { checkStuckRun(); });
         return;
     }
     if (runShutdown())

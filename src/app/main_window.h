@@ -35,6 +35,13 @@ public:
     void startup(const QString& commandLine);
     // Runs the shutdown steps; false when the user cancelled (the window stays open).
     bool runShutdown();
+    // A termination signal arrived: the program ends within seconds without asking anything; a
+    // running statement is stopped (abandoned when its driver does not return), an open
+    // transaction rolled back, the settings and session files written.
+    void terminate();
+    bool terminating() const { return m_terminating; }
+    // The shutdown has run (also before the event loop started).
+    bool finished() const { return m_shutdownDone; }
 
     // The step names, in the order they ran (start-up and shutdown), for anyone who needs to see it.
     const QStringList& lifecycleTrace() const { return m_trace; }
@@ -61,6 +68,10 @@ public:
     HelpWindow* helpWindow();
     // The explorer toggle: hides or shows the explorer panes.
     void cmdCloseDB_Click();
+
+signals:
+    // A termination signal arrived; the shutdown without questions follows.
+    void terminationBegun();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -98,6 +109,13 @@ private:
     void clearSessionLog();
     void createExplorer();
     bool m_closeAfterRun = false;
+    bool m_terminating = false;
+    bool m_startupRunning = false;
+    bool m_askingToAbandon = false;
+    // Closing while a statement runs: the statement was asked to stop; a driver that does not
+    // return is given up on (at once when terminating, with the user's word otherwise).
+    void checkStuckRun();
+    void closeModalDialogs();
 };
 
 } // namespace mv

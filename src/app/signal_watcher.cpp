@@ -1,6 +1,7 @@
 #include "app/signal_watcher.h"
 
 #include <QSocketNotifier>
+#include <atomic>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 namespace mv {
 namespace {
 int g_fds[2] = {-1, -1};
+std::atomic<bool> g_terminating{false};
 
 void onSignal(int sig) {
     const unsigned char b = static_cast<unsigned char>(sig);
@@ -15,6 +17,10 @@ void onSignal(int sig) {
     [[maybe_unused]] const ssize_t n = ::write(g_fds[0], &b, 1);
 }
 } // namespace
+
+bool terminationSignalled() { return g_terminating.load(); }
+void setTerminationSignalled() { g_terminating = true; }
+void clearTerminationSignalled() { g_terminating = false; }
 
 SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent) {
     if (g_fds[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_fds) != 0) return;
@@ -35,7 +41,9 @@ SignalWatcher::~SignalWatcher() {
 
 void SignalWatcher::readSignal() {
     unsigned char b = 0;
-    if (::read(g_fds[1], &b, 1) == 1) emit terminationRequested(b);
+    if (::read(g_fds[1], &b, 1) != 1) return;
+    setTerminationSignalled();
+    emit terminationRequested(b);
 }
 
 } // namespace mv

@@ -7,6 +7,12 @@ class QSocketNotifier;
 
 namespace mv {
 
+// Set once a termination signal has arrived: from then on nobody is asked anything.
+bool terminationSignalled();
+void setTerminationSignalled();
+// For a test that raised the signal inside its own process.
+void clearTerminationSignalled();
+
 class SignalWatcher : public QObject {
     Q_OBJECT
 public:

@@ -1,5 +1,6 @@
 #include "app/user_port_dialog.h"
 
+#include "app/signal_watcher.h"
 #include "app/texts.h"
 
 #include <QAbstractButton>
@@ -36,6 +37,21 @@ QMessageBox::StandardButton toQt(MsgResult r) {
         return QMessageBox::Ignore;
     }
     return QMessageBox::Ok;
+}
+
+// What a box answers when nobody can: its default, else the answer that changes nothing.
+MsgResult unattendedAnswer(const MessageRequest& r) {
+    if (r.defaultButton) return *r.defaultButton;
+    switch (r.buttons) {
+    case MsgButtons::Ok:
+        return MsgResult::Ok;
+    case MsgButtons::YesNo:
+        return MsgResult::No;
+    case MsgButtons::AbortRetryIgnore:
+        return MsgResult::Abort;
+    default:
+        return MsgResult::Cancel;
+    }
 }
 
 MsgResult fromQt(int b) {
@@ -94,6 +110,8 @@ QMessageBox::Icon iconOf(MsgIcon i) {
 } // namespace
 
 MsgResult QtUserPort::message(const MessageRequest& r) {
+    // The program is ending on a signal: nobody is there to answer.
+    if (terminationSignalled()) return unattendedAnswer(r);
     // A box must show the normal pointer even while a long operation runs.
     const bool waiting = QApplication::overrideCursor() != nullptr;
     if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -113,6 +131,7 @@ MsgResult QtUserPort::message(const MessageRequest& r) {
     if (r.defaultButton) box.setDefaultButton(toQt(*r.defaultButton));
     const int result = box.exec();
     if (waiting) QApplication::restoreOverrideCursor();
+    if (terminationSignalled()) return unattendedAnswer(r);
     return fromQt(result);
 }
 
@@ -143,6 +162,7 @@ QString QtUserPort::filterSuffix(const QString& qtFilterEntry) {
 }
 
 std::optional<QString> QtUserPort::chooseFile(const FileDialogRequest& r) {
+    if (terminationSignalled()) return std::nullopt;
     QFileDialog dialog(m_parent, r.title, r.initialDir, toQtFilter(r.filter));
     dialog.setAcceptMode(r.mode == FileDialogRequest::Save ? QFileDialog::AcceptSave
                                                            : QFileDialog::AcceptOpen);
@@ -157,17 +177,19 @@ std::optional<QString> QtUserPort::chooseFile(const FileDialogRequest& r) {
                          [&dialog](const QString& entry) { dialog.setDefaultSuffix(filterSuffix(entry)); });
     }
     if (!r.fileName.isEmpty()) dialog.selectFile(r.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty() || terminationSignalled())
+        return std::nullopt;
     return dialog.selectedFiles().first();
 }
 
 std::optional<FontSpec> QtUserPort::chooseFont(const FontRequest& r) {
+    if (terminationSignalled()) return std::nullopt;
     QFont initial(r.initial.name);
     initial.setPointSizeF(r.initial.pointSize);
     initial.setBold(r.initial.bold);
     bool ok = false;
     const QFont f = QFontDialog::getFont(&ok, initial, m_parent, r.title);
-    if (!ok) return std::nullopt;
+    if (!ok || terminationSignalled()) return std::nullopt;
     FontSpec chosen;
     chosen.name = f.family();
     chosen.bold = f.bold();
@@ -177,9 +199,10 @@ std::optional<FontSpec> QtUserPort::chooseFont(const FontRequest& r) {
 
 std::optional<QString> QtUserPort::inputText(const QString& prompt, const QString& title,
                                              const QString& initial) {
+    if (terminationSignalled()) return std::nullopt;
     bool ok = false;
     const QString v = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, initial, &ok);
-    if (!ok) return std::nullopt;
+    if (!ok || terminationSignalled()) return std::nullopt;
     return v;
 }
 

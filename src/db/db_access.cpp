@@ -25,7 +25,12 @@ bool DbError::connectionBroken() const {
     for (const DbDiagnostic& d : m_diagnostics) {
         // Class 08: connection exceptions. MariaDB reports a lost server as HY000 with 2006 / 2013.
         if (d.sqlState.startsWith(QLatin1String("08"))) return true;
-        if (d.nativeError == 2006 || d.nativeError == 2013) return true;
+        // PostgreSQL: the server ended the session (administrator, crash, idle transaction time-out).
+        for (const char* state : {"57P01", "57P02", "25P03"})
+            if (d.sqlState == QLatin1String(state)) return true;
+        if (d.nativeError == 2006 || d.nativeError == 2013 || d.nativeError == 2055) return true;
+        // MariaDB: the session was killed (KILL CONNECTION).
+        if (d.nativeError == 1927) return true;
     }
     return false;
 }

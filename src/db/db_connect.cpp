@@ -5,6 +5,7 @@
 #include "app/texts.h"
 #include "app/user_port.h"
 #include "db/connection_string.h"
+#include "db/db_connect_worker.h"
 #include "session/session_log.h"
 
 #include <QCoreApplication>
@@ -20,12 +21,148 @@ QString separatorLine() { return QStringLiteral("//") + QString(78, u'-'); }
 } // namespace
 
 C_DbConnect::C_DbConnect(SessionLog& session, ConnectionHost* host, QObject* parent)
-    : QObject(parent), m_session(session), m_host(host) {}
+    : QObject(parent), m_session(session), m_host(host), m_worker(new ConnectionWorker(this)) {}
 
 C_DbConnect::~C_DbConnect() {
-    if (m_cn) m_cn->cancel();
-    joinWorker();
+    if (m_cn) {
+        m_cn->cancel();
+        // The connection is closed on its own thread; the worker's end waits a short while for it.
+        if (!m_abandoned) m_worker->post([cn = std::move(m_cn)]() mutable { cn.reset(); });
+    }
     m_hasConnection = false;
+}
+
+void C_DbConnect::onWorker(std::function<void()> work) {
+    auto error = std::make_shared<std::exception_ptr>();
+    auto job = m_worker->post([work = std::move(work), error] {
+        try {
+            work();
+        } catch (...) {
+            *error = std::current_exception();
+        }
+    });
+    if (!m_worker->wait(job))
+        throw DbError(DbError::Kind::Failed, ui_text("Die Datenbank antwortet nicht; der Vorgang wurde aufgegeben.",
+                                                     "The database does not answer; the operation was abandoned."));
+    if (*error) std::rethrow_exception(*error);
+}
+
+bool C_DbConnect::busy() const { return m_execRunning || m_worker->busy(); }
+
+void C_DbConnect::abandonWork() {
+    if (!m_worker->busy()) return;
+    m_abandoned = true;
+    // The stuck job keeps its own reference to the connection; this object never touches that
+    // connection again, and the next statement opens a new one on a new thread.
+    m_cn.reset();
+    // An open transaction goes with the connection (the server rolls it back when the
+    // connection ends); it is settled like a lost one.
+    if (m_transaction) m_transactionLost = true;
+    m_worker->abandon();
+    setIcon("kErrorConnection");
+}
+
+bool C_DbConnect::stopAndSettle(std::chrono::milliseconds grace) {
+    if (!busy()) return true;
+    m_stopRequested = true;
+    *m_stopFlag = true;
+    if (m_cn) m_cn->cancel();
+    // Wait for whatever is queued last: when it is done, everything before it is done too.
+    auto marker = m_worker->post([] {});
+    if (m_worker->wait(marker, {}, QEventLoop::AllEvents, grace)) return true;
+    abandonWork();
+    return false;
+}
+
+void C_DbConnect::dropConnection() {
+    if (!m_cn) return;
+    try {
+        onWorker([cn = m_cn] { cn->disconnect(); });
+    } catch (...) {
+    }
+}
+
+void C_DbConnect::afterFailure(const std::exception_ptr& error) {
+    if (!m_cn || !error) return;
+    bool broken = false;
+    bool stopped = false;
+    try {
+        std::rethrow_exception(error);
+    } catch (const DbError& e) {
+        broken = e.connectionBroken();
+        stopped = e.kind() == DbError::Kind::Cancelled || e.kind() == DbError::Kind::TimedOut;
+    } catch (...) {
+    }
+    if (m_transaction) {
+        // Inside a transaction the connection stays (it holds the transaction), unless it broke:
+        // then the server has rolled the transaction back, and nothing may reconnect silently.
+        if (broken || !m_cn->isOpen()) {
+            m_transactionLost = true;
+            dropConnection();
+        }
+        return;
+    }
+    // A connection whose statement failed is in a state nobody knows: it is closed, never pooled
+    // or handed on, and the next statement opens a fresh one. A stopped statement leaves it sound.
+    if (!stopped || broken) dropConnection();
+}
+
+void C_DbConnect::settleTransactionLoss() {
+    if (!m_transactionLost) return;
+    m_transactionLost = false;
+    m_transaction = false;
+    setIcon(m_cn && m_cn->isOpen() ? "kActiveConnection" : "kOpenConnection");
+    if (m_onTransactionLost) m_onTransactionLost();
+}
+
+void C_DbConnect::BeginTrans() {
+    if (busy()) throw DbError(DbError::Kind::Failed, ui_text("Es läuft noch eine Abfrage.", "A statement is still running."));
+    if (!m_cn) throw DbError(DbError::Kind::NotOpen, ui_text("Keine Datenbankverbindung!", "No database connection!"));
+    try {
+        onWorker([cn = m_cn] { cn->beginTransaction(); });
+    } catch (...) {
+        afterFailure(std::current_exception());
+        throw;
+    }
+    m_transaction = true;
+}
+
+void C_DbConnect::CommitTrans() {
+    if (busy()) throw DbError(DbError::Kind::Failed, ui_text("Es läuft noch eine Abfrage.", "A statement is still running."));
+    if (!m_cn || !m_cn->inTransaction())
+        throw DbError(DbError::Kind::NotOpen, ui_text("Keine offene Transaktion!", "No open transaction!"));
+    try {
+        onWorker([cn = m_cn] { cn->commitTransaction(); });
+    } catch (...) {
+        afterFailure(std::current_exception());
+        throw;
+    }
+    m_transaction = false;
+}
+
+void C_DbConnect::RollbackTrans() {
+    if (busy()) throw DbError(DbError::Kind::Failed, ui_text("Es läuft noch eine Abfrage.", "A statement is still running."));
+    if (!m_cn || !m_cn->inTransaction())
+        throw DbError(DbError::Kind::NotOpen, ui_text("Keine offene Transaktion!", "No open transaction!"));
+    try {
+        onWorker([cn = m_cn] { cn->rollbackTransaction(); });
+    } catch (...) {
+        afterFailure(std::current_exception());
+        throw;
+    }
+    m_transaction = false;
+}
+
+Recordset C_DbConnect::openSchema(SchemaKind kind, const SchemaRestrictions& restrictions) {
+    if (!m_cn) throw DbError(DbError::Kind::NotOpen, ui_text("Keine Datenbankverbindung!", "No database connection!"));
+    auto result = std::make_shared<Recordset>();
+    try {
+        onWorker([cn = m_cn, kind, restrictions, result] { *result = cn->openSchema(kind, restrictions); });
+    } catch (...) {
+        afterFailure(std::current_exception());
+        throw;
+    }
+    return *result;
 }
 
 void C_DbConnect::setIcon(const char* key) {
@@ -91,7 +228,13 @@ void C_DbConnect::openPhysical() {
         m_odbcString = t.odbc;
     }
     if (!m_cn) m_cn = createDbConnection();
-    m_cn->open(m_odbcString);
+    auto facts = std::make_shared<std::pair<DbInfo, QList<DbProperty>>>();
+    onWorker([cn = m_cn, odbc = m_odbcString, facts] {
+        cn->open(odbc);
+        *facts = {cn->info(), cn->properties()};
+    });
+    m_info = facts->first;
+    m_properties = facts->second;
 }
 
 QString C_DbConnect::failureReport(const std::exception_ptr& error) const {
@@ -124,10 +267,18 @@ void C_DbConnect::reportFailure(const std::exception_ptr& error, const char* pro
 }
 
 bool C_DbConnect::Init(const QString& sConStr, const QString& sUser, const QString& sPwd, bool bDisconnect) {
-    joinWorker();
+    if (busy()) stopAndSettle(std::chrono::seconds(2));
     try {
-        // A new connection replaces the previous one.
-        if (m_cn) m_cn->disconnect();
+        // A new connection replaces the previous one; the old one ends on the worker.
+        if (m_cn) {
+            std::shared_ptr<DbConnection> old = std::move(m_cn);
+            try {
+                onWorker([old]() mutable { old->disconnect(); });
+            } catch (...) {
+            }
+        }
+        m_transaction = false;
+        m_transactionLost = false;
         m_cn = createDbConnection();
         m_conString = sConStr;
         m_user = sUser;
@@ -145,14 +296,14 @@ bool C_DbConnect::Init(const QString& sConStr, const QString& sUser, const QStri
         r.errorText = report;
         r.connectionString = HidePassword(sConStr);
         m_session.SessionLogInsert(r);
-        if (bDisconnect && m_cn) m_cn->disconnect();
+        if (bDisconnect) dropConnection();
         setIcon("kErrorConnection");
         return false;
     }
     return guarded(Reporter::ErrorMsg, "Init", "C_DbConnect", false, [&] {
         m_isDisconnected = bDisconnect;
         m_provider = providerOf(sConStr);
-        const DbInfo& info = m_cn->info();
+        const DbInfo& info = m_info;
         const bool transactions = info.transactionDdl == 8 || info.transactionDdl == 16;
         if (m_host) m_host->setStartTransEnabled(transactions);
         QString report = ui_text("// Verbindung hergestellt!", "// Connection established!") + kCrLf;
@@ -193,7 +344,9 @@ void C_DbConnect::RepeatInitLog() {
 
 bool C_DbConnect::ReConnect() {
     if (IsConnected() && m_transaction) return false;
-    joinWorker();
+    // A transaction whose connection broke is over: a new connection would silently commit
+    // every statement, so it is ended here first (the user is told).
+    settleTransactionLoss();
     try {
         openPhysical();
         setIcon("kActiveConnection");
@@ -202,7 +355,7 @@ bool C_DbConnect::ReConnect() {
         const std::exception_ptr error = std::current_exception();
         reportFailure(error, "ReConnect");
         m_session.append(failureReport(error) + kCrLf);
-        if (m_isDisconnected && m_cn) m_cn->disconnect();
+        if (m_isDisconnected) dropConnection();
         setIcon("kErrorConnection");
         return false;
     }
@@ -211,7 +364,7 @@ bool C_DbConnect::ReConnect() {
 bool C_DbConnect::CloseConnection() {
     guardedVoid(Reporter::ErrorMsg, "CloseConnection", "C_DbConnect", [&] {
         if (!IsConnected() || m_transaction || m_execRunning) return;
-        m_cn->close();
+        onWorker([cn = m_cn] { cn->close(); });
         setIcon("kOpenConnection");
     });
     return false;
@@ -219,13 +372,20 @@ bool C_DbConnect::CloseConnection() {
 
 void C_DbConnect::EndCn() {
     guardedVoid(Reporter::ErrorMsg, "EndCn", "C_DbConnect", [&] {
+        // A statement still running is stopped; a driver that does not return is left behind.
+        if (busy()) stopAndSettle(std::chrono::seconds(2));
         if (m_cn) {
-            m_cn->cancel();
-            waitForCompletion();
-            joinWorker();
-            if (m_cn->isOpen()) m_cn->close();
+            std::shared_ptr<DbConnection> old = std::move(m_cn);
+            try {
+                onWorker([old]() mutable {
+                    if (old->isOpen()) old->close();
+                    old.reset();
+                });
+            } catch (...) {
+            }
         }
         m_cn.reset();
+        m_transactionLost = false;
         m_hasConnection = false;
         // A transaction never outlives its connection (closing rolled it back).
         m_transaction = false;

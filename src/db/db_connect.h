@@ -1,8 +1,9 @@
 #pragma once
 // The program's one gateway to the database: connects from a connection string, recognises the
-// kind of database, writes its connection report to the session, runs statements synchronously or
-// on a worker thread with a running elapsed-time display and a stop request, keeps the facts of
-// the last statement, and offers the catalog queries.
+// kind of database, writes its connection report to the session, runs statements with a running
+// elapsed-time display and a stop request, keeps the facts of the last statement, and offers the
+// catalog queries and transactions. Every call on the physical connection runs on the object's own
+// long-lived worker thread (ConnectionWorker); the UI thread waits for it in its event loop.
 #include "db/db_access.h"
 #include "db/recordset.h"
 
@@ -10,15 +11,16 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
 
 namespace mv {
 
 class SessionLog;
+class ConnectionWorker;
 struct CaughtError;
 
 // What the connection object touches on the main window.
@@ -74,9 +76,37 @@ public:
     // --- transactions (the flag keeps the connection open between statements) ---
     bool Transaction() const { return m_transaction; }
     void setTransaction(bool value) { m_transaction = value; }
+    // On the worker; throw DbError. A lost connection ends the transaction (see below).
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    // The connection broke while a transaction was open: the server has rolled it back. No
+    // statement reconnects until settleTransactionLoss() has ended the transaction here as well.
+    bool transactionLost() const { return m_transactionLost; }
+    // Ends a lost transaction: the flag goes and the handler (counter, buttons, log, the user's
+    // message) runs once. Does nothing when no transaction was lost.
+    void settleTransactionLoss();
+    void setTransactionLostHandler(std::function<void()> handler) { m_onTransactionLost = std::move(handler); }
+
+    // --- waiting, stopping and shutdown ---
+    // A statement, catalog call or transaction step is running or queued on the worker.
+    bool busy() const;
+    // Stops the running statement and waits up to `grace` for it; when the driver does not return
+    // by then, the work is abandoned: its thread is left behind and the connection is dropped
+    // without another call into the driver. True when nothing had to be abandoned.
+    bool stopAndSettle(std::chrono::milliseconds grace);
+    // Gives up on the running work at once (the user agreed, or the program is ending).
+    void abandonWork();
+    bool workAbandoned() const { return m_abandoned; }
 
     // --- state ---
+    // The connection itself: only info(), isOpen() and cancel() may be called from the UI thread;
+    // everything else goes through this object, which runs it on its worker.
     DbConnection* Connection() const { return m_cn.get(); }
+    // The facts of the data source as of the last open.
+    const DbInfo& info() const { return m_info; }
+    // A catalog rowset on the worker (queued behind a running statement). Throws DbError.
+    Recordset openSchema(SchemaKind kind, const SchemaRestrictions& restrictions);
     qint32 mvDatabase() const { return m_kind; }
     bool hasConnection() const { return m_hasConnection; }
     bool IsConnected() const { return m_cn && m_cn->isOpen(); }
@@ -122,23 +152,21 @@ public:
     bool GetProviderTypes(Recordset& rs);
     QString GetCnProperties();
 
-signals:
-    // The statement started by exec() completed (on the UI thread).
-    void executeComplete();
-
 private:
     struct Completion {
-        quint64 runId = 0;
         ExecResult result;
         std::exception_ptr error;
     };
     void Cn_ExecuteComplete(const Completion& c, Recordset* rs);
     // Records a statement that failed now: finish time, LastError, no records affected.
     void statementFailed(const CaughtError& failure);
-    void startWorker(const QString& sql, const ExecOptions& options, Recordset* rs);
-    void joinWorker();
-    void waitForCompletion();
+    // Runs the work on the worker and waits for it in the event loop; rethrows what it threw.
+    void onWorker(std::function<void()> work);
     void openPhysical();
+    // After a statement or call failed: a connection in an unknown state is dropped (outside a
+    // transaction), and a broken one inside a transaction marks the transaction as lost.
+    void afterFailure(const std::exception_ptr& error);
+    void dropConnection();
     QString failureReport(const std::exception_ptr& error) const;
     void reportFailure(const std::exception_ptr& error, const char* procedure);
     void setIcon(const char* key);
@@ -148,7 +176,10 @@ private:
 
     SessionLog& m_session;
     ConnectionHost* m_host;
-    std::unique_ptr<DbConnection> m_cn;
+    std::shared_ptr<DbConnection> m_cn;
+    ConnectionWorker* m_worker;
+    DbInfo m_info;
+    QList<DbProperty> m_properties;
     QString m_conString;
     QString m_odbcString;
     QString m_user;
@@ -165,7 +196,11 @@ private:
     bool m_execRunning = false;
     bool m_execOk = true;
     bool m_stopRequested = false;
-    std::atomic<bool> m_stopFlag{false};
+    bool m_transactionLost = false;
+    bool m_abandoned = false;
+    std::function<void()> m_onTransactionLost;
+    // Shared with the worker's job, so an abandoned job never reads a flag that is gone.
+    std::shared_ptr<std::atomic<bool>> m_stopFlag = std::make_shared<std::atomic<bool>>(false);
     int m_queryTimeoutMinutes = 30;
     QDateTime m_execStart;
     QDateTime m_execFinish;
@@ -175,8 +210,10 @@ private:
     QString m_lastError;
     std::vector<DbDiagnostic> m_lastMessages;
     std::function<void(const QString&)> m_timeObj;
-    std::thread m_worker;
-    quint64 m_runId = 0;
+    // The statement handed to the worker by exec() and not yet completed.
+    std::shared_ptr<void> m_pendingJob;
+    std::shared_ptr<Completion> m_pendingCompletion;
+    Recordset* m_pendingRs = nullptr;
 };
 
 } // namespace mv

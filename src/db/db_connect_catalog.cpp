@@ -19,18 +19,19 @@ bool C_DbConnect::schemaQuery(const char* procedure, SchemaKind kind, const Sche
                               Recordset& rs, const std::vector<long>& tolerated, bool toleratedResult,
                               bool clearOnFailure, const QString& sort) {
     try {
-        if (m_isDisconnected && !IsConnected()) {
+        if (m_hasConnection && !IsConnected()) {
             if (!ReConnect()) throw DbError(DbError::Kind::NotOpen, QStringLiteral("No database connection"));
         }
         if (!m_cn) throw DbError(DbError::Kind::NotOpen, QStringLiteral("No database connection"));
-        joinWorker();
-        Recordset result = m_cn->openSchema(kind, restrictions);
+        // On the worker, behind a statement that runs: the window keeps working meanwhile.
+        Recordset result = openSchema(kind, restrictions);
         if (!sort.isEmpty()) result.setSort(sort);
         rs = result;
         if (m_isDisconnected) CloseConnection();
         return true;
     } catch (...) {
         const CaughtError e = describeCurrentException();
+        settleTransactionLoss();
         const bool isTolerated = std::find(tolerated.begin(), tolerated.end(), e.number) != tolerated.end();
         if (!isTolerated) report(Reporter::ErrorMsg, e, procedure, "C_DbConnect");
         if (clearOnFailure) rs = Recordset();
@@ -91,7 +92,7 @@ QString C_DbConnect::GetCnProperties() {
         QString text = QStringLiteral("// Connection Properties:\r\n");
         if (!m_cn) return text;
         int n = 1;
-        for (const auto& [name, value] : m_cn->properties()) {
+        for (const auto& [name, value] : m_properties) {
             const QString upper = name.toUpper();
             const bool secret = upper == QLatin1String("PASSWORD") || upper == QLatin1String("PWD");
             text += QStringLiteral(" {%1} ").arg(n, 3, 10, QLatin1Char('0')) + name + QStringLiteral(": '") +

@@ -1,26 +1,35 @@
-// Running statements: synchronously, or on a worker thread while the UI thread keeps processing
-// events, updates the elapsed time and lets the user stop the statement.
+// Running statements: the statement runs on the connection's worker thread while the UI thread
+// keeps processing events, updates the elapsed time and lets the user stop it.
 #include "db/db_connect.h"
 
 #include "app/clock.h"
 #include "app/error_report.h"
 #include "app/texts.h"
 #include "app/user_port.h"
-
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
+#include "db/db_connect_worker.h"
+#include "db/db_connect_refusals.h"
 
 namespace mv {
 
-void C_DbConnect::joinWorker() {
-    if (m_worker.joinable()) m_worker.join();
+namespace {
+bool isStop(const std::exception_ptr& error) {
+    if (!error) return false;
+    try {
+        std::rethrow_exception(error);
+    } catch (const DbError& e) {
+        return e.kind() == DbError::Kind::Cancelled;
+    } catch (...) {
+    }
+    return false;
 }
+} // namespace
 
 void C_DbConnect::ExecuteStop() {
+    // A stop after the statement finished changes nothing about its result.
+    if (!m_execRunning) return;
     m_stopRequested = true;
-    m_stopFlag = true;
-    if (m_execRunning && m_cn) m_cn->cancel();
+    *m_stopFlag = true;
+    if (m_cn) m_cn->cancel();
 }
 
 qint32 C_DbConnect::Execute(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool bReadOnly) {
@@ -30,45 +39,52 @@ qint32 C_DbConnect::Execute(const QString& sSQL, Recordset& rs, bool bUseClient,
     const bool ok = guardedVoid(Reporter::ErrorMsg, "Execute", "C_DbConnect", [&] {
         setIcon("kActiveConnection");
         m_stopRequested = false;
-        m_stopFlag = false;
+        // A fresh flag per run: a job abandoned earlier keeps its own.
+        m_stopFlag = std::make_shared<std::atomic<bool>>(false);
         m_execRunning = true;
         exec(sSQL, rs, bUseClient, nMaxRecords, bReadOnly);
-        waitForCompletion();
+        if (m_pendingJob) {
+            auto job = std::static_pointer_cast<ConnectionWorker::Job>(m_pendingJob);
+            auto completion = m_pendingCompletion;
+            Recordset* target = m_pendingRs;
+            m_pendingJob.reset();
+            m_pendingCompletion.reset();
+            m_pendingRs = nullptr;
+            // Without the asynchronous switch the window still repaints, but takes no input.
+            const auto flags = m_async ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
+            const bool done = m_worker->wait(
+                job, [&] { if (m_timeObj) m_timeObj(elapsedText(steadyMsecs() - m_execStartTick)); }, flags);
+            if (!done) {
+                // Abandoned: the driver never returned. The statement counts as stopped.
+                Completion c;
+                c.error = std::make_exception_ptr(DbError(
+                    DbError::Kind::Cancelled, ui_text("Die Datenbank antwortet nicht; die Abfrage wurde aufgegeben.",
+                                                      "The database does not answer; the statement was abandoned.")));
+                completion = std::make_shared<Completion>(c);
+            }
+            Cn_ExecuteComplete(*completion, target);
+            if (isStop(completion->error)) status = ExecStopped;
+            else status = m_execOk ? ExecSucceeded : ExecFailed;
+        } else {
+            status = ExecFailed;
+        }
         // The panel ends on the statement's measured duration, the same the protocol shows.
         if (m_timeObj) m_timeObj(elapsedText(m_execMilisec));
-        if (m_stopRequested) {
-            status = ExecStopped;
-            m_stopRequested = false;
-        } else {
-            status = m_execOk ? ExecSucceeded : ExecFailed;
-        }
+        m_stopRequested = false;
         if (!m_isDisconnected || m_transaction) {
-            setIcon("kActiveConnection");
+            setIcon(m_cn && m_cn->isOpen() ? "kActiveConnection" : "kOpenConnection");
         } else {
-            if (m_cn && m_cn->isOpen()) m_cn->close();
+            m_execRunning = false;
+            CloseConnection();
             setIcon("kOpenConnection");
         }
     });
+    m_execRunning = false;
     if (!ok) {
-        if (m_isDisconnected && IsConnected() && !m_transaction) m_cn->close();
-        m_execRunning = false;
+        if (m_isDisconnected && IsConnected() && !m_transaction) CloseConnection();
         return ExecFailed;
     }
     return status;
-}
-
-void C_DbConnect::waitForCompletion() {
-    if (!m_execRunning) return;
-    QEventLoop loop;
-    QTimer tick;
-    // The display moves about twenty times a second; between ticks the loop sleeps in the
-    // event dispatcher, so waiting never spins a core.
-    connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (m_timeObj) m_timeObj(elapsedText(steadyMsecs() - m_execStartTick));
-    });
-    connect(this, &C_DbConnect::executeComplete, &loop, &QEventLoop::quit);
-    tick.start(50);
-    while (m_execRunning) loop.exec();
 }
 
 void C_DbConnect::exec(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool /*bReadOnly*/) {
@@ -77,32 +93,37 @@ void C_DbConnect::exec(const QString& sSQL, Recordset& rs, bool bUseClient, qint
     m_execStartTick = steadyMsecs();
     const QString noConnection = ui_text("Keine Datenbankverbindung!", "No database connection!");
     CaughtError failure{dberr::NotOpen, noConnection};
+    bool refused = false;
     const bool handedOver = guarded(Reporter::ErrorMsg, "exec", "C_DbConnect", false, [&] {
         try {
-            // ReConnect reports its own failure.
-            if (m_isDisconnected && !IsConnected() && !ReConnect()) return false;
+            // A statement the driver would hang on never leaves the program.
+            const QString refusal = refusalFor(sSQL, m_info.dbmsName);
+            if (!refusal.isEmpty()) {
+                failure = {dberr::ProviderError, refusal};
+                refused = true;
+                return false;
+            }
+            // ReConnect reports its own failure; it never reconnects under an open transaction.
+            if (m_hasConnection && !IsConnected() && !ReConnect()) return false;
             if (!m_cn) throw DbError(DbError::Kind::NotOpen, noConnection);
             m_execOk = true;
             ExecOptions options;
             options.timeoutSeconds = m_queryTimeoutMinutes * 60;
             options.maxRecords = (bUseClient && nMaxRecords > 0) ? nMaxRecords : 0;
-            options.stopRequested = &m_stopFlag;
             m_execStart = now();
             m_lastMessages.clear();
-            joinWorker();
-            const quint64 id = ++m_runId;
-            if (m_async) {
-                startWorker(sSQL, options, &rs);
-            } else {
-                Completion c;
-                c.runId = id;
+            auto completion = std::make_shared<Completion>();
+            // The job owns what it reads: a job given up on never touches this object.
+            m_pendingJob = m_worker->post([cn = m_cn, sql = sSQL, options, stop = m_stopFlag, completion]() mutable {
+                options.stopRequested = stop.get();
                 try {
-                    c.result = m_cn->execute(sSQL, options);
+                    completion->result = cn->execute(sql, options);
                 } catch (...) {
-                    c.error = std::current_exception();
+                    completion->error = std::current_exception();
                 }
-                Cn_ExecuteComplete(c, &rs);
-            }
+            });
+            m_pendingCompletion = completion;
+            m_pendingRs = &rs;
             return true;
         } catch (...) {
             failure = describeCurrentException();
@@ -114,28 +135,11 @@ void C_DbConnect::exec(const QString& sSQL, Recordset& rs, bool bUseClient, qint
         // before must not stand for it.
         m_execStart = attempt;
         statementFailed(failure);
-        m_execRunning = false;
+        if (refused && !m_scriptMode) showMessage(m_lastError, MsgIcon::Exclamation);
     }
 }
 
-void C_DbConnect::startWorker(const QString& sql, const ExecOptions& options, Recordset* rs) {
-    DbConnection* cn = m_cn.get();
-    const quint64 id = m_runId;
-    m_worker = std::thread([this, cn, sql, options, rs, id] {
-        auto c = std::make_shared<Completion>();
-        c->runId = id;
-        try {
-            c->result = cn->execute(sql, options);
-        } catch (...) {
-            c->error = std::current_exception();
-        }
-        // The completion is delivered on the UI thread, like the driver's execute-complete event.
-        QMetaObject::invokeMethod(this, [this, c, rs] { Cn_ExecuteComplete(*c, rs); }, Qt::QueuedConnection);
-    });
-}
-
 void C_DbConnect::Cn_ExecuteComplete(const Completion& c, Recordset* rs) {
-    if (c.runId != m_runId) return;
     guardedVoid(Reporter::ErrorMsg, "Cn_ExecuteComplete", "C_DbConnect", [&] {
         if (!c.error) {
             m_execFinish = now();
@@ -150,18 +154,15 @@ void C_DbConnect::Cn_ExecuteComplete(const Completion& c, Recordset* rs) {
             std::rethrow_exception(c.error);
         } catch (const DbError& e) {
             m_lastMessages = e.diagnostics();
-            // A broken connection is dropped, so the next statement opens a fresh one.
-            if (e.connectionBroken() && m_cn) m_cn->disconnect();
             failure = {e.number(), e.description()};
         } catch (...) {
             failure = describeCurrentException();
         }
         statementFailed(failure);
+        afterFailure(c.error);
         // A statement the user stopped is not an error to show.
-        if (!m_scriptMode && !m_stopRequested) showMessage(m_lastError, MsgIcon::Exclamation);
+        if (!m_scriptMode && !isStop(c.error)) showMessage(m_lastError, MsgIcon::Exclamation);
     });
-    m_execRunning = false;
-    emit executeComplete();
 }
 
 void C_DbConnect::statementFailed(const CaughtError& failure) {

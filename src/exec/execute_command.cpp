@@ -183,6 +183,8 @@ bool ExecuteCommand::runSingle(const QString& statement) {
     m_session.SessionLogInsert(r);
     if (statementLogged) statementLogged(r, status == C_DbConnect::ExecStopped);
     m_host.setPanelText(QStringLiteral("kRecords"), recordsText(count));
+    // The connection broke under an open transaction: it ends here, after the statement's record.
+    m_cn.settleTransactionLoss();
     return true;
 }
 
@@ -248,6 +250,12 @@ void ExecuteCommand::runScript(const QStringList& statements) {
         QCoreApplication::processEvents();
         // Stop ends the whole script: the statements after the stopped one do not run.
         if (status == C_DbConnect::ExecStopped) break;
+        // Nor do they when the transaction they belong to was lost with its connection: on a new
+        // connection each of them would be committed at once.
+        if (m_cn.transactionLost()) {
+            failed = true;
+            break;
+        }
     }
     const qint64 secs = std::max<qint64>(0, (steadyMsecs() - scriptStartTick) / 1000);
     const QString footTime = QStringLiteral("%1:%2.%3")
@@ -267,6 +275,7 @@ void ExecuteCommand::runScript(const QStringList& statements) {
     if (m_host.sessionTabSelected()) m_host.showSessionText(m_session.SessionText());
     m_host.setPanelText(QStringLiteral("kRecords"), formatCount(0) + ui_text(" Datensätze", " Records"));
     m_cn.SetScriptMode(false);
+    m_cn.settleTransactionLoss();
     if (failed) showMessage(ui_text("Das Script verursachte Fehler!", "The script caused errors!"), MsgIcon::Exclamation);
 }
 

@@ -16,16 +16,71 @@ const QString kTail = QStringLiteral("' ! }") + QString(30, u'=') + QStringLiter
 }
 
 TransactionCommands::TransactionCommands(C_DbConnect& cn, SessionLog& session, RunSettings& run, TransactionHost host)
-    : m_cn(cn), m_session(session), m_run(run), m_host(std::move(host)) {}
+    : m_cn(cn), m_session(session), m_run(run), m_host(std::move(host)) {
+    m_cn.setTransactionLostHandler([this] { transactionLost(); });
+}
+
+TransactionCommands::~TransactionCommands() { m_cn.setTransactionLostHandler({}); }
+
+void TransactionCommands::ended(bool commit, const QString& errorText) {
+    m_run.transactionStmtCount = 0;
+    if (m_host.SetGridState) m_host.SetGridState(3);
+    if (m_host.setButtons) m_host.setButtons(false);
+    m_session.append((commit ? ui_text("// { Commit Transaktion um '", "// { Commit Transaction at '")
+                             : ui_text("// { Rollback Transaktion um '", "// { Rollback Transaction at '")) +
+                     generalDate(now()) + kTail);
+    SessionLogRecord r;
+    r.logType = commit ? LogTransactionCommit : LogTransactionRollback;
+    r.error = !errorText.isEmpty();
+    r.errorText = errorText;
+    m_session.SessionLogInsert(r);
+}
+
+void TransactionCommands::transactionLost() {
+    const qint16 lost = m_run.transactionStmtCount;
+    const QString text =
+        ui_text("Die Verbindung zur Datenbank ist abgebrochen. Die offene Transaktion und ihre %1 nicht "
+                "gespeicherten Anweisungen sind verloren; die Datenbank hat sie zurückgenommen.\r\n\r\n"
+                "Die nächste Anweisung baut eine neue Verbindung auf.",
+                "The connection to the database was lost. The open transaction and its %1 uncommitted "
+                "statements are lost; the database has rolled them back.\r\n\r\n"
+                "The next statement opens a new connection.")
+            .arg(lost);
+    ended(false, text);
+    showMessage(text, MsgIcon::Exclamation);
+}
+
+bool TransactionCommands::rollbackForShutdown() {
+    if (!m_cn.Transaction()) return true;
+    QString error;
+    if (!m_cn.transactionLost()) {
+        try {
+            m_cn.RollbackTrans();
+        } catch (...) {
+            error = describeCurrentException().description;
+        }
+    }
+    if (m_cn.transactionLost()) {
+        m_cn.settleTransactionLoss();
+        return false;
+    }
+    if (!error.isEmpty()) {
+        // The rollback could not be sent: the server rolls the transaction back when the
+        // connection ends, it never commits it.
+        m_cn.setTransaction(false);
+        ended(false, error);
+        return false;
+    }
+    ended(false, QString());
+    return true;
+}
 
 bool TransactionCommands::cmdStartTrans_Click() {
     return guarded(Reporter::ErrorMsg, "cmdStartTrans_Click", "frmMain", false, [&] {
         m_run.transactionStmtCount = 0;
         if (m_host.SetGridState) m_host.SetGridState(2);
         if (!m_cn.IsConnected() && !m_cn.ReConnect()) return false;
-        if (!m_cn.Connection()) throw MvError(dberr::NotOpen, ui_text("Keine Datenbankverbindung!", "No database connection!"));
-        m_cn.Connection()->beginTransaction();
-        m_cn.setTransaction(true);
+        m_cn.BeginTrans();
         m_cn.SetConnectionIcon(QStringLiteral("kActiveConnection"));
         if (m_host.setButtons) m_host.setButtons(true);
         m_session.append(ui_text("// { 'Begin' Transaktion um '", "// { Begin Transaction at '") + generalDate(now()) +
@@ -40,22 +95,24 @@ bool TransactionCommands::cmdStartTrans_Click() {
 bool TransactionCommands::finish(bool commit) {
     return guarded(Reporter::ErrorMsg, commit ? "cmdCommitTrans_Click" : "cmdRollbackTrans_Click", "frmMain", false,
                    [&] {
+                       const qint16 count = m_run.transactionStmtCount;
                        m_run.transactionStmtCount = 0;
                        if (m_host.SetGridState) m_host.SetGridState(3);
-                       if (!m_cn.Connection() || !m_cn.Connection()->inTransaction())
-                           throw MvError(dberr::NotOpen, ui_text("Keine offene Transaktion!", "No open transaction!"));
-                       if (commit) m_cn.Connection()->commitTransaction();
-                       else m_cn.Connection()->rollbackTransaction();
-                       m_cn.setTransaction(false);
-                       if (m_host.setButtons) m_host.setButtons(false);
+                       try {
+                           if (commit) m_cn.CommitTrans();
+                           else m_cn.RollbackTrans();
+                       } catch (...) {
+                           // The connection broke: the transaction is gone, and the user hears so
+                           // instead of a refused commit.
+                           if (m_cn.transactionLost()) {
+                               m_run.transactionStmtCount = count;
+                               m_cn.settleTransactionLoss();
+                               return false;
+                           }
+                           throw;
+                       }
                        if (m_cn.IsDisconnected()) m_cn.CloseConnection();
-                       m_session.append((commit ? ui_text("// { Commit Transaktion um '", "// { Commit Transaction at '")
-                                                : ui_text("// { Rollback Transaktion um '",
-                                                          "// { Rollback Transaction at '")) +
-                                        generalDate(now()) + kTail);
-                       SessionLogRecord r;
-                       r.logType = commit ? LogTransactionCommit : LogTransactionRollback;
-                       m_session.SessionLogInsert(r);
+                       ended(commit, QString());
                        return true;
                    });
 }

@@ -188,7 +188,7 @@ QList<FieldRow> fieldRowsOf(const Recordset& columns, const QStringList& keys,
 }
 
 QString identifierQuoteOf(const C_DbConnect& cn) {
-    return cn.Connection() ? cn.Connection()->info().identifierQuote : QString();
+    return cn.Connection() ? cn.info().identifierQuote : QString();
 }
 
 } // namespace mv

@@ -1,5 +1,7 @@
 #include "explorer/explorer_widget.h"
 
+#include <QScopedValueRollback>
+
 #include "app/error_report.h"
 #include "app/flow_layout_widget.h"
 #include "app/globals.h"
@@ -158,6 +160,10 @@ QString ExplorerWidget::filterText() const {
 // ---- Filling and emptying ----
 
 qint32 ExplorerWidget::ReadTables(const QString& filter) {
+    // A catalog call waits in the event loop (behind a running statement): a second request meanwhile
+    // is dropped, the first one fills the lists.
+    if (m_readingCatalog) return 0;
+    const QScopedValueRollback reading(m_readingCatalog, true);
     return guarded(Reporter::ErrorMsg, "ReadTables", "Globals", qint32(0), [&] {
         WaitCursor wait;
         if (!m_cn.hasConnection() || !m_cn.Connection()) {
@@ -193,6 +199,8 @@ void ExplorerWidget::fillChooser(const QList<ChooserEntry>& entries) {
 }
 
 void ExplorerWidget::ShowFields() {
+    if (m_readingCatalog) return;
+    const QScopedValueRollback reading(m_readingCatalog, true);
     guardedVoid(Reporter::ErrorMsg, "ShowFields", "Globals", [&] {
         WaitCursor wait;
         if (m_lTabList->topLevelItemCount() == 0) return;
@@ -242,6 +250,8 @@ void ExplorerWidget::fitFieldColumns() {
 }
 
 int ExplorerWidget::ShowProcedureParameters(const QString& name) {
+    if (m_readingCatalog) return 0;
+    const QScopedValueRollback reading(m_readingCatalog, true);
     return guarded(Reporter::ErrorMsg, "ShowProcedureParameters", "Globals", 0, [&] {
         WaitCursor wait;
         if (!m_cn.hasConnection() || !m_cn.Connection()) return 0;

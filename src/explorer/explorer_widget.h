@@ -119,6 +119,7 @@ class ExplorerWidget : public QObject {
     QCheckBox* m_chkLongNames = nullptr;
     QPushButton* m_cmdFieldlist = nullptr;
     QString m_shownTable;
+    bool m_readingCatalog = false;
     bool m_sortDescending = true; // flips before each sort: the first click sorts ascending
 };
 

@@ -57,11 +57,10 @@ void ShowProcedureInfo(C_DbConnect& cn, QString& name) {
         const ProcedureInfoName n = procedureInfoName(name);
         // A failed reconnection has reported itself already.
         if (cn.IsDisconnected() && !cn.IsConnected() && !cn.ReConnect()) return;
-        DbConnection* connection = cn.Connection();
-        if (!connection) throw DbError(DbError::Kind::NotOpen, QStringLiteral("No database connection"));
+        if (!cn.Connection()) throw DbError(DbError::Kind::NotOpen, QStringLiteral("No database connection"));
         Recordset rs;
         try {
-            rs = connection->openSchema(SchemaKind::Procedures,
+            rs = cn.openSchema(SchemaKind::Procedures,
                                         {std::nullopt,
                                          n.schema.isEmpty() ? std::nullopt : std::optional<QString>(n.schema),
                                          n.name, std::nullopt});

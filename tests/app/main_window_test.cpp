@@ -2,6 +2,8 @@
 #include "app/main_panes_widget.h"
 #include "app/main_window.h"
 #include "app/settings_dialog.h"
+#include "app/signal_watcher.h"
+#include "exec/transactions.h"
 #include "app/status_bar_widget.h"
 #include "app/texts.h"
 #include "support/scripted_user_port.h"
@@ -136,6 +138,7 @@ TEST(MainWindow, SigtermRunsTheShutdownSequence) {
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(w.lifecycleTrace().contains("save-settings"));
     EXPECT_TRUE(QFile::exists(dir.file("Morvenda.ini")));
+    clearTerminationSignalled();
 }
 
 TEST(MainWindow, ExitCommandClosesThroughTheDispatcher) {
@@ -316,3 +319,77 @@ TEST(SettingsDialog, CancelledBrowseChangesNothing) {
 }
 
 } // namespace
+
+namespace {
+
+// A window connected to a fresh demo database with a table of its own and an open transaction
+// holding one inserted row.
+struct WindowInTransaction {
+    mvtest::TempFolder dir;
+    QString db = mvtest::demoSqlitePath(dir);
+    mvtest::ScriptedUserPort port;
+    frmMain w{pathsIn(dir)};
+
+    bool prepare() {
+        w.startup("/INI=" + db);
+        w.show();
+        Recordset none;
+        if (w.cn().Execute("create table mv_tx (id int)", none, true, 0, false) != C_DbConnect::ExecSucceeded)
+            return false;
+        if (!w.queryPanes()->transactions().cmdStartTrans_Click()) return false;
+        w.queryPanes()->editor()->setText("insert into mv_tx values (1)");
+        w.dispatcher().dispatch("kExecute");
+        return w.cn().Transaction();
+    }
+    qint64 committedRows() {
+        auto c = createDbConnection();
+        c->open("Driver=SQLite3;Database=" + db);
+        const ExecResult r = c->execute("select count(*) from mv_tx");
+        return r.rows ? r.rows->value(0, 0).toLongLong() : -1;
+    }
+};
+
+} // namespace
+
+TEST(MainWindow, ShutdownAsksAboutDocumentsBeforeTheTransactionAndCancelKeepsBoth) {
+    WindowInTransaction t;
+    ASSERT_TRUE(t.prepare()) << t.port.lastText().toStdString();
+    t.port.messages.clear();
+    t.port.answers = {MsgResult::Cancel};
+    EXPECT_FALSE(t.w.close());
+    ASSERT_EQ(t.port.messages.size(), 1);
+    EXPECT_TRUE(t.port.messages.first().text.startsWith("Do you want to save changes in {"))
+        << t.port.messages.first().text.toStdString();
+    EXPECT_TRUE(t.w.cn().Transaction()) << "Cancel leaves the transaction open";
+    EXPECT_TRUE(t.w.isVisible());
+    // No for the document, No (roll back) for the transaction: the program ends, nothing committed.
+    t.port.answers = {MsgResult::No, MsgResult::No};
+    EXPECT_TRUE(t.w.close());
+    ASSERT_EQ(t.port.messages.size(), 3);
+    EXPECT_TRUE(t.port.messages.at(2).text.startsWith("A transaction is still open."));
+    EXPECT_EQ(t.committedRows(), 0);
+}
+
+TEST(MainWindow, SigtermRollsAnOpenTransactionBackAndLogsIt) {
+    WindowInTransaction t;
+    ASSERT_TRUE(t.prepare()) << t.port.lastText().toStdString();
+    t.port.messages.clear();
+    std::raise(SIGTERM);
+    QElapsedTimer clock;
+    clock.start();
+    while (!t.w.finished() && clock.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    clearTerminationSignalled();
+    ASSERT_TRUE(t.w.finished());
+    EXPECT_FALSE(t.w.isVisible());
+    EXPECT_EQ(t.committedRows(), 0) << "never committed without the user's word";
+    // The transaction is never put as a question (the window's own boxes answer nothing at all
+    // once the signal came; this test's port only records them).
+    for (const MessageRequest& m : t.port.messages)
+        EXPECT_FALSE(m.text.startsWith("A transaction is still open.")) << m.text.toStdString();
+    // The saved protocol (the temporary one is "MorvendaSession_temp.txt").
+    const QStringList saved = QDir(t.dir.path()).entryList({"MorvendaSession_T2*.txt"});
+    ASSERT_EQ(saved.size(), 1);
+    const QString text = QString::fromUtf8(t.dir.read(saved.first()));
+    EXPECT_TRUE(text.contains("// { Rollback Transaction at '")) << text.toStdString();
+    EXPECT_TRUE(QFile::exists(t.dir.file("Morvenda.ini")));
+}

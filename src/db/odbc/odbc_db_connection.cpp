@@ -91,7 +91,23 @@ void OdbcDbConnection::disconnect() {
 }
 
 void OdbcDbConnection::rethrow(const DbError& error) {
-    if (error.connectionBroken()) m_broken = true;
+    if (error.connectionBroken()) {
+        m_broken = true;
+        throw error;
+    }
+    // psqlODBC reports a terminated backend as a general error (HY000, "server closed the
+    // connection unexpectedly"): the driver's own verdict tells a lost connection then.
+    if (m_session && m_session->connection.dead()) {
+        m_broken = true;
+        std::vector<DbDiagnostic> records = error.diagnostics();
+        DbDiagnostic lost;
+        lost.sqlState = QStringLiteral("08S01");
+        lost.message = ui_text("Die Verbindung zur Datenquelle besteht nicht mehr.",
+                               "The connection to the data source is gone.");
+        lost.source = QStringLiteral("Morvenda");
+        records.push_back(lost);
+        throw DbError(error.kind(), error.description(), std::move(records));
+    }
     throw error;
 }
 
