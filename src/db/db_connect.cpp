@@ -102,9 +102,11 @@ void C_DbConnect::afterFailure(const std::exception_ptr& error) {
         }
         return;
     }
-    // A connection whose statement failed is in a state nobody knows: it is closed, never pooled
-    // or handed on, and the next statement opens a fresh one. A stopped statement leaves it sound.
-    if (!stopped || broken) dropConnection();
+    // A connection whose statement failed or was stopped is in a state nobody knows (the MariaDB
+    // connector keeps its lock with the thread that saw the error): it is closed on this thread,
+    // never pooled or handed on, and the next statement opens a fresh one.
+    (void)stopped;
+    dropConnection();
 }
 
 void C_DbConnect::settleTransactionLoss() {

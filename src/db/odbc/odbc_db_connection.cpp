@@ -70,6 +70,7 @@ void OdbcDbConnection::open(const QString& connectionString) {
     m_connectionString = connectionString;
     m_inTransaction = false;
     m_broken = false;
+    m_failed = false;
     m_open = true;
 }
 
@@ -77,7 +78,7 @@ void OdbcDbConnection::close() {
     if (!m_session) return;
     m_open = false;
     std::unique_ptr<Session> s = std::move(m_session);
-    if (m_inTransaction || m_broken || !s->connection.autocommit()) {
+    if (m_inTransaction || m_broken || m_failed || !s->connection.autocommit()) {
         m_inTransaction = false;
         return; // the destructor rolls back and disconnects
     }
@@ -91,6 +92,7 @@ void OdbcDbConnection::disconnect() {
 }
 
 void OdbcDbConnection::rethrow(const DbError& error) {
+    m_failed = true;
     if (error.connectionBroken()) {
         m_broken = true;
         throw error;
@@ -127,6 +129,7 @@ void OdbcDbConnection::applyTimeout(int seconds) {
         s.serverTimeout = seconds;
     } catch (const DbError& e) {
         if (e.connectionBroken()) rethrow(e);
+        m_failed = true;
         s.serverTimeoutSupported = false; // a server without the variable: the watchdog alone
     }
 }
@@ -230,6 +233,7 @@ ExecResult OdbcDbConnection::execute(const QString& sql, const ExecOptions& opti
         return result;
     } catch (...) {
         m_watchdog.disarm();
+        m_failed = true;
         throw;
     }
 }

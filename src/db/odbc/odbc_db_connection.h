@@ -54,6 +54,9 @@ class OdbcDbConnection final : public DbConnection {
     std::atomic<bool> m_open{false};
     bool m_inTransaction = false;
     bool m_broken = false;
+    // A call on this session failed: it is never pooled (another thread might meet a driver lock
+    // the failing thread still holds).
+    bool m_failed = false;
 
     // Stop and time-out of the running statement. The handle is set only while SQLExecDirect
     // runs: SQLCancel is never sent during a fetch (it crashes some drivers).
