@@ -27,7 +27,8 @@ C_DbConnect::~C_DbConnect() {
     if (m_cn) {
         m_cn->cancel();
         // The connection is closed on its own thread; the worker's end waits a short while for it.
-        if (!m_abandoned) m_worker->post([cn = std::move(m_cn)]() mutable { cn.reset(); });
+        // (A connection given up on is no longer here: its stuck job holds it.)
+        m_worker->post([cn = std::move(m_cn)]() mutable { cn.reset(); });
     }
     m_hasConnection = false;
 }

@@ -5,6 +5,7 @@
 #include "app/texts.h"
 #include "db/db_access.h"
 #include "db/db_connect.h"
+#include "db/db_connect_worker.h"
 #include "db/db_connect_refusals.h"
 #include "exec/execute_command.h"
 #include "exec/run_settings.h"
@@ -16,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -315,6 +317,35 @@ TEST_P(Hangs, CopyWithClientDataIsRefusedBeforeItIsSent) {
     EXPECT_FALSE(cn.LastError().contains("\\copy")) << cn.LastError().toStdString();
     cn.SetScriptMode(false);
     run("drop table " + table());
+}
+
+TEST_P(Hangs, AbandonedWorkNeverHoldsTheWindowAndTheNextStatementRunsOnAFreshConnection) {
+    MVTEST_REQUIRE(db);
+    if (GetParam() != "postgresql") GTEST_SKIP() << "one server shows it; the worker is the same for all";
+    ASSERT_TRUE(connect());
+    mvtest::HangGuard guard(std::chrono::seconds(30), "abandoned work");
+    const int strandedBefore = ConnectionWorker::strandedThreads();
+    QElapsedTimer sinceAbandon;
+    // A driver that does not return (here: a statement that ignores no stop, but is given up on
+    // before anyone asked it to stop).
+    QTimer::singleShot(300, [&] {
+        sinceAbandon.start();
+        cn.abandonWork();
+    });
+    Recordset rs;
+    EXPECT_EQ(cn.Execute("select pg_sleep(3)", rs, true, 0, false), C_DbConnect::ExecStopped);
+    EXPECT_LT(sinceAbandon.elapsed(), 200);
+    EXPECT_TRUE(cn.workAbandoned());
+    EXPECT_EQ(ConnectionWorker::strandedThreads(), strandedBefore + 1);
+    Recordset one;
+    EXPECT_EQ(run("select 1", &one), C_DbConnect::ExecSucceeded) << cn.LastError().toStdString();
+    EXPECT_EQ(one.value(0, 0).toInt(), 1);
+    // The thread left behind ends when its driver call returns.
+    QElapsedTimer wait;
+    wait.start();
+    while (ConnectionWorker::strandedThreads() > strandedBefore && wait.elapsed() < 10000)
+        QThread::msleep(50);
+    EXPECT_EQ(ConnectionWorker::strandedThreads(), strandedBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, Hangs, ::testing::ValuesIn(mvtest::testDatabaseNames()), mvtest::DatabaseNamePrinter());
