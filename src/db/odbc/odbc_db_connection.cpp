@@ -116,7 +116,10 @@ void OdbcDbConnection::rethrow(const DbError& error) {
 void OdbcDbConnection::cancel() {
     m_cancelRequested = true;
     std::lock_guard lock(m_runMutex);
-    if (m_executing != SQL_NULL_HANDLE) SQLCancel(m_executing);
+    if (m_executing != SQL_NULL_HANDLE) {
+        m_cancelSent = true;
+        SQLCancel(m_executing);
+    }
 }
 
 void OdbcDbConnection::applyTimeout(int seconds) {
@@ -224,7 +227,10 @@ ExecResult OdbcDbConnection::execute(const QString& sql, const ExecOptions& opti
         m_watchdog.arm(deadline, [this] {
             m_timedOut = true;
             std::lock_guard lock(m_runMutex);
-            if (m_executing != SQL_NULL_HANDLE) SQLCancel(m_executing);
+            if (m_executing != SQL_NULL_HANDLE) {
+                m_cancelSent = true;
+                SQLCancel(m_executing);
+            }
         });
     }
     try {
@@ -251,6 +257,7 @@ ExecResult OdbcDbConnection::run(Statement& statement, const QByteArray& sql, co
     {
         std::lock_guard lock(m_runMutex);
         if (stopAsked()) throw stopError();
+        m_cancelSent = false;
         m_executing = statement.handle();
     }
     const auto started = Clock::now();
@@ -273,12 +280,12 @@ ExecResult OdbcDbConnection::run(Statement& statement, const QByteArray& sql, co
         std::lock_guard lock(m_runMutex);
         m_executing = SQL_NULL_HANDLE;
     }
-    // A cancel that came as the execution ended may have closed the cursor already.
-    if (stopAsked() || m_timedOut.load()) throw stopError(statement.takeMessages());
-
+    // A stop that comes after the statement did its work changes nothing: an INSERT that ran is
+    // reported as run (it is committed), never as cancelled. A result set is not read then.
     ExecResult result;
     try {
         if (statement.numResultCols() > 0) {
+            if (stopAsked() || m_timedOut.load()) throw stopError(statement.takeMessages());
             FetchOutcome fetched = fetchResult(statement, m_session->connection.family(), options.maxRecords,
                                                [&] { return stopAsked() || m_timedOut.load(); });
             if (fetched.end == FetchEnd::Stopped) throw stopError();
@@ -294,6 +301,15 @@ ExecResult OdbcDbConnection::run(Statement& statement, const QByteArray& sql, co
             }
     } catch (const DbError& e) {
         if (e.kind() == DbError::Kind::Cancelled || e.kind() == DbError::Kind::TimedOut) throw;
+        // The cancel reached the handle just after the execution ended and closed it (the driver
+        // manager then answers "function sequence error"): the statement ran, its changes stand,
+        // only what it returned is gone. That is reported as run, never as cancelled.
+        if (m_cancelSent.load()) {
+            ExecResult ran;
+            ran.messages = e.diagnostics();
+            return ran;
+        }
+        if (stopAsked() || m_timedOut.load()) throw stopError(e.diagnostics());
         rethrow(e);
     }
     result.messages = statement.takeMessages();

@@ -64,6 +64,8 @@ class OdbcDbConnection final : public DbConnection {
     SQLHSTMT m_executing = SQL_NULL_HANDLE;
     std::atomic<bool> m_cancelRequested{false};
     std::atomic<bool> m_timedOut{false};
+    // SQLCancel reached the statement handle during this run.
+    std::atomic<bool> m_cancelSent{false};
     Watchdog m_watchdog;
 };
 
