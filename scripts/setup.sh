@@ -11,8 +11,9 @@ MV_APP_PACKAGES=(
 MV_TEST_PACKAGES=(
     "${MV_APP_PACKAGES[@]}"
     postgresql postgresql-15 mariadb-server mariadb-client
-    xvfb xauth poppler-utils mdbtools
+    xvfb xauth poppler-utils mdbtools libxml2-utils
     desktop-file-utils appstream shared-mime-info dpkg-dev gnome-keyring dbus-daemon
+    clang libclang-rt-14-dev
 )
 
 mv_say() { echo "==> $*" >&2; }
@@ -86,5 +87,27 @@ mv_build() {
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     cmake -S "$root" -B "$build" "${generator[@]}" "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
     mv_say "building"
+    cmake --build "$build" -j "$(nproc)" "$@"
+}
+
+# Configures (once) and builds the sanitizer build: clang with AddressSanitizer and
+# UndefinedBehaviorSanitizer, the tests and the fuzz targets (no benchmarks, no optimising beyond
+# what keeps the suite quick).
+mv_build_sanitized() {
+    local root=$1 build=$2
+    shift 2
+    local cache=$build/CMakeCache.txt
+    if [[ -f $cache ]] && ! grep -qxF "CMAKE_HOME_DIRECTORY:INTERNAL=$root" "$cache"; then
+        rm -rf "$cache" "$build/CMakeFiles"
+    fi
+    local generator=()
+    [[ -f $cache ]] || generator=(-G Ninja)
+    local launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    mv_say "configuring ($build, clang with sanitizers)"
+    cmake -S "$root" -B "$build" "${generator[@]}" "${launcher[@]}" -DCMAKE_BUILD_TYPE=Sanitize \
+        -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="-O1 -g1" -DMV_SANITIZE=ON -DMV_BUILD_BENCH=OFF \
+        >/dev/null || return 1
+    mv_say "building with sanitizers"
     cmake --build "$build" -j "$(nproc)" "$@"
 }

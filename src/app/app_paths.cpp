@@ -1,5 +1,7 @@
 #include "app/app_paths.h"
 
+#include "app/instance_folder.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -36,8 +38,12 @@ bool prepareTempFolder(const QString& folder) {
     QDir dir(folder);
     if (!dir.exists()) return QDir().mkpath(folder);
     bool ok = true;
+    // Loose files are left from versions that kept every instance's results side by side; the
+    // instances of today keep theirs in their own folder and lock file, which stay.
     const auto files = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QFileInfo& f : files) ok = QFile::remove(f.absoluteFilePath()) && ok;
+    for (const QFileInfo& f : files)
+        if (!f.fileName().endsWith(QLatin1String(".lock"))) ok = QFile::remove(f.absoluteFilePath()) && ok;
+    InstanceFolder::takeOrphans(folder, {});
     return ok;
 }
 

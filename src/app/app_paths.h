@@ -17,7 +17,8 @@ struct AppPaths {
     static AppPaths forExecutableFolder(const QString& executableFolder);
 };
 
-// Start-up step: empties the temp folder of files (sub-folders stay) or creates it.
+// Start-up step: creates the temp folder, or removes from it the loose files and the folders of
+// instances that are no longer running (other instances' folders stay).
 bool prepareTempFolder(const QString& folder);
 
 } // namespace mv

@@ -1,7 +1,10 @@
 #include "app/ini_file.h"
 
+#include "app/atomic_file.h"
+#include "app/text_encoding.h"
+
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace mv {
 namespace {
@@ -19,6 +22,12 @@ bool splitKeyLine(const QString& line, QString* key, QString* value) {
     *key = line.left(eq).trimmed();
     if (value) *value = line.mid(eq + 1).trimmed();
     return !key->isEmpty();
+}
+
+QString oneLine(QString v) {
+    v.replace(u'\r', u' ');
+    v.replace(u'\n', u' ');
+    return v;
 }
 
 QString unquote(const QString& v) {
@@ -41,13 +50,15 @@ std::pair<int, int> findSection(const QStringList& lines, const QString& section
 
 } // namespace
 
-QStringList IniFile::readLines(QString* lineEnd) const {
+QStringList IniFile::readLines(QString* lineEnd, TextEncoding* encoding) const {
     QFile f(m_path);
     if (lineEnd) *lineEnd = QStringLiteral("\n");
-    if (m_path.isEmpty() || !f.open(QIODevice::ReadOnly)) return {};
-    QByteArray bytes = f.readAll();
-    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
-    const QString text = QString::fromUtf8(bytes);
+    if (encoding) *encoding = TextEncoding::Utf8;
+    // Only a plain file: a pipe or device named as settings file would never end.
+    if (m_path.isEmpty() || !QFileInfo(m_path).isFile() || !f.open(QIODevice::ReadOnly)) return {};
+    DecodedText decoded = decodeText(f.readAll());
+    if (encoding) *encoding = decoded.encoding;
+    const QString& text = decoded.text;
     if (lineEnd && text.contains(QStringLiteral("\r\n"))) *lineEnd = QStringLiteral("\r\n");
     QStringList lines = text.split(u'\n');
     for (QString& l : lines)
@@ -56,20 +67,16 @@ QStringList IniFile::readLines(QString* lineEnd) const {
     return lines;
 }
 
-bool IniFile::writeLines(const QStringList& lines, const QString& lineEnd) const {
-    QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    QByteArray out;
-    for (const QString& l : lines) out += (l + lineEnd).toUtf8();
-    if (f.write(out) != out.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+bool IniFile::writeLines(const QStringList& lines, const QString& lineEnd, TextEncoding encoding) const {
+    QString text;
+    for (const QString& l : lines) text += l + lineEnd;
+    // The file keeps its encoding; a character it cannot hold makes the whole file UTF-8.
+    std::optional<QByteArray> out = encodeText(text, encoding);
+    return writeWholeFile(m_path, out ? *out : text.toUtf8(), nullptr);
 }
 
 QString IniFile::read(const QString& section, const QString& key, const QString& defaultValue) const {
-    const QStringList lines = readLines(nullptr);
+    const QStringList lines = readLines(nullptr, nullptr);
     const auto [begin, end] = findSection(lines, section);
     QString value = defaultValue;
     if (begin >= 0) {
@@ -85,7 +92,7 @@ QString IniFile::read(const QString& section, const QString& key, const QString&
 }
 
 QStringList IniFile::keys(const QString& section) const {
-    const QStringList lines = readLines(nullptr);
+    const QStringList lines = readLines(nullptr, nullptr);
     const auto [begin, end] = findSection(lines, section);
     QStringList result;
     for (int i = begin; begin >= 0 && i < end; ++i) {
@@ -95,36 +102,40 @@ QStringList IniFile::keys(const QString& section) const {
     return result;
 }
 
-bool IniFile::write(const QString& section, const QString& key, const QString& value) const {
+bool IniFile::write(const QString& section, const QString& key, const QString& rawValue) const {
     QString lineEnd;
-    QStringList lines = readLines(&lineEnd);
+    TextEncoding encoding;
+    QStringList lines = readLines(&lineEnd, &encoding);
     const auto [begin, end] = findSection(lines, section);
+    // A line break in a value would start new lines, even new sections, in the file.
+    const QString value = oneLine(rawValue);
     const QString entry = key + u'=' + value;
     if (begin < 0) {
         if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) lines << QString();
         lines << u'[' + section + u']' << entry;
-        return writeLines(lines, lineEnd);
+        return writeLines(lines, lineEnd, encoding);
     }
     int lastContent = begin - 1;
     for (int i = begin; i < end; ++i) {
         QString k;
         if (splitKeyLine(lines[i], &k, nullptr) && k.compare(key, Qt::CaseInsensitive) == 0) {
             lines[i] = k + u'=' + value; // the key keeps the spelling it has in the file
-            return writeLines(lines, lineEnd);
+            return writeLines(lines, lineEnd, encoding);
         }
         if (!lines[i].trimmed().isEmpty()) lastContent = i;
     }
     lines.insert(lastContent + 1, entry);
-    return writeLines(lines, lineEnd);
+    return writeLines(lines, lineEnd, encoding);
 }
 
 bool IniFile::removeSection(const QString& section) const {
     QString lineEnd;
-    QStringList lines = readLines(&lineEnd);
+    TextEncoding encoding;
+    QStringList lines = readLines(&lineEnd, &encoding);
     const auto [begin, end] = findSection(lines, section);
     if (begin < 0) return true;
     lines.erase(lines.begin() + (begin - 1), lines.begin() + end);
-    return writeLines(lines, lineEnd);
+    return writeLines(lines, lineEnd, encoding);
 }
 
 } // namespace mv

@@ -19,6 +19,7 @@
 #include "db/connection_ui_widget.h"
 #include "db/db_connect.h"
 #include "documents/document_commands.h"
+#include "documents/document_recovery.h"
 #include "documents/document_tabs_widget.h"
 #include "documents/sql_editor_widget.h"
 #include "documents/sql_toolbox_widget.h"
@@ -117,6 +118,10 @@ void frmMain::createDocuments() {
     bar->insertWidget(2, m_docs, 1);
     if (QLayoutItem* stretch = bar->itemAt(3); stretch && stretch->spacerItem()) bar->removeItem(stretch);
     m_docs->setCommandBars(m_bars);
+    m_recovery = new DocumentRecovery(
+        m_paths.programFolder + QStringLiteral("/recovery"),
+        [this] { return m_docs->commands().unsavedDocuments(); }, m_docs);
+    m_docs->commands().setRecovery(m_recovery);
     DocumentHooks& hooks = m_docs->commands().hooks();
     hooks.setTitle = [this](const QString& caption) { SetTitle(caption); };
     hooks.showRecordCount = [this](qint64 n) { m_query->execute().ShowRecordCount(n); };
@@ -236,6 +241,10 @@ void frmMain::loadingSteps(const QString& commandLine) {
     trace("title");
     // 5.
     prepareTempFolder(m_paths.tempFolder());
+    // Each instance parks its results in a folder of its own, so two instances in one program
+    // folder never remove each other's.
+    m_tempRun = std::make_unique<InstanceFolder>(m_paths.tempFolder());
+    if (!m_tempRun->path().isEmpty()) m_docs->commands().setTempFolder(m_tempRun->path());
     trace("temp-folder");
     // 6.
     m_run.maxRecords = 1000;
@@ -245,6 +254,8 @@ void frmMain::loadingSteps(const QString& commandLine) {
     LoadSettings(m_ini, m_paths.programFolder, m_settings);
     LoadExtraSettings(m_ini, m_settings);
     m_query->applySettings();
+    m_recovery->setDelaySeconds(m_settings.recoverySeconds);
+    m_recovery->start();
     trace("load-settings");
     if (m_terminating) return;
     // 10.
@@ -303,6 +314,9 @@ void frmMain::loadingSteps(const QString& commandLine) {
     SetLanguageSpecific();
     QCoreApplication::processEvents();
     trace("language-texts");
+    // Documents a crashed or killed instance left unsaved; a batch run asks nothing and leaves
+    // them for the next start.
+    if (!m_batchGlobal) m_docs->commands().offerRecovery();
 }
 
 void frmMain::SetLanguageSpecific() {
@@ -356,6 +370,8 @@ bool frmMain::runShutdown() {
     step("save-recent-connections", [&] { m_connection->connecting().SaveRecentConnections(m_ini); });
     step("save-settings", [&] { SaveSettings(m_ini, m_settings); });
     step("end-session", [&] { m_session.EndSession(); });
+    // The user has decided about every unsaved document: no copy outlives a normal end.
+    step("remove-recovery", [&] { m_recovery->finish(); });
     step("end-connection", [&] { cn().EndCn(); });
     step("clean-explorer", [&] { m_explorer->CleanUpDbExplorer(); });
     step("release", [&] {

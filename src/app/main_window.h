@@ -5,12 +5,14 @@
 #include "app/command_dispatcher.h"
 #include "app/command_line.h"
 #include "app/ini_file.h"
+#include "app/instance_folder.h"
 #include "app/settings.h"
 #include "exec/run_settings.h"
 #include "session/session_log.h"
 
 #include <QMainWindow>
 #include <QStringList>
+#include <memory>
 
 namespace mv {
 
@@ -20,6 +22,7 @@ class ConnectionUi;
 class QueryPanes;
 class ExplorerWidget;
 class HelpWindow;
+class DocumentRecovery;
 class DocumentTabsWidget;
 class MainPanesWidget;
 class SignalWatcher;
@@ -85,6 +88,8 @@ private:
     void openSettingsDialog();
 
     AppPaths m_paths;
+    std::unique_ptr<InstanceFolder> m_tempRun; // this instance's parked results
+    DocumentRecovery* m_recovery = nullptr; // belongs to the documents widget
     IniFile m_ini;
     Settings m_settings;
     RunSettings m_run;

@@ -3,6 +3,7 @@
 #include "app/error_report.h"
 #include "app/texts.h"
 #include "db/db_engines.h"
+#include "app/user_port.h"
 
 #include <QRegularExpression>
 #include <cmath>
@@ -11,6 +12,8 @@ namespace mv {
 namespace {
 
 const QString kSection = QStringLiteral("Settings");
+constexpr int MinFontPoints = 4;
+constexpr int MaxFontPoints = 200;
 
 [[noreturn]] void typeMismatch() { throw MvError(err::TypeMismatch, QStringLiteral("Type mismatch")); }
 
@@ -66,11 +69,27 @@ void LoadSettings(const IniFile& ini, const QString& programFolder, Settings& s)
         f.bold = toBoolean(font[1]);
         const double size = toNumber(font[2]);
         f.pointSize = size >= 100.0 ? size / 100.0 : size;
+        // A size no screen can show (infinite, a million points) would leave the editor unusable.
+        if (!std::isfinite(f.pointSize) || f.pointSize < MinFontPoints || f.pointSize > MaxFontPoints) {
+            showMessage(ui_text(QStringLiteral("Die Schriftgröße \"%1\" der Einstellung EditFont ist ungültig "
+                                               "(erlaubt sind %2 bis %3 Punkt); der Editor nutzt 10 Punkt.")
+                                    .arg(font[2].trimmed())
+                                    .arg(MinFontPoints)
+                                    .arg(MaxFontPoints),
+                                QStringLiteral("The font size \"%1\" of the EditFont setting is invalid "
+                                               "(%2 to %3 points are allowed); the editor uses 10 points.")
+                                    .arg(font[2].trimmed())
+                                    .arg(MinFontPoints)
+                                    .arg(MaxFontPoints)),
+                        MsgIcon::Exclamation);
+            f.pointSize = 10.0;
+        }
         s.editFont = f;
         s.language = int(std::nearbyint(leadingNumber(get("Language", QStringLiteral("2")))));
         setLanguage(s.language);
         s.nativeEngines = toBoolean(get("NativeEngines", QStringLiteral("True")));
         setNativeEnginesEnabled(s.nativeEngines);
+        s.recoverySeconds = std::max(0, toInt16(get("RecoverySeconds", QStringLiteral("5"))));
     });
 }
 
@@ -103,8 +122,12 @@ void SaveExtraSettings(const IniFile& ini, const Settings& s) {
 
 void SaveSettings(const IniFile& ini, const Settings& s) {
     guardedVoid(Reporter::ErrorMsg, "SaveSettings", "Globals", [&] {
-        ini.write(kSection, QStringLiteral("AutoSyntaxColoring"),
-                  s.autoSyntaxColoring ? QStringLiteral("True") : QStringLiteral("False"));
+        if (!ini.write(kSection, QStringLiteral("AutoSyntaxColoring"),
+                       s.autoSyntaxColoring ? QStringLiteral("True") : QStringLiteral("False")))
+            throw MvError(err::PathFileAccess,
+                          ui_text(QStringLiteral("Die Einstellungsdatei \"%1\" kann nicht geschrieben werden."),
+                                  QStringLiteral("The settings file \"%1\" cannot be written."))
+                              .arg(ini.path()));
     });
 }
 

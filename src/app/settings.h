@@ -24,6 +24,7 @@ struct Settings {
     int historyMaxEntries = 50000;    // the query history keeps at most this many statements
     // SQLite and PostgreSQL through their own client libraries; False: every connection uses ODBC.
     bool nativeEngines = true;
+    int recoverySeconds = 5; // copies of unsaved documents this long after an edit; 0: none
 };
 
 // Reads every key of section "Settings" in its fixed order. A value that cannot be converted

@@ -1,10 +1,10 @@
 #include "app/text_file.h"
 
+#include "app/atomic_file.h"
 #include "app/error_report.h"
 #include "app/texts.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace mv {
@@ -12,11 +12,8 @@ namespace mv {
 bool DateiSpeichern(const QString& path, const QString& text) {
     return guarded(Reporter::ErrorMsg, "DateiSpeichern", "Globals", false, [&] {
         if (path.isEmpty()) return false;
-        QSaveFile f(path);
-        const QByteArray bytes = text.toUtf8();
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-            const QString reason = f.errorString();
-            f.cancelWriting();
+        QString reason;
+        if (!writeWholeFile(path, text.toUtf8(), &reason)) {
             throw MvError(err::PathFileAccess,
                           ui_text("Die Datei '%1' konnte nicht geschrieben werden: %2",
                                   "The file '%1' could not be written: %2")

@@ -13,6 +13,7 @@
 #include "session/session_log.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace mv {
 
@@ -59,6 +60,13 @@ void Connecting::OpenDataLinkFile(bool given, const QString& file, const QString
             m_currentFile = file;
         }
         if (m_currentFile.isEmpty()) return;
+        // A pipe or device would block the start for as long as nobody writes to it.
+        if (const QFileInfo info(m_currentFile); info.exists() && !info.isFile()) {
+            showMessage(ui_text(QStringLiteral("\"%1\" ist keine gewöhnliche Datei.").arg(m_currentFile),
+                                QStringLiteral("\"%1\" is not a regular file.").arg(m_currentFile)),
+                        MsgIcon::Exclamation);
+            return;
+        }
         WaitCursor wait;
         QCoreApplication::processEvents();
 

@@ -1,5 +1,6 @@
 #include "db/data_link_file.h"
 
+#include "app/atomic_file.h"
 #include "app/error_report.h"
 #include "app/texts.h"
 #include "app/user_port.h"
@@ -7,7 +8,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace mv {
@@ -40,6 +40,11 @@ QByteArray readBytes(const QString& fileName) {
         throw MvError(err::FileNotFound,
                       ui_text(QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(fileName),
                               QStringLiteral("The file \"%1\" was not found.").arg(fileName)));
+    // A pipe or device would block until someone writes to it.
+    if (!QFileInfo(fileName).isFile())
+        throw MvError(kInvalidFileFormat,
+                      ui_text(QStringLiteral("\"%1\" ist keine gewöhnliche Datei.").arg(fileName),
+                              QStringLiteral("\"%1\" is not a regular file.").arg(fileName)));
     if (!file.open(QIODevice::ReadOnly))
         throw MvError(err::PathFileAccess,
                       ui_text(QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden: %2"),
@@ -141,19 +146,12 @@ void writeDataLinkFile(const QString& fileName, const QString& connectionString)
     const QString text = QString::fromUtf16(kUdlHeader) + connectionString + QStringLiteral("\r\n");
     QByteArray bytes("\xFF\xFE", 2);
     bytes += QStringEncoder(QStringConverter::Utf16LE)(text);
-    QSaveFile file(fileName);
-    const auto fail = [&] {
+    QString reason;
+    if (!writeWholeFile(fileName, bytes, &reason))
         throw MvError(err::PathFileAccess,
                       ui_text(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2"),
                               QStringLiteral("The file \"%1\" cannot be written: %2"))
-                          .arg(fileName, file.errorString()));
-    };
-    if (!file.open(QIODevice::WriteOnly)) fail();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        fail();
-    }
-    if (!file.commit()) fail();
+                          .arg(fileName, reason));
 }
 
 QString GetCSFromFile(const QString& fileName) {

@@ -1,11 +1,11 @@
 #include "db/recordset_binary.h"
 
+#include "app/atomic_file.h"
 #include "app/mv_error.h"
 #include "db/recordset_builder.h"
 #include "db/recordset_file_errors.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
@@ -55,7 +55,7 @@ template <class T> void toLittleEndianInPlace(T* values, size_t count) {
 
 class BinaryOut {
   public:
-    explicit BinaryOut(QSaveFile& file) : m_file(file) {}
+    explicit BinaryOut(AtomicFile& file) : m_file(file) {}
 
     void raw(const char* data, qint64 size) {
         if (!m_ok || size == 0) return;
@@ -89,7 +89,7 @@ class BinaryOut {
     bool ok() const { return m_ok; }
 
   private:
-    QSaveFile& m_file;
+    AtomicFile& m_file;
     quint32 m_crc = 0xFFFFFFFFu;
     bool m_ok = true;
 };
@@ -205,7 +205,7 @@ ColumnStore readColumn(BinaryIn& in, StorageKind expected, quint64 rows) {
 } // namespace
 
 void saveBinary(const Recordset& rs, const QString& path) {
-    QSaveFile file(path);
+    AtomicFile file(path);
     if (!file.open(QIODevice::WriteOnly)) rsfile::cannotWrite(path, file.errorString());
     BinaryOut out(file);
     out.raw(Magic, sizeof Magic);
@@ -272,6 +272,10 @@ Recordset loadBinary(const QString& path) {
         f.precision = in.scalar<qint32>();
         f.scale = in.scalar<qint32>();
         f.nullable = in.scalar<quint8>() != 0;
+        // More than 1000 digits come from no database; the grid would reserve room for them.
+        if (f.precision < 0 || f.precision > 1000 || f.scale < -1000 || f.scale > 1000)
+            in.fail("ein Feld hat eine ungültige Größe oder Genauigkeit",
+                    "a field has an invalid size or precision");
         builder.addField(f);
     }
     for (quint32 i = 0; i < fieldCount; ++i)

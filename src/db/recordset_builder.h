@@ -67,6 +67,7 @@ class RecordsetBuilder {
     std::vector<int> m_order;
     QString m_sortText;
     bool m_updatable = true;
+    bool m_hasCells = false; // once a cell is in, no field can be added
 };
 
 } // namespace mv

@@ -167,7 +167,8 @@ std::optional<quint64> sortPrefixKey(const ColumnStore& c, int adoType, qsizetyp
             if (text && byte >= 0x80) return std::nullopt;
             key = (key << 8) | quint8(text ? asciiLower(char(byte)) : char(byte));
         }
-        key <<= 8 * (8 - n);
+        // An empty value keeps key 0; a shift by all 64 bits would be undefined.
+        if (n > 0) key <<= 8 * (8 - n);
         return key;
     }
     case StorageKind::Decimal:

@@ -1,9 +1,10 @@
 #include "db/recordset_xml.h"
 
+#include "app/atomic_file.h"
 #include "db/recordset_file_errors.h"
 #include "db/recordset_xml_schema.h"
 
-#include <QSaveFile>
+#include <QFileDevice>
 #include <QSet>
 
 namespace mv {
@@ -93,8 +94,31 @@ void appendEscaped(QByteArray& out, QByteArrayView text) {
         case '\r':
             replacement = "&#xD;";
             break;
-        default:
+        default: {
+            // Characters XML 1.0 cannot carry at all, not even as references (control characters,
+            // U+FFFE, U+FFFF), go as the stand-in the reader restores; so does the stand-in's own
+            // character, so that it comes back as itself.
+            const auto byte = quint8(text[i]);
+            char letter = 0;
+            qsizetype length = 1;
+            if (byte < 0x20) {
+                letter = char('@' + byte);
+            } else if (byte == 0xEF && i + 2 < n && quint8(text[i + 1]) == 0xBF &&
+                       (quint8(text[i + 2]) == 0xBE || quint8(text[i + 2]) == 0xBF)) {
+                letter = quint8(text[i + 2]) == 0xBE ? 'a' : 'b';
+                length = 3;
+            } else if (byte == 0xF4 && i + 3 < n && text.sliced(i, 4) == QByteArrayView(xmlrs::MarkUtf8, 4)) {
+                letter = 'c';
+                length = 4;
+            }
+            if (!letter) continue;
+            out.append(text.data() + start, i - start);
+            out.append(xmlrs::MarkUtf8, 4);
+            out.append(letter);
+            i += length - 1;
+            start = i + 1;
             continue;
+        }
         }
         out.append(text.data() + start, i - start);
         out.append(replacement);
@@ -262,13 +286,15 @@ bool writeAll(const Recordset& rs, QIODevice* device) {
 
 void saveXml(const Recordset& rs, QIODevice* device) {
     if (!writeAll(rs, device)) {
-        const auto* file = qobject_cast<const QFileDevice*>(device);
-        rsfile::cannotWrite(file ? file->fileName() : QString(), device->errorString());
+        QString name;
+        if (const auto* file = qobject_cast<const QFileDevice*>(device)) name = file->fileName();
+        if (const auto* file = qobject_cast<const AtomicFile*>(device)) name = file->fileName();
+        rsfile::cannotWrite(name, device->errorString());
     }
 }
 
 void saveXml(const Recordset& rs, const QString& path) {
-    QSaveFile file(path);
+    AtomicFile file(path);
     if (!file.open(QIODevice::WriteOnly)) rsfile::cannotWrite(path, file.errorString());
     if (!writeAll(rs, &file)) {
         const QString reason = file.errorString();

@@ -18,6 +18,7 @@ using xmlrs::NsRowset;
 using xmlrs::NsSchema;
 
 constexpr qint64 ChunkSize = 1 << 16;
+constexpr qint64 MaxDigits = 1000; // the most any database gives (PostgreSQL numeric)
 
 bool sameUri(QStringView a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -164,12 +165,13 @@ class XmlReader {
         m_seen.assign(size_t(m_xmlNames.size()), -1);
     }
 
-    qint64 number(const QHash<QString, QString>& attrs, const QString& key) const {
+    qint64 number(const QHash<QString, QString>& attrs, const QString& key,
+                  qint64 limit = std::numeric_limits<int>::max()) const {
         const QString v = attrs.value(key).trimmed();
         if (v.isEmpty()) return 0;
         bool ok = false;
         const qint64 n = v.toLongLong(&ok);
-        if (!ok || n < 0 || n > std::numeric_limits<int>::max())
+        if (!ok || n < 0 || n > limit)
             fail(QStringLiteral("'%1' ist keine gültige Zahl (%2)").arg(v, key),
                  QStringLiteral("'%1' is no valid number (%2)").arg(v, key));
         return n;
@@ -185,7 +187,7 @@ class XmlReader {
         }
         const QString xmlName = attrs.value(QStringLiteral("name"));
         if (xmlName.isEmpty()) fail("ein Feld hat keinen Namen", "a field has no name");
-        if (m_xmlNames.contains(xmlName))
+        if (m_nameIndex.contains(xmlName))
             fail(QStringLiteral("der Feldname '%1' kommt im Schema zweimal vor").arg(xmlName),
                  QStringLiteral("the field name '%1' appears twice in the schema").arg(xmlName));
         FieldInfo f;
@@ -195,14 +197,19 @@ class XmlReader {
                                   isTrue(attrs.value(QStringLiteral("rs:fixedlength"))),
                                   isTrue(attrs.value(QStringLiteral("rs:long"))));
         f.definedSize = number(attrs, QStringLiteral("dt:maxLength"));
-        f.scale = int(number(attrs, QStringLiteral("rs:scale")));
-        f.precision = int(number(attrs, QStringLiteral("rs:precision")));
+        // Precision and scale are digit counts of at most 1000; a larger one is no recordset of
+        // ours, and would make the grid reserve room for that many digits.
+        f.scale = int(number(attrs, QStringLiteral("rs:scale"), MaxDigits));
+        f.precision = int(number(attrs, QStringLiteral("rs:precision"), MaxDigits));
         f.nullable = isTrue(attrs.value(QStringLiteral("rs:nullable"))) ||
                      !isFalse(attrs.value(QStringLiteral("rs:maybenull")));
+        m_nameIndex.insert(xmlName, int(m_xmlNames.size()));
         m_xmlNames.append(xmlName);
         m_base64.push_back(dtType.trimmed().compare(u"bin.base64", Qt::CaseInsensitive) == 0);
         m_builder.addField(f);
     }
+
+    int columnOf(QStringView name) const { return m_nameIndex.value(name.toString(), -1); }
 
     bool isRow() const { return m_xml.name() == u"row" && sameUri(m_xml.namespaceUri(), NsRow); }
 
@@ -238,7 +245,7 @@ class XmlReader {
         const QXmlStreamAttributes attributes = m_xml.attributes();
         for (const QXmlStreamAttribute& a : attributes) {
             if (!a.namespaceUri().isEmpty()) continue;
-            const int col = int(m_xmlNames.indexOf(a.name()));
+            const int col = columnOf(a.name());
             if (col >= 0) values[size_t(col)] = a.value().toString();
         }
         return values;
@@ -293,7 +300,7 @@ class XmlReader {
             if (hint < count && m_xmlNames[hint] == name)
                 col = hint;
             else
-                col = int(m_xmlNames.indexOf(name));
+                col = columnOf(name);
             if (col < 0) continue; // not declared in the schema
             hint = col + 1;
             appendValue(col, a.value());
@@ -378,6 +385,7 @@ class XmlReader {
     bool m_guardActive = true;
     bool m_haveSchema = false;
     QStringList m_xmlNames;
+    QHash<QString, int> m_nameIndex;
     std::vector<bool> m_base64;
     std::vector<qint64> m_seen;
     qint64 m_row = 0;

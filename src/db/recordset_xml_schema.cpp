@@ -103,15 +103,21 @@ QString restoreMarked(QStringView text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i].unicode() == MarkHigh && i + 2 < text.size() && text[i + 1].unicode() == MarkLow) {
             const char16_t letter = text[i + 2].unicode();
-            i += 2;
             if (letter >= u'@' && letter <= u'_')
                 out += QChar(char16_t(letter - u'@'));
             else if (letter == u'a')
                 out += QChar(char16_t(0xFFFE));
             else if (letter == u'b')
                 out += QChar(char16_t(0xFFFF));
-            else
+            else if (letter == u'c')
                 out += QChar(MarkHigh), out += QChar(MarkLow);
+            else {
+                // Not a stand-in: the character is itself, and what follows stays.
+                out += QChar(MarkHigh), out += QChar(MarkLow);
+                ++i;
+                continue;
+            }
+            i += 2;
             continue;
         }
         out += text[i];
@@ -176,7 +182,7 @@ QByteArray InputGuard::filter(const QByteArray& chunk, bool last) {
             else if (seq == "\xEF\xBF\xBF")
                 appendMarked(out, 'b'), i += 3;
             else if (seq == QByteArray(Mark, 4))
-                appendMarked(out, 'c'), i += 4;
+                out.append(Mark, 4), i += 4; // a stand-in our writer wrote; restored after parsing
             else
                 out.append(char(b)), ++i;
         } else { // '&'

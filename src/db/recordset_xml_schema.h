@@ -25,7 +25,9 @@ int adoTypeOf(const QString& dtType, const QString& dbType, bool fixedLength, bo
 
 // Stand-ins for characters XML cannot carry (control characters, U+FFFE, U+FFFF): the reader
 // replaces them by a private-use marker plus a letter before parsing and restores them after.
+// The writer puts the same stand-ins into the file, so that it is well-formed XML.
 constexpr char16_t MarkHigh = 0xDBFF, MarkLow = 0xDFFD; // U+10FFFD
+inline constexpr char MarkUtf8[4] = {char(0xF4), char(0x8F), char(0xBF), char(0xBD)};
 bool hasMarks(QStringView text);
 QString restoreMarked(QStringView text);
 

@@ -40,6 +40,15 @@ QString shutdownQuestionText(const QString& caption) {
                    QStringLiteral("Do you want to save changes in {") + caption + QStringLiteral("} ?"));
 }
 
+QString recoveryQuestionText(const QString& caption) {
+    return ui_text(QStringLiteral("Morvenda wurde nicht ordnungsgemäß beendet. Das Dokument {") + caption +
+                       QStringLiteral("} hatte ungespeicherte Änderungen.") + kCrLf +
+                       QStringLiteral("Wollen sie es wiederherstellen?"),
+                   QStringLiteral("Morvenda did not end properly. The document {") + caption +
+                       QStringLiteral("} had unsaved changes.") + kCrLf +
+                       QStringLiteral("Do you want to restore it?"));
+}
+
 QString clearQuestionText() {
     return ui_text("Wollen sie die Änderungen speichern?", "Do you want to save changes?");
 }
@@ -257,7 +266,8 @@ bool DocumentCommands::openFile(bool given, const QString& path) {
     if (file.isEmpty()) return false;
     if (CheckIfCurrentlyOpen(file)) return false;
     // Read first: a file that cannot be read opens no document (a later save would empty it).
-    const std::optional<QString> text = readSqlFile(file);
+    TextEncoding encoding = TextEncoding::Utf8;
+    const std::optional<QString> text = readSqlFile(file, &encoding);
     if (!text) return false;
     m_currentFile = file;
     m_lastFolder = ExtractFilePath(file);
@@ -268,6 +278,7 @@ bool DocumentCommands::openFile(bool given, const QString& path) {
     doc.sKey = m_docs.makeKey(number);
     doc.sFile = file;
     doc.sTabText = ExtractFileTitle(file);
+    doc.encoding = encoding;
     leaveCurrent();
     m_view.EnableSession(false);
     C_SQLTabs& added = m_docs.add(doc);
@@ -297,11 +308,12 @@ bool DocumentCommands::save() {
     if (!doc) return false;
     if (doc->sTabText.contains(QLatin1String("New"))) return trySaveAs();
     const QString text = m_view.editorText();
-    if (!writeSqlFile(doc->sFile, text)) return false;
+    if (!writeSqlFile(doc->sFile, text, &doc->encoding)) return false;
     if (isReportFile(doc->sFile))
         saveReportLayout(reportLayoutFile(doc->sFile), "cmdSQLSave", kWindow, false);
     doc->sSaved = text;
     markChanged(*doc, false);
+    if (m_recovery) m_recovery->sync();
     return true;
 }
 
@@ -326,7 +338,7 @@ bool DocumentCommands::saveAs() {
     // The document takes the new name only once its text is in the file, so a failed write
     // leaves it marked changed and bound to its old file.
     const QString text = m_view.editorText();
-    if (!writeSqlFile(*chosen, text)) return false;
+    if (!writeSqlFile(*chosen, text, &doc->encoding)) return false;
     if (isReportFile(*chosen)) saveReportLayout(reportLayoutFile(*chosen), "cmdSQLSaveAs", "", true);
     m_lastFolder = ExtractFilePath(*chosen);
     m_lastFolderSet = true;
@@ -337,6 +349,7 @@ bool DocumentCommands::saveAs() {
     markChanged(*doc, false);
     activate(doc->sKey, true);
     setTitle(doc->sTabText);
+    if (m_recovery) m_recovery->sync();
     processEvents();
     return true;
 }
@@ -357,6 +370,7 @@ bool DocumentCommands::close(const QString& caption) {
     m_view.removeTab(key);
     m_currentKey.clear();
     removeTempFiles(key);
+    if (m_recovery) m_recovery->sync();
     processEvents();
     // The neighbour the strip selected becomes current, so the editor never keeps the closed text.
     const QString next = selectedKey();
@@ -385,11 +399,81 @@ void DocumentCommands::txtSQL_Change() {
         const bool changed = m_view.editorText() != doc->sSaved;
         if (changed != doc->Change) markChanged(*doc, changed);
     }
+    if (m_recovery) m_recovery->schedule();
 }
 
 void DocumentCommands::markChanged(C_SQLTabs& doc, bool changed) {
     doc.Change = changed;
     m_view.setTabCaption(doc.sKey, changed ? doc.sTabText + u'*' : doc.sTabText);
+}
+
+
+// ---- recovery ----
+
+QList<RecoveryCopy> DocumentCommands::unsavedDocuments() const {
+    QList<RecoveryCopy> copies;
+    for (const QString& key : m_docs.keys()) {
+        const C_SQLTabs* doc = m_docs.item(key);
+        if (!doc || !doc->Change) continue;
+        RecoveryCopy c;
+        c.key = key;
+        // A document never saved is named without a folder.
+        if (doc->sFile.contains(u'/')) c.file = doc->sFile;
+        c.caption = doc->sTabText;
+        c.encoding = doc->encoding;
+        c.text = key == m_currentKey ? m_view.editorText() : doc->sSQL;
+        copies << c;
+    }
+    return copies;
+}
+
+int DocumentCommands::offerRecovery() {
+    if (!m_recovery || m_busy) return 0;
+    const QList<RecoveryCopy> copies = m_recovery->orphanCopies();
+    int restored = 0;
+    {
+        Busy busy(*this);
+        for (const RecoveryCopy& copy : copies) {
+            const MsgResult answer =
+                showMessage(recoveryQuestionText(copy.caption), MsgIcon::Question, MsgButtons::YesNo, MsgResult::Yes);
+            if (answer != MsgResult::Yes) continue;
+            guardedVoid(Reporter::ErrorMsg, "offerRecovery", kGlobals, [&] { restoreDocument(copy); });
+            ++restored;
+        }
+    }
+    // The restored documents now have copies of this instance; the old ones have served.
+    m_recovery->sync();
+    m_recovery->removeOrphans();
+    return restored;
+}
+
+void DocumentCommands::restoreDocument(const RecoveryCopy& copy) {
+    // A file opened meanwhile (command line) keeps its own document; the copy comes back as new.
+    const bool ownFile = !copy.file.isEmpty() && !m_docs.findFile(copy.file);
+    const int number = ownFile ? m_docs.nextOpenedFileNumber() : m_docs.nextNewDocumentNumber();
+    C_SQLTabs doc;
+    doc.sKey = m_docs.makeKey(number);
+    doc.sFile = ownFile ? copy.file : newDocumentName(number);
+    doc.sTabText = ownFile ? ExtractFileTitle(copy.file) : doc.sFile;
+    doc.encoding = copy.encoding;
+    leaveCurrent();
+    m_view.EnableSession(false);
+    C_SQLTabs& added = m_docs.add(doc);
+    m_view.addTab(added.sKey, added.sTabText);
+    m_view.selectTab(added.sKey);
+    m_currentKey = added.sKey;
+    putEditorText(copy.text);
+    m_view.setCaret(0, 0, true);
+    // Undoing back to what the file holds makes the document unchanged, as for any opened file.
+    if (ownFile) {
+        QFile file(copy.file);
+        if (file.open(QIODevice::ReadOnly)) added.sSaved = decodeText(file.readAll()).text;
+    }
+    markChanged(added, true);
+    showParameters();
+    setTitle(added.sTabText);
+    emptyGrid();
+    showRecordCount();
 }
 
 // ---- leave and enter ----

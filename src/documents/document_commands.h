@@ -9,6 +9,7 @@
 // session protocol read-only.
 #include "app/ini_file.h"
 #include "documents/document_ports.h"
+#include "documents/document_recovery.h"
 #include "documents/recent_files.h"
 #include "documents/sql_tabs.h"
 
@@ -45,7 +46,9 @@ class DocumentCommands {
     const QString& currentFileName() const { return m_currentFile; }
     // The folder the file dialogs start in.
     QString lastFolder() const;
-    QString tempFolder() const { return m_programFolder + QStringLiteral("/temp"); }
+    // This instance's own folder for parked results (the program folder's "temp" until set).
+    QString tempFolder() const { return m_tempFolder.isEmpty() ? m_programFolder + QStringLiteral("/temp") : m_tempFolder; }
+    void setTempFolder(const QString& folder) { m_tempFolder = folder; }
 
     // ---- start-up ----
     // The fixed Session tab, first in the strip (once).
@@ -84,6 +87,15 @@ class DocumentCommands {
     // The session log changed: the Session tab, when shown, follows it at once.
     void sessionChanged(SessionChange what);
 
+    // ---- recovery copies of unsaved documents ----
+    // The copies follow the documents once set (the object outlives these commands).
+    void setRecovery(DocumentRecovery* recovery) { m_recovery = recovery; }
+    // The documents with unsaved changes and their current texts.
+    QList<RecoveryCopy> unsavedDocuments() const;
+    // Offers each document left by an instance that ended without saving it; restored ones open
+    // as changed documents. The old copies are removed afterwards. Returns how many were restored.
+    int offerRecovery();
+
     // ---- shutdown ----
     // Stores the current document, then asks for every changed, non-empty document in turn
     // whether to save it. False when the user cancels (or a save he asked for did not happen):
@@ -96,6 +108,7 @@ class DocumentCommands {
     friend class Busy;
 
     void newDocument();
+    void restoreDocument(const RecoveryCopy& copy);
     bool openFile(bool given, const QString& path);
     bool save();
     bool saveAs();
@@ -138,6 +151,7 @@ class DocumentCommands {
     SessionLog& m_session;
     const Settings& m_settings;
     QString m_programFolder;
+    QString m_tempFolder;
     SqlTabs m_docs;
     RecentList m_recent;
     DocumentHooks m_hooks;
@@ -150,7 +164,11 @@ class DocumentCommands {
     int m_busy = 0;
     bool m_switchPending = false;
     bool m_followingSession = false;
+    DocumentRecovery* m_recovery = nullptr;
 };
+
+// The question for each recovered document (Yes/No).
+QString recoveryQuestionText(const QString& caption);
 
 // The questions of the document commands (title "Morvenda", Yes/No/Cancel, No the default).
 QString closeQuestionText(const QString& caption);    // close and menu clear-text

@@ -55,7 +55,8 @@ bool RecentList::save(const IniFile& ini) const {
 
 bool RecentList::insert(const QString& path) {
     return guarded(Reporter::ErrorMsg, m_kind.insertProcedure, m_kind.module, false, [&] {
-        if (path.isEmpty() || m_entries.contains(path)) return false;
+        // A name with a line break could not come back from the settings file as it went in.
+        if (path.isEmpty() || path.contains(u'\n') || path.contains(u'\r') || m_entries.contains(path)) return false;
         if (m_entries.size() >= MaxEntries) m_entries.removeLast();
         m_entries.prepend(path);
         return true;

@@ -1,6 +1,8 @@
 #pragma once
 // The open SQL documents: the document record, the collection keyed by document key, the two
 // numbering counters and the naming rules of documents, tabs and their companion files.
+#include "app/text_encoding.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -18,6 +20,7 @@ struct C_SQLTabs {
     QString sTabText; // the tab caption
     bool Change = false;
     QString sSaved;   // the text as its file holds it (empty for a new document): Change compares to it
+    TextEncoding encoding = TextEncoding::Utf8; // the file's, kept when it is saved
 };
 
 // The fixed first tab that shows the session log.

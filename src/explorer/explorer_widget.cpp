@@ -85,9 +85,11 @@ ExplorerWidget::ExplorerWidget(C_DbConnect& cn, QWidget* paneTables, QTreeWidget
     }
     if (lTabList->columnCount() < 2) lTabList->setColumnCount(2);
     if (lFelder->columnCount() < 6) lFelder->setColumnCount(6);
+    m_tabViewport = lTabList->viewport();
+    m_fieldViewport = lFelder->viewport();
     lTabList->installEventFilter(this);
-    lTabList->viewport()->installEventFilter(this);
-    lFelder->viewport()->installEventFilter(this);
+    m_tabViewport->installEventFilter(this);
+    m_fieldViewport->installEventFilter(this);
     connect(lTabList, &QTreeWidget::itemDoubleClicked, this, [this] { lTabList_DblClick(); });
     connect(lFelder, &QTreeWidget::itemDoubleClicked, this, [this] { lFelder_DblClick(); });
     lFelder->header()->setSectionsClickable(true);
@@ -455,15 +457,19 @@ void ExplorerWidget::lFelder_ColumnClick(int column) {
 }
 
 bool ExplorerWidget::eventFilter(QObject* watched, QEvent* event) {
-    if (m_lTabList && watched == m_lTabList->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    // The lists belong to the panes, which may already be tearing them down when their last
+    // events arrive: only the pointers kept at installation are compared, nothing is asked of a
+    // list before the event is one the explorer handles.
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonRelease && watched == m_tabViewport && m_lTabList) {
         lTabList_MouseUp(static_cast<QMouseEvent*>(event)->button());
-    } else if (m_lTabList && watched == m_lTabList && event->type() == QEvent::KeyPress) {
+    } else if (type == QEvent::KeyPress && watched == m_lTabList) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Delete) {
             lTabList_KeyDown(key->key(), key->modifiers());
             return true;
         }
-    } else if (m_lFelder && watched == m_lFelder->viewport() && event->type() == QEvent::MouseButtonPress) {
+    } else if (type == QEvent::MouseButtonPress && watched == m_fieldViewport && m_lFelder) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton)
             lFelder_MouseDown(mouse->button(), m_lFelder->itemAt(mouse->position().toPoint()));

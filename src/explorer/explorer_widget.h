@@ -8,6 +8,8 @@
 #include "explorer/sql_generation.h"
 
 #include <QObject>
+#include <QPointer>
+#include <QTreeWidget>
 
 #include <functional>
 #include <optional>
@@ -114,8 +116,11 @@ class ExplorerWidget : public QObject {
     QLineEdit* m_txtFilterTable = nullptr;
     QCheckBox* m_chkSysObjs = nullptr;
     QPushButton* m_cmdRefresh = nullptr;
-    QTreeWidget* m_lTabList = nullptr;
-    QTreeWidget* m_lFelder = nullptr;
+    // Owned by the panes; the pointers clear themselves when the lists go.
+    QPointer<QTreeWidget> m_lTabList;
+    QPointer<QTreeWidget> m_lFelder;
+    QPointer<QWidget> m_tabViewport;
+    QPointer<QWidget> m_fieldViewport;
     QCheckBox* m_chkLongNames = nullptr;
     QPushButton* m_cmdFieldlist = nullptr;
     QString m_shownTable;

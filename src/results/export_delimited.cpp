@@ -99,10 +99,14 @@ void writeCsv(ExportSink& sink, const Recordset& rs, const ExportColumns& wanted
 void writeText(ExportSink& sink, const Recordset& rs, const ExportColumns& wanted, const ValueText& text,
                const TextExportOptions& options) {
     const QByteArray lineBreak = options.lineBreak.toUtf8();
+    const QByteArray captionBreak =
+        lineBreak.contains('\r') || lineBreak.contains('\n') ? QByteArray(" ") : lineBreak;
     writeDelimited(sink, rs, resolvedColumns(rs, wanted), options.header, options.separator, options.rowTerminator,
-                   [&lineBreak](QByteArray& line, qsizetype from, bool caption) {
-                       // Captions go out as they are; values have their line breaks replaced.
-                       if (!caption) replaceBreaksFrom(line, from, lineBreak);
+                   [&lineBreak, &captionBreak](QByteArray& line, qsizetype from, bool caption) {
+                       // Values have their line breaks replaced as asked; the header stays one
+                       // line whatever the replacement is, so a caption's line break becomes a blank
+                       // when the replacement is itself a line break.
+                       replaceBreaksFrom(line, from, caption ? captionBreak : lineBreak);
                    },
                    text);
 }

@@ -1,10 +1,10 @@
 #include "results/export_file.h"
 
+#include "app/atomic_file.h"
 #include "app/mv_error.h"
 #include "app/texts.h"
 
 #include <QFileDevice>
-#include <QSaveFile>
 
 namespace mv {
 namespace {
@@ -19,12 +19,14 @@ namespace {
 
 void ExportSink::write(const QByteArray& bytes) {
     if (m_device.write(bytes) == bytes.size()) return;
-    const auto* file = qobject_cast<const QFileDevice*>(&m_device);
-    cannotWrite(file ? file->fileName() : QString(), m_device.errorString());
+    QString name;
+    if (const auto* file = qobject_cast<const QFileDevice*>(&m_device)) name = file->fileName();
+    if (const auto* file = qobject_cast<const AtomicFile*>(&m_device)) name = file->fileName();
+    cannotWrite(name, m_device.errorString());
 }
 
 void writeFileAtomically(const QString& path, const std::function<void(QIODevice&)>& body) {
-    QSaveFile file(path);
+    AtomicFile file(path);
     if (!file.open(QIODevice::WriteOnly)) cannotWrite(path, file.errorString());
     try {
         body(file);

@@ -1,5 +1,6 @@
 #include "results/grid_layout.h"
 
+#include "app/atomic_file.h"
 #include "app/mv_error.h"
 #include "app/texts.h"
 
@@ -7,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QSet>
 
 namespace mv {
@@ -401,13 +401,12 @@ GridLayout layoutFromJson(const QByteArray& json, const QString& sourceName) {
 
 void saveLayoutFile(const GridLayout& layout, const QString& path) {
     checkLayout(layout);
-    QSaveFile file(path);
-    const QByteArray bytes = layoutToJson(layout);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    QString reason;
+    if (!writeWholeFile(path, layoutToJson(layout), &reason))
         throw MvError(SaveError,
                       ui_text(QStringLiteral("Das Layout konnte nicht in \"%1\" gespeichert werden: %2"),
                               QStringLiteral("The layout could not be saved to \"%1\": %2"))
-                          .arg(path, file.errorString()));
+                          .arg(path, reason));
 }
 
 GridLayout loadLayoutFile(const QString& path) {

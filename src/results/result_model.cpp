@@ -124,29 +124,21 @@ void ResultModel::resolveFields() {
     else if (m_mode == Mode::Unbound && m_unbound)
         names = m_unbound->fieldNames();
     // The n-th column naming a field takes the n-th field of that name, so repeated names each
-    // find their own field.
+    // find their own field; fewer fields of that name than columns: the first is shared. One
+    // look-up table for all, so a hundred thousand columns stay linear.
+    QHash<QString, QList<int>> fieldsNamed;
+    fieldsNamed.reserve(names.size());
+    for (int f = 0; f < names.size(); ++f)
+        fieldsNamed[names[f].toCaseFolded()].append(f);
     QHash<QString, int> seen;
     for (int c = 0; c < m_columns.size(); ++c) {
         const QString name = m_columns[c].dataField.toCaseFolded();
         if (name.isEmpty()) continue;
-        const int wanted = seen.value(name, 0);
-        int found = 0;
-        for (int f = 0; f < names.size(); ++f) {
-            if (names[f].toCaseFolded() != name) continue;
-            if (found++ == wanted) {
-                m_fieldOf[size_t(c)] = f;
-                break;
-            }
-        }
-        if (m_fieldOf[size_t(c)] < 0) {
-            // Fewer fields of that name than columns: share the first.
-            m_fieldOf[size_t(c)] =
-                int(std::find_if(names.begin(), names.end(),
-                                 [&](const QString& n) { return n.toCaseFolded() == name; }) -
-                    names.begin());
-            if (m_fieldOf[size_t(c)] >= names.size()) m_fieldOf[size_t(c)] = -1;
-        }
-        seen[name] = wanted + 1;
+        const auto fields = fieldsNamed.constFind(name);
+        if (fields == fieldsNamed.cend()) continue;
+        int& wanted = seen[name];
+        m_fieldOf[size_t(c)] = wanted < fields->size() ? fields->at(wanted) : fields->first();
+        ++wanted;
     }
 }
 

@@ -8,12 +8,35 @@
 #include "app/text_file.h"
 #include "db/recordset_xml.h"
 
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace mv {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
 QString programTitle() { return QStringLiteral("Morvenda"); }
+
+// A name stem "<folder>/MorvendaSession_T<stamp>" (with "_2", "_3", ... when taken) whose .txt file
+// this call created, so that instances ending in the same second never write over each other.
+QString claimSessionStem(const QString& folder, const QString& stamp) {
+    const QString first = folder + QStringLiteral("/MorvendaSession_T") + stamp;
+    for (int n = 1; n < 1000; ++n) {
+        const QString stem = n == 1 ? first : first + u'_' + QString::number(n);
+        const int fd = ::open(QFile::encodeName(stem + QStringLiteral(".txt")).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return stem;
+        }
+        if (errno != EEXIST) break; // the write reports what is wrong with the folder
+    }
+    return first;
+}
 
 } // namespace
 
@@ -106,10 +129,13 @@ bool SessionLog::SessionLogInsert(const SessionLogRecord& in) {
 
 void SessionLog::SaveSession(bool temporary) {
     guardedVoid(Reporter::ErrorMsg, "SaveSession", "Globals", [&] {
-        const QString name = temporary ? QStringLiteral("/MorvendaSession_temp")
-                                       : QStringLiteral("/MorvendaSession_T") + fileStamp(now());
-        m_lastTextFile = m_folder + name + QStringLiteral(".txt");
-        DateiSpeichern(m_lastTextFile, m_text);
+        if (temporary)
+            m_stem = m_folder + QStringLiteral("/MorvendaSession_temp");
+        else
+            m_stem = claimSessionStem(m_folder, fileStamp(now()));
+        m_lastTextFile = m_stem + QStringLiteral(".txt");
+        // A claimed name that could not be written leaves no empty file behind.
+        if (!DateiSpeichern(m_lastTextFile, m_text) && !temporary) QFile::remove(m_lastTextFile);
     });
 }
 
@@ -122,7 +148,8 @@ void SessionLog::EndSession() {
         SessionLogRecord r;
         r.logType = LogSessionEnd;
         SessionLogInsert(r);
-        m_lastXmlFile = m_folder + QStringLiteral("/MorvendaSession_T") + fileStamp(now()) + QStringLiteral(".xml");
+        // The XML file is the text file's twin: the claimed name keeps the two apart from others.
+        m_lastXmlFile = m_stem + QStringLiteral(".xml");
         saveXml(m_records, m_lastXmlFile);
     });
 }

@@ -96,6 +96,7 @@ private:
     Recordset m_records;
     QString m_lastTextFile;
     QString m_lastXmlFile;
+    QString m_stem; // the last SaveSession's file name without extension
 };
 
 } // namespace mv

@@ -149,8 +149,8 @@ TEST(MainWindow, ExitCommandClosesThroughTheDispatcher) {
     w.dispatcher().dispatch("kExit");
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.lifecycleTrace().mid(w.lifecycleTrace().indexOf("ready") + 1),
-              (QStringList{"save-recent-files", "save-recent-connections", "save-settings", "end-session", "end-connection", "clean-explorer",
-                           "release"}));
+              (QStringList{"save-recent-files", "save-recent-connections", "save-settings", "end-session",
+                           "remove-recovery", "end-connection", "clean-explorer", "release"}));
     // The session files of the run are there.
     EXPECT_FALSE(QDir(dir.path()).entryList({"MorvendaSession_T*.txt"}).isEmpty());
     EXPECT_FALSE(QDir(dir.path()).entryList({"MorvendaSession_T*.xml"}).isEmpty());

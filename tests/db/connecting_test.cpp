@@ -1,4 +1,5 @@
 #include "app/settings.h"
+#include "app/texts.h"
 #include "db/connecting.h"
 #include "db/connection_ui_widget.h"
 #include "db/data_link_file.h"
@@ -13,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace mv;
 
@@ -231,6 +233,24 @@ TEST_F(ConnectingTest, SixthFileDropsTheOldest) {
     for (int i = 1; i <= 6; ++i) c.InsertRecentConn(QString("/f%1.udl").arg(i));
     EXPECT_EQ(c.recentConnections().entries(),
               (QStringList{"/f6.udl", "/f5.udl", "/f4.udl", "/f3.udl", "/f2.udl"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ConnectingTest, APipeOrFolderGivenAsConnectionFileIsRefusedAtOnce) {
+    setLanguage(2);
+    for (const char* name : {"link.udl", "data.db", "old.mdb"}) {
+        const QString fifo = folder.file(name);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        Connecting c(cn, session, settings, hooks);
+        port.messages.clear();
+        c.OpenDataLinkFile(true, fifo); // would wait for a writer for ever if it were opened
+        EXPECT_EQ(port.lastText(), "\"" + fifo + "\" is not a regular file.") << name;
+        EXPECT_FALSE(cn.hasConnection());
+        EXPECT_TRUE(calls.isEmpty());
+    }
 }
 
 } // namespace

@@ -232,7 +232,8 @@ TEST(RecordsetXml, AwkwardNamesAndTextsSurvive) {
     EXPECT_TRUE(xml.contains("<s:AttributeType name='c1' rs:number='1'"));
     EXPECT_TRUE(xml.contains("<s:AttributeType name='c1_2' rs:name='a b' rs:number='2'")) << xml.constData();
     EXPECT_TRUE(xml.contains("<s:AttributeType name='c2' rs:name='c1' rs:number='3'"));
-    EXPECT_TRUE(xml.contains("<s:AttributeType name='c3' rs:name='x&#x9;y\x01' rs:number='4'"));
+    // A control character goes as the reader's stand-in (U+10FFFD and a letter): XML has no form for it.
+    EXPECT_TRUE(xml.contains("<s:AttributeType name='c3' rs:name='x&#x9;y\xF4\x8F\xBF\xBD" "A' rs:number='4'"));
     EXPECT_TRUE(xml.contains("\t<z:row c1_2=''/>\r\n"));
     const Recordset back = fromXml(xml);
     ASSERT_EQ(back.fields(), rs.fields());

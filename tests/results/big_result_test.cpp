@@ -18,12 +18,23 @@ std::atomic<bool> g_counting{false};
 std::atomic<long long> g_allocations{0};
 } // namespace
 
-// Every heap allocation (operator new and Qt's own texts and lists) reaches malloc.
+// Every heap allocation (operator new and Qt's own texts and lists) reaches malloc. A sanitizer
+// brings its own malloc, which must not be replaced: there the grid is exercised without counting.
+#if defined(__SANITIZE_ADDRESS__)
+#define MV_COUNTS_ALLOCATIONS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MV_COUNTS_ALLOCATIONS 0
+#endif
+#endif
+#ifndef MV_COUNTS_ALLOCATIONS
+#define MV_COUNTS_ALLOCATIONS 1
 extern "C" void* __libc_malloc(size_t size);
 extern "C" void* malloc(size_t size) {
     if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
     return __libc_malloc(size);
 }
+#endif
 
 using namespace mv;
 
@@ -38,9 +49,10 @@ struct Counting {
         g_allocations = 0;
         g_counting = true;
     }
+    // Without counting, every operation is within the budget.
     long long stop() {
         g_counting = false;
-        return g_allocations.load();
+        return MV_COUNTS_ALLOCATIONS ? g_allocations.load() : 0;
     }
 };
 

@@ -1,0 +1,1 @@
+select c.name, count(*) as orders, sum(o.total) from customers c inner join orders o on o.customer_id = c.id where o.placed between '2024-01-01' and '2024-12-31' and c.country not in ('DE','AT') group by c.name order by 3 desc

@@ -1,0 +1,1 @@
+update t set a=1,b="x y"	where id in (select id from u where not exists(select 1 from v))
