@@ -576,9 +576,12 @@ void ResultGridWidget::setRowHeight(int twips) {
 void ResultGridWidget::applyColumnGeometry() {
     m_applyingGeometry = true;
     const QList<GridColumn>& cols = columns();
+    // Only what changes is passed on: every change makes the view move the sections after it,
+    // which a hundred thousand columns would pay for a hundred thousand times.
     for (int c = 0; c < cols.size(); ++c) {
-        m_table->setColumnHidden(c, !cols[c].visible);
-        m_table->setColumnWidth(c, std::max(1, cols[c].width / TwipsPerPixel));
+        if (m_table->isColumnHidden(c) != !cols[c].visible) m_table->setColumnHidden(c, !cols[c].visible);
+        const int width = std::max(1, cols[c].width / TwipsPerPixel);
+        if (m_table->columnWidth(c) != width) m_table->setColumnWidth(c, width);
     }
     QHeaderView* header = m_table->horizontalHeader();
     const QList<GridSortKey> keys = sortKeys();
