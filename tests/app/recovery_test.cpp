@@ -114,6 +114,10 @@ TEST(Recovery, KillNineLosesNoWork) {
         ASSERT_EQ(restored.size(), 2);
         EXPECT_EQ(restored.value(file), kOpenedText);
         EXPECT_TRUE(restored.values().contains(kNewText));
+        // Restored documents carry the unsaved mark.
+        QStringList captions;
+        for (int i = 0; i < w.documents()->docTabs()->count(); ++i) captions << w.documents()->docTabs()->tabText(i);
+        EXPECT_TRUE(captions.contains("orders.sql*")) << captions.join(',').toStdString();
         // The old copies are gone; the restored documents have copies of this instance.
         waitFor([&] { return copiesIn(dir.path()).size() == 2; }, 5000);
         for (const QString& c : copiesIn(dir.path())) EXPECT_FALSE(c.startsWith(QString("run-%1-").arg(child.processId())));
@@ -123,7 +127,7 @@ TEST(Recovery, KillNineLosesNoWork) {
         ASSERT_TRUE(opened);
         // Made current and saved.
         for (int i = 0; i < w.documents()->docTabs()->count(); ++i)
-            if (w.documents()->docTabs()->tabText(i) == "orders.sql") w.documents()->docTabs()->setCurrentIndex(i);
+            if (w.documents()->docTabs()->tabText(i).startsWith("orders.sql")) w.documents()->docTabs()->setCurrentIndex(i);
         ASSERT_TRUE(docs.cmdSQLSave());
         EXPECT_EQ(dir.read("orders.sql"), kOpenedText.toUtf8());
         EXPECT_EQ(copiesIn(dir.path()).size(), 1);
