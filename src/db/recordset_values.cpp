@@ -168,7 +168,10 @@ qint64 DateTimeValue::julianDay() const {
     return floorDiv(seconds, SecondsPerDay);
 }
 int DateTimeValue::secondsOfDay() const {
-    return int(seconds - julianDay() * SecondsPerDay);
+    // The remainder itself: day times seconds would overflow for the most distant values a file
+    // can hold.
+    const qint64 r = seconds % SecondsPerDay;
+    return int(r < 0 ? r + SecondsPerDay : r);
 }
 QDate DateTimeValue::date() const {
     return QDate::fromJulianDay(julianDay());
