@@ -8,6 +8,8 @@
 #include "db/recordset_builder.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
+#include <cerrno>
 
 #include <chrono>
 #include <deque>
@@ -377,7 +379,27 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
         builder.emplace(fields);
     };
 
-    while (PGresult* raw = PQgetResult(c)) {
+    auto sendStop = [&] {
+        std::lock_guard lock(m_cancelMutex);
+        char text[256];
+        if (m_cancel) PQcancel(m_cancel, text, sizeof text);
+        stopSent = true;
+    };
+    // Waits in short steps rather than inside libpq: a stop that reached the server before the
+    // statement did is ignored there, so it is sent again while the statement keeps the server busy.
+    auto nextResult = [&]() -> PGresult* {
+        while (PQisBusy(c)) {
+            if (!stopSent && (stopAsked() || m_timedOut.load())) sendStop();
+            pollfd p{PQsocket(c), POLLIN, 0};
+            if (p.fd < 0) break;
+            const int n = ::poll(&p, 1, 50);
+            if (n < 0 && errno != EINTR) break;
+            if (n > 0 && !PQconsumeInput(c)) break; // the connection broke: PQgetResult reports it
+        }
+        return PQgetResult(c);
+    };
+
+    while (PGresult* raw = nextResult()) {
         ResultGuard r{raw};
         const ExecStatusType status = PQresultStatus(raw);
         if (error) continue; // after a failure the remaining results only end the statement
@@ -389,10 +411,7 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
                 result.limitReached = true;
                 if (stopAtLimit && !stopSent) {
                     m_limitCancel = true;
-                    std::lock_guard lock(m_cancelMutex);
-                    char text[256];
-                    if (m_cancel) PQcancel(m_cancel, text, sizeof text);
-                    stopSent = true;
+                    sendStop();
                 }
                 break;
             }
@@ -404,12 +423,7 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
                                std::string_view(PQgetvalue(raw, 0, col), size_t(PQgetlength(raw, 0, col))));
             }
             ++rows;
-            if ((rows & 1023) == 0 && (stopAsked() || m_timedOut.load()) && !stopSent) {
-                std::lock_guard lock(m_cancelMutex);
-                char text[256];
-                if (m_cancel) PQcancel(m_cancel, text, sizeof text);
-                stopSent = true;
-            }
+            if ((rows & 1023) == 0 && (stopAsked() || m_timedOut.load()) && !stopSent) sendStop();
             break;
         }
         case PGRES_TUPLES_OK:
