@@ -188,7 +188,9 @@ TEST_P(DbConnectOn, StopEndsALongStatementWithinASecondAndTheConnectionStaysUsab
     cn.setQTimeObj([&](const QString& t) { shown = t; });
     Recordset rs;
     QElapsedTimer timer;
-    QTimer::singleShot(400, [&] {
+    // Tied to this test: a stop that never fired must not reach a later test's connection.
+    QObject scope;
+    QTimer::singleShot(400, &scope, [&] {
         timer.start();
         cn.ExecuteStop();
     });

@@ -192,7 +192,9 @@ TEST_P(ExecuteOn, StoppedStatementShowsTheCancelBoxAndLogsTypeZero) {
                 : db.name == "mariadb"  ? "select sleep(20)"
                                         : "with recursive c(x) as (select 1 union all select x + 1 from c where x < "
                                           "2000000000) select count(*) from c";
-    QTimer::singleShot(300, [&] { cn.ExecuteStop(); });
+    // Tied to this test: a stop that never fired must not reach a later test's connection.
+    QObject scope;
+    QTimer::singleShot(300, &scope, [&] { cn.ExecuteStop(); });
     const qsizetype textBefore = session.SessionText().size();
     command.cmdExecute();
     ASSERT_EQ(port.messages.size(), 1);
