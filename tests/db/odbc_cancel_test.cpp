@@ -98,6 +98,33 @@ TEST_P(OdbcCancel, AStopDuringTheFetchEndsItBetweenBlocks) {
     EXPECT_EQ(scalar(QStringLiteral("SELECT 11")).toInt(), 11);
 }
 
+TEST_P(OdbcCancel, TheNativeSqliteEngineSeesAStopThatMissedItsInterrupt) {
+    if (!is("sqlite") || !nativeEngine()) GTEST_SKIP() << "the native SQLite engine watches the flag while it works";
+    // Only the flag is raised, as when the interrupt came a moment before the statement started
+    // (it then reaches nothing): the statement must still end, and as a stop, not a failure.
+    for (int delayMs : {0, 1, 200}) {
+        std::atomic<bool> stop{false};
+        ExecOptions options;
+        options.stopRequested = &stop;
+        std::thread raiser([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            stop = true;
+        });
+        const auto started = Clock::now();
+        std::optional<DbError::Kind> kind;
+        try {
+            conn->execute(longStatement(), options);
+        } catch (const DbError& e) {
+            kind = e.kind();
+        }
+        raiser.join();
+        ASSERT_TRUE(kind.has_value()) << delayMs;
+        EXPECT_EQ(*kind, DbError::Kind::Cancelled) << delayMs;
+        EXPECT_LT(std::chrono::duration<double>(Clock::now() - started).count(), 1.0 + delayMs / 1000.0);
+        EXPECT_EQ(scalar(QStringLiteral("SELECT 12")).toInt(), 12) << "the next statement is not stopped";
+    }
+}
+
 MV_ODBC_TARGETS(OdbcCancel);
 
 } // namespace

@@ -31,6 +31,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int DefaultBusyTimeoutMs = 100000;
 // Rows between two looks at the stop request (an interrupt ends the step by itself).
 constexpr qint64 RowsBetweenStopChecks = 1024;
+// Virtual machine instructions between two looks at the stop request while a statement works.
+constexpr int ProgressCheckInstructions = 10000;
 // A closed connection's file stays open this long for the next open() of the same string.
 constexpr auto IdleKeep = std::chrono::seconds(5);
 
@@ -288,6 +290,13 @@ void SqliteDbConnection::disconnect() {
     sqlite3_close_v2(handle);
 }
 
+int SqliteDbConnection::ProgressCheck::stop(void* context) {
+    const auto* c = static_cast<const ProgressCheck*>(context);
+    const bool asked = c->connection->m_cancelRequested.load() || c->connection->m_timedOut.load() ||
+                       (c->stopRequested && c->stopRequested->load());
+    return asked ? 1 : 0;
+}
+
 void SqliteDbConnection::cancel() {
     m_cancelRequested = true;
     std::lock_guard lock(m_handleMutex);
@@ -303,13 +312,30 @@ ExecResult SqliteDbConnection::execute(const QString& sql, const ExecOptions& op
     };
     if (stopAsked()) throw DbError(DbError::Kind::Cancelled, cancelledText());
 
+    // sqlite3_interrupt only reaches statements already running: a stop that comes between the
+    // check above and the first step would be lost, so the engine also asks while it works.
+    ProgressCheck check{this, options.stopRequested};
+    sqlite3_progress_handler(h, ProgressCheckInstructions, &ProgressCheck::stop, &check);
+    struct ProgressGuard {
+        sqlite3* h;
+        ~ProgressGuard() { sqlite3_progress_handler(h, 0, nullptr, nullptr); }
+    } progressGuard{h};
+    auto stopError = [&] {
+        if (m_timedOut.load() && !stopAsked()) return DbError(DbError::Kind::TimedOut, timedOutText());
+        return DbError(DbError::Kind::Cancelled, cancelledText());
+    };
+
     const QByteArray utf8 = sql.toUtf8();
     StatementGuard guard;
     const char* tail = nullptr;
     int rc = sqlite3_prepare_v2(h, utf8.constData(), int(utf8.size()), &guard.statement, &tail);
-    if (rc != SQLITE_OK) throw sqliteError(h, rc);
-    if (!onlyBlanksAndComments(h, tail))
-        throw failure(ui_text("Es ist nur eine SQL-Anweisung erlaubt.", "only one SQL statement allowed"));
+    if (rc != SQLITE_OK) {
+        if (rc == SQLITE_INTERRUPT || stopAsked() || m_timedOut.load()) throw stopError();
+        throw sqliteError(h, rc);
+    }
+    const bool single = onlyBlanksAndComments(h, tail);
+    if (stopAsked() || m_timedOut.load()) throw stopError();
+    if (!single) throw failure(ui_text("Es ist nur eine SQL-Anweisung erlaubt.", "only one SQL statement allowed"));
     if (!guard.statement) return ExecResult{std::nullopt, 0, false, {}};
 
     const int timeout = qMax(0, options.timeoutSeconds);

@@ -48,6 +48,13 @@ class SqliteDbConnection final : public DbConnection {
     void run(const char* sql);
     ExecResult step(sqlite3_stmt* statement, const ExecOptions& options);
 
+    // The progress handler's look at the stop request and the time-out during one execute().
+    struct ProgressCheck {
+        const SqliteDbConnection* connection;
+        const std::atomic<bool>* stopRequested;
+        static int stop(void* context);
+    };
+
     QString m_connectionString;
     sqlite3* m_db = nullptr;
     DbInfo m_info;
