@@ -7,6 +7,7 @@
 #include "db/odbc/odbc_pool.h"
 #include "db/odbc/odbc_statement.h"
 #include "db/odbc/odbc_statement_guard.h"
+#include <thread>
 
 namespace mv {
 
@@ -115,10 +116,24 @@ void OdbcDbConnection::rethrow(const DbError& error) {
 
 void OdbcDbConnection::cancel() {
     m_cancelRequested = true;
-    std::lock_guard lock(m_runMutex);
-    if (m_executing != SQL_NULL_HANDLE) {
+    {
+        std::lock_guard lock(m_runMutex);
+        if (m_executing == SQL_NULL_HANDLE) return;
         m_cancelSent = true;
         SQLCancel(m_executing);
+    }
+    m_stopResend.arm(Clock::now() + std::chrono::milliseconds(150), [this] { resendStop(); });
+}
+
+void OdbcDbConnection::resendStop() {
+    // Runs on the resend timer's thread; gives up once the statement has returned or after a few seconds.
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        {
+            std::lock_guard lock(m_runMutex);
+            if (m_executing == SQL_NULL_HANDLE || !m_cancelRequested.load()) return;
+            SQLCancel(m_executing);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
 }
 

@@ -67,6 +67,10 @@ class OdbcDbConnection final : public DbConnection {
     // SQLCancel reached the statement handle during this run.
     std::atomic<bool> m_cancelSent{false};
     Watchdog m_watchdog;
+    // Sends a stop again while the statement still executes: a cancel that reached the server
+    // before the statement did is dropped there (psqlODBC), and the statement would run on.
+    Watchdog m_stopResend;
+    void resendStop();
 };
 
 } // namespace mv::odbc
