@@ -1,6 +1,15 @@
 #include "db/db_access.h"
+#include "app/texts.h"
 
 namespace mv {
+
+QString cancelledByUserText() {
+    return ui_text("Der Vorgang wurde vom Benutzer abgebrochen.", "The operation was cancelled by the user.");
+}
+
+QString queryTimedOutText() {
+    return ui_text("Zeitüberschreitung der Abfrage.", "Query timeout expired.");
+}
 
 DbError::DbError(Kind kind, const QString& description, std::vector<DbDiagnostic> diagnostics)
     : MvError(numberOf(kind), description), m_kind(kind), m_diagnostics(std::move(diagnostics)) {}

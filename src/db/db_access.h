@@ -57,6 +57,10 @@ class DbError : public MvError {
     std::vector<DbDiagnostic> m_diagnostics;
 };
 
+// The texts every engine reports a stopped or timed-out statement with, so they read the same on all.
+QString cancelledByUserText();
+QString queryTimedOutText();
+
 struct ExecOptions {
     int timeoutSeconds = 0; // 0: no time-out
     qint64 maxRecords = 0;  // 0: no limit; rows beyond are neither fetched nor kept

@@ -37,14 +37,6 @@ constexpr SQLINTEGER PgOptFetch = 65541;
 // A limited fetch reads through the cursor in steps of at most this many rows.
 constexpr qint64 MaxCursorFetchRows = 10000;
 
-QString cancelledText() {
-    return ui_text("Der Vorgang wurde vom Benutzer abgebrochen.", "The operation was cancelled by the user.");
-}
-
-QString timedOutText() {
-    return ui_text("Zeitüberschreitung der Abfrage.", "Query timeout expired.");
-}
-
 DbError notOpenError() {
     return DbError(DbError::Kind::NotOpen,
                    ui_text("Die Verbindung ist nicht geöffnet.", "The connection is not open."));
@@ -265,8 +257,8 @@ ExecResult OdbcDbConnection::run(Statement& statement, const QByteArray& sql, co
     };
     auto stopError = [&](const std::vector<DbDiagnostic>& records = {}) {
         if (m_timedOut.load() && !stopAsked())
-            return DbError(DbError::Kind::TimedOut, timedOutText(), records);
-        return DbError(DbError::Kind::Cancelled, cancelledText(), records);
+            return DbError(DbError::Kind::TimedOut, queryTimedOutText(), records);
+        return DbError(DbError::Kind::Cancelled, cancelledByUserText(), records);
     };
 
     {
@@ -288,7 +280,7 @@ ExecResult OdbcDbConnection::run(Statement& statement, const QByteArray& sql, co
         if (stopAsked() || m_timedOut.load()) throw stopError(e.diagnostics());
         const int timeout = options.timeoutSeconds;
         if (timeout > 0 && Clock::now() - started + TimeoutTolerance >= std::chrono::seconds(timeout))
-            throw DbError(DbError::Kind::TimedOut, timedOutText(), e.diagnostics());
+            throw DbError(DbError::Kind::TimedOut, queryTimedOutText(), e.diagnostics());
         rethrow(e);
     }
     {

@@ -34,14 +34,6 @@ constexpr auto TimeoutGrace = std::chrono::seconds(2);
 constexpr auto PoolIdleTime = std::chrono::seconds(5);
 constexpr size_t PoolCapacity = 4;
 
-QString cancelledText() {
-    return ui_text("Der Vorgang wurde vom Benutzer abgebrochen.", "The operation was cancelled by the user.");
-}
-
-QString timedOutText() {
-    return ui_text("Zeitüberschreitung der Abfrage.", "Query timeout expired.");
-}
-
 DbError notOpen() {
     return DbError(DbError::Kind::NotOpen, ui_text("Die Verbindung ist nicht geöffnet.", "The connection is not open."));
 }
@@ -323,7 +315,7 @@ ExecResult PgDbConnection::execute(const QString& sql, const ExecOptions& option
     m_limitCancel = false;
     m_notices.clear();
     if (m_cancelRequested || (options.stopRequested && options.stopRequested->load()))
-        throw DbError(DbError::Kind::Cancelled, cancelledText());
+        throw DbError(DbError::Kind::Cancelled, cancelledByUserText());
     const int timeout = qMax(0, options.timeoutSeconds);
     applyTimeout(timeout);
 
@@ -465,9 +457,9 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
             std::vector<DbDiagnostic> records = m_notices;
             records.push_back(d);
             if (stopAsked())
-                error = DbError(DbError::Kind::Cancelled, cancelledText(), records);
+                error = DbError(DbError::Kind::Cancelled, cancelledByUserText(), records);
             else if (m_timedOut.load() || (d.sqlState == QLatin1String("57014") && options.timeoutSeconds > 0))
-                error = DbError(DbError::Kind::TimedOut, timedOutText(), records);
+                error = DbError(DbError::Kind::TimedOut, queryTimedOutText(), records);
             else
                 error = DbError(DbError::Kind::Failed, d.message, records);
             break;
@@ -478,7 +470,7 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
     if (PQtransactionStatus(c) == PQTRANS_IDLE) m_inTransaction = false;
     if (!error && (stopAsked() || m_timedOut.load()) && !firstDone)
         error = DbError(stopAsked() ? DbError::Kind::Cancelled : DbError::Kind::TimedOut,
-                        stopAsked() ? cancelledText() : timedOutText());
+                        stopAsked() ? cancelledByUserText() : queryTimedOutText());
     if (error) fail(*error);
     if (builder) {
         fillNullability(*builder, origins);

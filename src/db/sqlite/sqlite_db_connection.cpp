@@ -36,14 +36,6 @@ constexpr int ProgressCheckInstructions = 10000;
 // A closed connection's file stays open this long for the next open() of the same string.
 constexpr auto IdleKeep = std::chrono::seconds(5);
 
-QString cancelledText() {
-    return ui_text("Der Vorgang wurde vom Benutzer abgebrochen.", "The operation was cancelled by the user.");
-}
-
-QString timedOutText() {
-    return ui_text("Zeitüberschreitung der Abfrage.", "Query timeout expired.");
-}
-
 bool isTrue(const QString& value) {
     const QString v = value.trimmed().toLower();
     return v == QLatin1String("1") || v == QLatin1String("yes") || v == QLatin1String("true") ||
@@ -310,7 +302,7 @@ ExecResult SqliteDbConnection::execute(const QString& sql, const ExecOptions& op
     auto stopAsked = [&] {
         return m_cancelRequested.load() || (options.stopRequested && options.stopRequested->load());
     };
-    if (stopAsked()) throw DbError(DbError::Kind::Cancelled, cancelledText());
+    if (stopAsked()) throw DbError(DbError::Kind::Cancelled, cancelledByUserText());
 
     // sqlite3_interrupt only reaches statements already running: a stop that comes between the
     // check above and the first step would be lost, so the engine also asks while it works.
@@ -321,8 +313,8 @@ ExecResult SqliteDbConnection::execute(const QString& sql, const ExecOptions& op
         ~ProgressGuard() { sqlite3_progress_handler(h, 0, nullptr, nullptr); }
     } progressGuard{h};
     auto stopError = [&] {
-        if (m_timedOut.load() && !stopAsked()) return DbError(DbError::Kind::TimedOut, timedOutText());
-        return DbError(DbError::Kind::Cancelled, cancelledText());
+        if (m_timedOut.load() && !stopAsked()) return DbError(DbError::Kind::TimedOut, queryTimedOutText());
+        return DbError(DbError::Kind::Cancelled, cancelledByUserText());
     };
 
     const QByteArray utf8 = sql.toUtf8();
@@ -361,8 +353,8 @@ ExecResult SqliteDbConnection::step(sqlite3_stmt* st, const ExecOptions& options
         return m_cancelRequested.load() || (options.stopRequested && options.stopRequested->load());
     };
     auto stopError = [&] {
-        if (m_timedOut.load() && !stopAsked()) return DbError(DbError::Kind::TimedOut, timedOutText());
-        return DbError(DbError::Kind::Cancelled, cancelledText());
+        if (m_timedOut.load() && !stopAsked()) return DbError(DbError::Kind::TimedOut, queryTimedOutText());
+        return DbError(DbError::Kind::Cancelled, cancelledByUserText());
     };
     auto failed = [&](int rc) {
         if (stopAsked() || m_timedOut.load() || rc == SQLITE_INTERRUPT) return stopError();
