@@ -139,6 +139,28 @@ TEST_P(Hangs, StopEndsTheRunWithinHalfASecondAtEveryStage) {
     EXPECT_EQ(run("select 1", &one), C_DbConnect::ExecSucceeded);
 }
 
+TEST_P(Hangs, AStopThatMeetsTheStatementOnItsWayToTheServerIsNeverLost) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    // A stop that reaches the server before the statement does is dropped there; the statement
+    // must still end. The delays sweep the moments around sending, where that happens.
+    mvtest::HangGuard guard(std::chrono::seconds(60), "stop while the statement is sent");
+    for (int delay = 0; delay <= 40; delay += 1) {
+        QElapsedTimer sinceStop;
+        QObject scope;
+        QTimer::singleShot(delay, Qt::PreciseTimer, &scope, [&] {
+            sinceStop.start();
+            cn.ExecuteStop();
+        });
+        Recordset rs;
+        EXPECT_EQ(cn.Execute(endless(GetParam()), rs, true, 0, false), C_DbConnect::ExecStopped) << delay;
+        ASSERT_TRUE(sinceStop.isValid()) << delay;
+        EXPECT_LT(sinceStop.elapsed(), 500) << "stop after " << delay << " ms";
+    }
+    Recordset one;
+    EXPECT_EQ(run("select 1", &one), C_DbConnect::ExecSucceeded) << cn.LastError().toStdString();
+}
+
 TEST_P(Hangs, CatalogCallDuringARunWaitsWithoutFreezingAndALateStopChangesNothing) {
     MVTEST_REQUIRE(db);
     ASSERT_TRUE(connect());

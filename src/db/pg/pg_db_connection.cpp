@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <deque>
+#include <functional>
 
 namespace mv {
 
@@ -28,8 +29,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The server ends a statement at its time-out; the watchdog steps in this long after.
+// The server ends a statement at its time-out; the engine sends its own stop this long after.
 constexpr auto TimeoutGrace = std::chrono::seconds(2);
+// While waiting for the server, the stop request is looked at this often.
+constexpr int PollStepMs = 20;
+// A stop not yet known to have met the statement is sent again after this long.
+constexpr auto StopResendInterval = std::chrono::milliseconds(100);
 // An idle connection waits this long for the next statement of a disconnected connection.
 constexpr auto PoolIdleTime = std::chrono::seconds(5);
 constexpr size_t PoolCapacity = 4;
@@ -69,6 +74,56 @@ struct ResultGuard {
     PGresult* result = nullptr;
     ~ResultGuard() { PQclear(result); }
 };
+
+// The server drops a cancel that reaches it before it has read the statement (it counts as one
+// for an idle session), so a stop is sent again until it is certain to have met the statement:
+// once the statement has shown it runs (a row or a result arrived), one more send is the last.
+// Every send is made by the thread that waits on the connection and returns only after the
+// server has signalled the backend, so a late cancel can meet nothing but this statement or an
+// idle session; the next statement is sent only after this one ended.
+class StopSender {
+  public:
+    explicit StopSender(PGcancel* cancel) : m_cancel(cancel) {}
+
+    // Something of the statement arrived: it runs, or has run, on the server.
+    void heard() { m_heard = true; }
+    bool sent() const { return m_sent; }
+
+    // Sends when a stop is wanted and the ones before may have been dropped.
+    void sendIfDue(bool wanted) {
+        if (!wanted || m_certain) return;
+        if (m_sent && !m_heard && Clock::now() - m_last < StopResendInterval) return;
+        send();
+    }
+    void send() {
+        char error[256];
+        if (m_cancel) PQcancel(m_cancel, error, sizeof error);
+        m_sent = true;
+        m_last = Clock::now();
+        if (m_heard) m_certain = true;
+    }
+
+  private:
+    PGcancel* m_cancel;
+    bool m_heard = false;
+    bool m_sent = false;
+    bool m_certain = false;
+    Clock::time_point m_last;
+};
+
+// The next result, waited for in short steps rather than inside libpq, so `between` can send a
+// stop meanwhile. Null at the end of the statement's results.
+PGresult* nextResult(PGconn* c, const std::function<void()>& between) {
+    while (PQisBusy(c)) {
+        between();
+        pollfd p{PQsocket(c), POLLIN, 0};
+        if (p.fd < 0) break;
+        const int n = ::poll(&p, 1, PollStepMs);
+        if (n < 0 && errno != EINTR) break;
+        if (n > 0 && !PQconsumeInput(c)) break; // the connection broke: PQgetResult reports it
+    }
+    return PQgetResult(c);
+}
 
 // Idle connections of disconnected connection objects, by connection string.
 class Pool {
@@ -167,7 +222,6 @@ PGconn* PgDbConnection::conn() const {
 
 void PgDbConnection::setConnection(PGconn* conn) {
     PGcancel* cancel = conn ? PQgetCancel(conn) : nullptr;
-    std::lock_guard lock(m_cancelMutex);
     if (m_cancel) PQfreeCancel(m_cancel);
     m_cancel = cancel;
     m_conn = conn;
@@ -254,7 +308,6 @@ void PgDbConnection::open(const QString& connectionString) {
 
 void PgDbConnection::close() {
     m_open = false;
-    m_watchdog.disarm();
     if (m_catalog) m_catalog->close();
     PGconn* c = m_conn;
     if (!c) return;
@@ -271,7 +324,6 @@ void PgDbConnection::close() {
 
 void PgDbConnection::disconnect() {
     m_open = false;
-    m_watchdog.disarm();
     if (m_catalog) m_catalog->disconnect();
     PGconn* c = m_conn;
     setConnection(nullptr);
@@ -280,10 +332,11 @@ void PgDbConnection::disconnect() {
 }
 
 void PgDbConnection::cancel() {
+    // Only the waiting thread talks to the server (see StopSender); it looks at this within a
+    // poll step. The catalog's own connection is stopped directly.
     m_cancelRequested = true;
-    std::lock_guard lock(m_cancelMutex);
-    char error[256];
-    if (m_cancel) PQcancel(m_cancel, error, sizeof error);
+    std::lock_guard lock(m_catalogMutex);
+    if (m_catalog) m_catalog->cancel();
 }
 
 void PgDbConnection::fail(const DbError& error) {
@@ -293,13 +346,17 @@ void PgDbConnection::fail(const DbError& error) {
 
 void PgDbConnection::run(const char* sql) {
     PGconn* c = conn();
-    ResultGuard r{PQexec(c, sql)};
-    const ExecStatusType status = PQresultStatus(r.result);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-        if (PQstatus(c) != CONNECTION_OK) fail(connectionError(c));
-        const DbDiagnostic d = diagnosticOf(r.result);
-        fail(DbError(DbError::Kind::Failed, d.message, {d}));
+    if (!PQsendQuery(c, sql)) fail(connectionError(c));
+    StopSender stop(m_cancel);
+    std::optional<DbDiagnostic> failure;
+    while (PGresult* raw = nextResult(c, [&] { stop.sendIfDue(m_cancelRequested.load()); })) {
+        ResultGuard r{raw};
+        stop.heard();
+        const ExecStatusType status = PQresultStatus(raw);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && !failure) failure = diagnosticOf(raw);
     }
+    if (PQstatus(c) != CONNECTION_OK) fail(connectionError(c));
+    if (failure) fail(DbError(DbError::Kind::Failed, failure->message, {*failure}));
 }
 
 void PgDbConnection::applyTimeout(int seconds) {
@@ -321,32 +378,24 @@ ExecResult PgDbConnection::execute(const QString& sql, const ExecOptions& option
 
     if (!PQsendQuery(c, sql.toUtf8().constData())) fail(connectionError(c));
     PQsetSingleRowMode(c);
-    if (timeout > 0)
-        m_watchdog.arm(Clock::now() + std::chrono::seconds(timeout) + TimeoutGrace, [this] {
-            m_timedOut = true;
-            std::lock_guard lock(m_cancelMutex);
-            char error[256];
-            if (m_cancel) PQcancel(m_cancel, error, sizeof error);
-        });
+    // Past the server's own time-out the engine stops the statement itself.
+    m_deadline = timeout > 0 ? std::optional(Clock::now() + std::chrono::seconds(timeout) + TimeoutGrace) : std::nullopt;
     // Rows past the limit of a query are not even produced: the rest is cancelled. Anything that
     // may change data runs to its end, its surplus rows read past.
     const QString word = firstWord(sql);
     const bool stopAtLimit = !m_inTransaction && (word == QLatin1String("SELECT") || word == QLatin1String("VALUES") ||
                                                   word == QLatin1String("TABLE"));
-    try {
-        ExecResult result = readResults(options, stopAtLimit);
-        m_watchdog.disarm();
-        return result;
-    } catch (...) {
-        m_watchdog.disarm();
-        throw;
-    }
+    return readResults(options, stopAtLimit);
 }
 
 ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLimit) {
     PGconn* c = m_conn;
     auto stopAsked = [&] {
         return m_cancelRequested.load() || (options.stopRequested && options.stopRequested->load());
+    };
+    auto timedOut = [&] {
+        if (!m_timedOut && m_deadline && Clock::now() >= *m_deadline) m_timedOut = true;
+        return m_timedOut;
     };
     const qint64 limit = qMax<qint64>(0, options.maxRecords);
 
@@ -357,7 +406,7 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
     std::vector<std::pair<unsigned, int>> origins;
     bool firstDone = false; // the first result is complete; later ones are read past
     qint64 rows = 0;
-    bool stopSent = false;
+    StopSender stop(m_cancel);
 
     auto startRows = [&](const PGresult* r) {
         QList<FieldInfo> fields;
@@ -371,28 +420,12 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
         builder.emplace(fields);
     };
 
-    auto sendStop = [&] {
-        std::lock_guard lock(m_cancelMutex);
-        char text[256];
-        if (m_cancel) PQcancel(m_cancel, text, sizeof text);
-        stopSent = true;
-    };
-    // Waits in short steps rather than inside libpq: a stop that reached the server before the
-    // statement did is ignored there, so it is sent again while the statement keeps the server busy.
-    auto nextResult = [&]() -> PGresult* {
-        while (PQisBusy(c)) {
-            if (!stopSent && (stopAsked() || m_timedOut.load())) sendStop();
-            pollfd p{PQsocket(c), POLLIN, 0};
-            if (p.fd < 0) break;
-            const int n = ::poll(&p, 1, 50);
-            if (n < 0 && errno != EINTR) break;
-            if (n > 0 && !PQconsumeInput(c)) break; // the connection broke: PQgetResult reports it
-        }
-        return PQgetResult(c);
-    };
+    // After a failure the statement is ending on its own: nothing more is sent.
+    auto between = [&] { stop.sendIfDue(!error && (stopAsked() || timedOut())); };
 
-    while (PGresult* raw = nextResult()) {
+    while (PGresult* raw = nextResult(c, between)) {
         ResultGuard r{raw};
+        stop.heard();
         const ExecStatusType status = PQresultStatus(raw);
         if (error) continue; // after a failure the remaining results only end the statement
         switch (status) {
@@ -401,9 +434,9 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
             if (!builder) startRows(raw);
             if (limit > 0 && rows >= limit) {
                 result.limitReached = true;
-                if (stopAtLimit && !stopSent) {
+                if (stopAtLimit && !stop.sent()) {
                     m_limitCancel = true;
-                    sendStop();
+                    stop.send();
                 }
                 break;
             }
@@ -415,7 +448,7 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
                                std::string_view(PQgetvalue(raw, 0, col), size_t(PQgetlength(raw, 0, col))));
             }
             ++rows;
-            if ((rows & 1023) == 0 && (stopAsked() || m_timedOut.load()) && !stopSent) sendStop();
+            if ((rows & 1023) == 0) between();
             break;
         }
         case PGRES_TUPLES_OK:
@@ -450,7 +483,7 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
         default: {
             const DbDiagnostic d = diagnosticOf(raw);
             // The rest of a query cancelled at its row limit is not an error.
-            if (m_limitCancel.load() && d.sqlState == QLatin1String("57014") && !stopAsked() && !m_timedOut.load()) {
+            if (m_limitCancel && d.sqlState == QLatin1String("57014") && !stopAsked() && !timedOut()) {
                 firstDone = true;
                 break;
             }
@@ -458,7 +491,7 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
             records.push_back(d);
             if (stopAsked())
                 error = DbError(DbError::Kind::Cancelled, cancelledByUserText(), records);
-            else if (m_timedOut.load() || (d.sqlState == QLatin1String("57014") && options.timeoutSeconds > 0))
+            else if (timedOut() || (d.sqlState == QLatin1String("57014") && options.timeoutSeconds > 0))
                 error = DbError(DbError::Kind::TimedOut, queryTimedOutText(), records);
             else
                 error = DbError(DbError::Kind::Failed, d.message, records);
@@ -468,7 +501,7 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
     }
     if (PQstatus(c) != CONNECTION_OK) fail(connectionError(c));
     if (PQtransactionStatus(c) == PQTRANS_IDLE) m_inTransaction = false;
-    if (!error && (stopAsked() || m_timedOut.load()) && !firstDone)
+    if (!error && (stopAsked() || m_timedOut) && !firstDone)
         error = DbError(stopAsked() ? DbError::Kind::Cancelled : DbError::Kind::TimedOut,
                         stopAsked() ? cancelledByUserText() : queryTimedOutText());
     if (error) fail(*error);
@@ -504,6 +537,7 @@ void PgDbConnection::fillNullability(RecordsetBuilder& builder, const std::vecto
 
 void PgDbConnection::beginTransaction() {
     if (m_inTransaction) return;
+    m_cancelRequested = false;
     run("BEGIN");
     m_inTransaction = true;
 }
@@ -511,6 +545,7 @@ void PgDbConnection::beginTransaction() {
 void PgDbConnection::commitTransaction() {
     if (!m_inTransaction)
         throw DbError(DbError::Kind::Failed, ui_text("Es ist keine Transaktion geöffnet.", "No transaction is open."));
+    m_cancelRequested = false;
     run("COMMIT");
     m_inTransaction = false;
 }
@@ -518,13 +553,18 @@ void PgDbConnection::commitTransaction() {
 void PgDbConnection::rollbackTransaction() {
     if (!m_inTransaction)
         throw DbError(DbError::Kind::Failed, ui_text("Es ist keine Transaktion geöffnet.", "No transaction is open."));
+    m_cancelRequested = false;
     run("ROLLBACK");
     m_inTransaction = false;
 }
 
 Recordset PgDbConnection::openSchema(SchemaKind kind, const SchemaRestrictions& restrictions) {
     conn();
-    if (!m_catalog) m_catalog = odbc::createConnection();
+    if (!m_catalog) {
+        std::unique_ptr<DbConnection> catalog = odbc::createConnection();
+        std::lock_guard lock(m_catalogMutex);
+        m_catalog = std::move(catalog);
+    }
     if (!m_catalog->isOpen()) m_catalog->open(m_connectionString);
     return m_catalog->openSchema(kind, restrictions);
 }

@@ -8,9 +8,10 @@
 // The schema rowsets still come from the ODBC driver, through a second connection opened on the
 // first catalog request: they are the driver's catalog rows, on either engine.
 #include "db/db_access.h"
-#include "db/odbc/odbc_watchdog.h"
 
 #include <atomic>
+#include <chrono>
+#include <optional>
 #include <map>
 #include <mutex>
 
@@ -69,11 +70,12 @@ class PgDbConnection final : public DbConnection {
     // NOT NULL of table columns (table OID, column number), as read once per connection.
     std::map<std::pair<unsigned, int>, bool> m_notNull;
 
-    std::mutex m_cancelMutex; // PQcancel from another thread while the handle may change
+    // Set by cancel() from any thread; the thread running the statement sends the stop.
     std::atomic<bool> m_cancelRequested{false};
-    std::atomic<bool> m_timedOut{false};
-    std::atomic<bool> m_limitCancel{false};
-    odbc::Watchdog m_watchdog;
+    bool m_timedOut = false;
+    std::optional<std::chrono::steady_clock::time_point> m_deadline;
+    bool m_limitCancel = false;
+    std::mutex m_catalogMutex; // cancel() reaches the catalog connection from another thread
     std::unique_ptr<DbConnection> m_catalog;
 };
 
