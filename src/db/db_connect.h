@@ -68,6 +68,12 @@ public:
     qint32 Execute(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool bReadOnly);
     void exec(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool bReadOnly);
     void ExecuteStop();
+    // Runs a script's statements one after the other, each as Execute runs it, without waiting for
+    // the window between two of them. `each` gets every statement's index and status in order on
+    // this thread, with the last-statement facts (LastError, RecordsAffected, QueryExec...) set to
+    // that statement's. Ends after a stopped statement or when the transaction was lost.
+    void ExecuteScript(const QStringList& statements, qint32 nMaxRecords,
+                       const std::function<void(qsizetype index, qint32 status)>& each);
     // Minutes; the execute command hands over its time-out setting.
     void setQueryTimeout(int minutes) { m_queryTimeoutMinutes = minutes; }
     // Where the running elapsed time is written (the status bar's time panel).
@@ -157,9 +163,17 @@ private:
         ExecResult result;
         std::exception_ptr error;
     };
+    struct ScriptOutcome;
+    struct ScriptChannel;
     void Cn_ExecuteComplete(const Completion& c, Recordset* rs);
     // Records a statement that failed now: finish time, LastError, no records affected.
     void statementFailed(const CaughtError& failure);
+    // The same with the finish the worker measured.
+    void recordFailure(const CaughtError& failure, const QDateTime& finish, qint64 finishTick);
+    void runScriptOnWorker(const QStringList& statements, qint32 nMaxRecords,
+                           const std::function<void(qsizetype, qint32)>& each);
+    // Makes a statement's outcome the last-statement facts; its status.
+    qint32 takeOutcome(const ScriptOutcome& o, bool connectionSettled = true);
     // Runs the work on the worker and waits for it in the event loop; rethrows what it threw.
     void onWorker(std::function<void()> work);
     void openPhysical();

@@ -167,8 +167,12 @@ void C_DbConnect::Cn_ExecuteComplete(const Completion& c, Recordset* rs) {
 
 void C_DbConnect::statementFailed(const CaughtError& failure) {
     // A failed statement has its own finish, so its elapsed time is its own.
-    m_execFinish = now();
-    m_execMilisec = steadyMsecs() - m_execStartTick;
+    recordFailure(failure, now(), steadyMsecs());
+}
+
+void C_DbConnect::recordFailure(const CaughtError& failure, const QDateTime& finish, qint64 finishTick) {
+    m_execFinish = finish;
+    m_execMilisec = finishTick - m_execStartTick;
     m_execOk = false;
     m_recordsAffected = 0;
     m_lastError = ui_text("// { Fehlernummer: ", "// { Error Number: ") + QString::number(failure.number) +

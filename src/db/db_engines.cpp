@@ -28,7 +28,15 @@ QString driverOf(const ConnectionKeys& keys) {
 class EngineConnection final : public DbConnection {
   public:
     void open(const QString& connectionString) override {
-        const DbEngine engine = engineFor(connectionString);
+        // A disconnected connection reopens with the same string for every statement: it is
+        // read once.
+        const bool native = nativeEnginesEnabled();
+        if (connectionString != m_connectionString || m_given.isEmpty() || native != m_chosenNative) {
+            m_chosen = engineFor(connectionString);
+            m_chosenNative = native;
+            m_given = withoutEngineKey(connectionString);
+        }
+        const DbEngine engine = m_chosen;
         if (!m_inner || engine != m_engine) {
             if (m_inner) m_inner->disconnect();
             std::unique_ptr<DbConnection> inner;
@@ -48,7 +56,7 @@ class EngineConnection final : public DbConnection {
             m_engine = engine;
         }
         m_connectionString = connectionString;
-        m_inner->open(withoutEngineKey(connectionString));
+        m_inner->open(m_given);
     }
     void close() override {
         if (m_inner) m_inner->close();
@@ -92,6 +100,9 @@ class EngineConnection final : public DbConnection {
     std::unique_ptr<DbConnection> m_inner;
     DbEngine m_engine = DbEngine::Odbc;
     QString m_connectionString;
+    DbEngine m_chosen = DbEngine::Odbc; // the engine and string for m_connectionString
+    bool m_chosenNative = true;
+    QString m_given;
     DbInfo m_noInfo;
 };
 

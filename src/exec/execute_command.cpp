@@ -201,18 +201,26 @@ void ExecuteCommand::runScript(const QStringList& statements) {
                     QString(32, u'-') + kCrLf + kCrLf;
     bool failed = false;
     QElapsedTimer shown;
-    for (const QString& element : statements) {
-        const QString statement = TrimStr(StripComment(element, sqlDialectOf(m_cn)));
-        QCoreApplication::processEvents();
-        block += statement + kCrLf + kCrLf + ui_text("... Abfrage wird ausgeführt ... bitte warten!",
-                                                     "... executing Query ... please wait!") + kCrLf;
-        Recordset none;
-        const qint32 status = m_cn.Execute(statement, none, true, m_run.maxRecords, false);
+    const SqlDialect dialect = sqlDialectOf(m_cn);
+    QStringList runTexts;
+    runTexts.reserve(statements.size());
+    for (const QString& element : statements)
+        runTexts << TrimStr(StripComment(element, dialect));
+    // The same for every statement of the run.
+    const QString connectionText = HidePassword(m_cn.InitConString());
+    const QString waitLine = ui_text("... Abfrage wird ausgeführt ... bitte warten!", "... executing Query ... please wait!");
+    // The row limit of the whole run is the one it started with.
+    const qint32 maxRecords = m_run.maxRecords;
+    const QString limitRemark = maxRemark(false);
+    QCoreApplication::processEvents();
+    m_cn.ExecuteScript(runTexts, maxRecords, [&](qsizetype index, qint32 status) {
+        const QString& statement = runTexts[index];
+        block += statement + kCrLf + kCrLf + waitLine + kCrLf;
         if (status == C_DbConnect::ExecFailed) failed = true;
         const qint32 count = m_cn.RecordsAffected();
         const QString execTime = status == C_DbConnect::ExecStopped ? QString() : elapsed();
         block += ui_text("// { Die Abfrage betraf ", "// { The Query Affected ") + signed_(count) +
-                 ui_text(" Datensätze!", " Records!") + maxRemark(false) + kCrLf;
+                 ui_text(" Datensätze!", " Records!") + limitRemark + kCrLf;
         block += QStringLiteral("// { ") + execTime + kCrLf;
         if (status == C_DbConnect::ExecSucceeded)
             block += ui_text("// { Abfrage OK", "// { Query OK") + kCrLf;
@@ -227,13 +235,13 @@ void ExecuteCommand::runScript(const QStringList& statements) {
         r.sql = QString(statement).replace(u'\t', u' ');
         r.error = status == C_DbConnect::ExecFailed;
         r.affectedRecords = count;
-        r.recordLimit = m_run.maxRecords;
+        r.recordLimit = maxRecords;
         r.async = m_cn.async();
         r.timeout = m_run.queryTimeout * 60.0;
         r.execTime = execTime;
         r.transaction = m_cn.Transaction();
         r.errorText = status == C_DbConnect::ExecSucceeded ? QString() : m_cn.LastError();
-        r.connectionString = HidePassword(m_cn.InitConString());
+        r.connectionString = connectionText;
         m_session.SessionLogInsert(r);
         if (statementLogged) statementLogged(r, status == C_DbConnect::ExecStopped);
         if (status != C_DbConnect::ExecFailed && m_cn.Transaction()) {
@@ -247,16 +255,11 @@ void ExecuteCommand::runScript(const QStringList& statements) {
             m_host.showSessionText(m_session.SessionText() + block);
             shown.start();
         }
-        QCoreApplication::processEvents();
-        // Stop ends the whole script: the statements after the stopped one do not run.
-        if (status == C_DbConnect::ExecStopped) break;
-        // Nor do they when the transaction they belong to was lost with its connection: on a new
-        // connection each of them would be committed at once.
-        if (m_cn.transactionLost()) {
-            failed = true;
-            break;
-        }
-    }
+        // Stop ends the whole script, and so does a transaction lost with its connection (on a
+        // new connection each later statement would be committed at once): the connection runs
+        // no statement after these.
+        if (m_cn.transactionLost()) failed = true;
+    });
     const qint64 secs = std::max<qint64>(0, (steadyMsecs() - scriptStartTick) / 1000);
     const QString footTime = QStringLiteral("%1:%2.%3")
                                  .arg(secs / 3600, 2, 10, QLatin1Char('0'))

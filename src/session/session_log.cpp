@@ -56,7 +56,11 @@ QString logTypeText(int code) {
     }
 }
 
-QDateTime noDateMarker() { return QDateTime(QDate(1899, 12, 31), QTime(0, 0)); }
+QDateTime noDateMarker() {
+    // Made once: a local date and time costs a look at the time zone each time it is made.
+    static const QDateTime marker(QDate(1899, 12, 31), QTime(0, 0));
+    return marker;
+}
 
 QString SessionLog::headerNotice() { return QStringLiteral(" - SQL query tool"); }
 

@@ -13,14 +13,18 @@ Watchdog::~Watchdog() {
 }
 
 void Watchdog::arm(Clock::time_point deadline, std::function<void()> onExpiry) {
+    bool wake = true;
     {
         std::lock_guard lock(m_mutex);
         m_deadline = deadline;
         m_onExpiry = std::move(onExpiry);
         m_armed = true;
         if (!m_thread.joinable()) m_thread = std::thread([this] { loop(); });
+        // A thread already asleep until this deadline or an earlier one finds the new arming when
+        // it wakes: waking it for every statement of a script would cost a thread switch each.
+        wake = !m_sleepingUntil || *m_sleepingUntil > deadline;
     }
-    m_wake.notify_all();
+    if (wake) m_wake.notify_all();
 }
 
 void Watchdog::disarm() {
@@ -34,11 +38,15 @@ void Watchdog::loop() {
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
         if (!m_armed) {
+            m_sleepingUntil.reset();
             m_wake.wait(lock);
             continue;
         }
         if (Clock::now() < m_deadline) {
-            m_wake.wait_until(lock, m_deadline);
+            const Clock::time_point until = m_deadline;
+            m_sleepingUntil = until;
+            m_wake.wait_until(lock, until);
+            m_sleepingUntil.reset();
             continue;
         }
         m_armed = false;

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace mv::odbc {
@@ -31,6 +32,8 @@ class Watchdog {
     std::function<void()> m_onExpiry;
     Clock::time_point m_deadline;
     bool m_armed = false;
+    // The deadline the thread sleeps until while armed; empty while it waits unarmed or runs.
+    std::optional<Clock::time_point> m_sleepingUntil;
     bool m_stopping = false;
     std::thread m_thread;
 };

@@ -230,6 +230,7 @@ void PgDbConnection::setConnection(PGconn* conn) {
 void PgDbConnection::open(const QString& connectionString) {
     if (m_conn) close();
     auto [c, serverTimeout] = Pool::instance().take(connectionString);
+    const bool pooled = c != nullptr;
     if (!c) {
         QString error;
         const std::optional<ConnectionKeys> keys = parseConnectionKeys(connectionString, &error);
@@ -275,6 +276,11 @@ void PgDbConnection::open(const QString& connectionString) {
     m_inTransaction = false;
     m_broken = false;
     m_serverTimeout = serverTimeout;
+    m_open = true;
+    // A pooled connection of the same string has the facts read last time: a disconnected
+    // connection reopens for every statement, and the report need not be built again each time.
+    if (pooled && m_infoOf == connectionString) return;
+    m_infoOf = connectionString;
 
     DbInfo info;
     info.dbmsName = QStringLiteral("PostgreSQL");
@@ -303,7 +309,6 @@ void PgDbConnection::open(const QString& connectionString) {
                  << DbProperty{QStringLiteral("Identifier Quote Character"), info.identifierQuote}
                  << DbProperty{QStringLiteral("Multiple Results"), QStringLiteral("Y")}
                  << DbProperty{QStringLiteral("Extended Properties"), odbc::maskPasswords(connectionString)};
-    m_open = true;
 }
 
 void PgDbConnection::close() {

@@ -62,6 +62,7 @@ class PgDbConnection final : public DbConnection {
     PGcancel* m_cancel = nullptr;
     DbInfo m_info;
     QList<DbProperty> m_properties;
+    QString m_infoOf; // the connection string m_info and m_properties were read for
     std::atomic<bool> m_open{false};
     bool m_inTransaction = false;
     bool m_broken = false;

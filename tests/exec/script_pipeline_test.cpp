@@ -1,0 +1,172 @@
+// A script's statements run on the connection's worker one after the other while the window takes
+// their outcomes in batches. What the protocol and the log say must still be exactly what happened
+// in the database: every statement in order, and after a stop nothing more than what was logged.
+#include "db/db_connect.h"
+#include "exec/execute_command.h"
+#include "exec/run_settings.h"
+#include "session/session_log.h"
+#include "support/hang_guard.h"
+#include "support/scripted_user_port.h"
+#include "support/test_databases.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+using namespace mv;
+
+namespace {
+
+struct NoInputs : ParameterInputs {
+    QString parameterInput(const QString&) const override { return {}; }
+};
+
+struct ScriptHost : ExecuteHost {
+    QString script;
+    NoInputs inputs;
+    int shown = 0;
+    QString editorSelectedText() const override { return {}; }
+    QString editorText() const override { return script; }
+    void unbindGrid() override {}
+    void bindGrid(const Recordset&) override {}
+    int gridColumnsShown() const override { return 0; }
+    void refreshGrid() override {}
+    void setGridBusy(bool) override {}
+    void setPanelText(const QString&, const QString&) override {}
+    void SetGridState(int) override {}
+    void showParameters(const ParameterSet&) override {}
+    const ParameterInputs& parameterInputs() const override { return inputs; }
+    bool sessionTabSelected() const override { return true; }
+    void showSessionText(const QString&) override { ++shown; }
+    void setExecuteEnabled(bool) override {}
+};
+
+class ScriptPipeline : public ::testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        db = mvtest::testDatabase(GetParam(), folder);
+        session.setProgramFolder(folder.path());
+        session.StartSession(false);
+    }
+    void TearDown() override {
+        if (made) {
+            Recordset none;
+            cn.Execute("drop table " + table(), none, true, 0, false);
+        }
+    }
+    bool connect() { return db.usable() && cn.Init(db.connectionString, "", "", true); }
+    QString table() const { return QString("mv_pipe_%1").arg(QCoreApplication::applicationPid()); }
+    void makeTable() {
+        Recordset none;
+        cn.Execute("drop table if exists " + table(), none, true, 0, false);
+        ASSERT_EQ(cn.Execute("create table " + table() + " (id int, label varchar(30))", none, true, 0, false),
+                  C_DbConnect::ExecSucceeded)
+            << cn.LastError().toStdString();
+        made = true;
+    }
+    // INSERTs of ids 1..n, one statement each, as a dump has them.
+    QStringList inserts(int n) const {
+        QStringList statements;
+        for (int i = 1; i <= n; ++i)
+            statements << QString("insert into %1 (id, label) values (%2, 'row %2')").arg(table()).arg(i);
+        return statements;
+    }
+    qint64 rowsInTable() {
+        Recordset rs;
+        if (cn.Execute("select count(*) from " + table(), rs, true, 0, false) != C_DbConnect::ExecSucceeded) return -1;
+        return rs.value(0, 0).toLongLong();
+    }
+
+    mvtest::TempFolder folder;
+    mvtest::TestDatabase db;
+    mvtest::ScriptedUserPort port;
+    SessionLog session;
+    C_DbConnect cn{session};
+    RunSettings run;
+    QueryParameters parameters;
+    ScriptHost host;
+    ExecuteCommand command{cn, session, parameters, run, host};
+    bool made = false;
+};
+
+// More statements than the worker may run ahead of the window: all are logged, in order, each
+// with its own count, and the database has every row.
+TEST_P(ScriptPipeline, LongScriptLogsEveryStatementInOrder) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    mvtest::HangGuard guard(std::chrono::seconds(120), "long script");
+    makeTable();
+    const int n = 2600;
+    QStringList statements = inserts(n);
+    // A failing statement near the end (a failure closes the connection, and with it the pragma
+    // below): the script goes on after it.
+    statements.insert(n - 5, "insert into no_such_table_xyz values (1)");
+    // The test file lives on a disk: without this, every statement waits for its flush.
+    if (GetParam() == "sqlite") statements.prepend("pragma synchronous = off");
+    host.script = statements.join(";\n");
+    const int before = session.records().recordCount();
+    command.cmdExecute();
+    const Recordset& log = session.records();
+    ASSERT_EQ(log.recordCount() - before, statements.size() + 2);
+    EXPECT_EQ(log.value(before, 0).toInt(), int(LogBatchStart));
+    EXPECT_EQ(log.value(log.recordCount() - 1, 0).toInt(), int(LogBatchStop));
+    for (int i = 0; i < statements.size(); ++i) {
+        const int r = before + 1 + i;
+        ASSERT_EQ(log.text(r, 3), statements[i]) << "record " << i;
+        if (statements[i].startsWith("pragma")) continue;
+        const bool bad = statements[i].contains("no_such_table_xyz");
+        ASSERT_EQ(log.value(r, 4).toBool(), bad) << "record " << i;
+        ASSERT_EQ(log.value(r, 5).toDouble(), bad ? 0.0 : 1.0) << "record " << i;
+        if (bad) EXPECT_TRUE(log.text(r, 11).contains("no_such_table_xyz", Qt::CaseInsensitive)) << log.text(r, 11).toStdString();
+    }
+    const QString text = session.SessionText();
+    EXPECT_EQ(text.count("// { Query OK\r\n"), statements.size() - 1);
+    EXPECT_EQ(text.count("// { Query caused Errors\r\n"), 1);
+    EXPECT_EQ(port.lastText(), "The script caused errors!");
+    EXPECT_GT(host.shown, 0) << "the protocol is shown while the script runs";
+    EXPECT_EQ(rowsInTable(), n);
+    EXPECT_FALSE(cn.execRunning());
+}
+
+// A stop while the worker is ahead of the window: the stopped statement is the last one logged,
+// and the rows in the database are exactly those of the statements logged as done.
+TEST_P(ScriptPipeline, StopLeavesExactlyWhatTheLogReports) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    mvtest::HangGuard guard(std::chrono::seconds(120), "stopped script");
+    makeTable();
+    const int n = 3000;
+    host.script = inserts(n).join(";\n");
+    int logged = 0;
+    int stoppedAt = -1;
+    command.statementLogged = [&](const SessionLogRecord&, bool stopped) {
+        if (stopped && stoppedAt < 0) stoppedAt = logged;
+        if (++logged == 40) cn.ExecuteStop();
+    };
+    const int before = session.records().recordCount();
+    command.cmdExecute();
+    ASSERT_GE(stoppedAt, 39) << "the statements before the stop ran";
+    EXPECT_EQ(stoppedAt, logged - 1) << "nothing is logged after the stopped statement";
+    EXPECT_LT(logged, n) << "the stop ended the script";
+    const Recordset& log = session.records();
+    // Batch start, the statements, batch stop.
+    ASSERT_EQ(log.recordCount() - before, logged + 2);
+    int done = 0;
+    for (int r = before + 1; r < log.recordCount() - 1; ++r)
+        if (!log.value(r, 4).toBool() && log.text(r, 11).isEmpty()) ++done;
+    EXPECT_EQ(done, logged - 1);
+    const int last = log.recordCount() - 2;
+    EXPECT_TRUE(log.text(last, 11).startsWith("// { Error Number: 3712\r\n")) << log.text(last, 11).toStdString();
+    EXPECT_TRUE(log.text(last, 9).isEmpty()) << "a stopped statement has no elapsed time";
+    EXPECT_TRUE(port.messages.isEmpty()) << "a stopped script is no failed script: " << port.lastText().toStdString();
+    EXPECT_EQ(rowsInTable(), done);
+    // The connection serves the next run.
+    command.statementLogged = nullptr;
+    host.script = "insert into " + table() + " values (0, 'after');\ninsert into " + table() + " values (-1, 'after')";
+    command.cmdExecute();
+    EXPECT_EQ(rowsInTable(), done + 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, ScriptPipeline, ::testing::ValuesIn(mvtest::testDatabaseNames()),
+                         mvtest::DatabaseNamePrinter());
+
+} // namespace
