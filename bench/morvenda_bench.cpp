@@ -6,6 +6,7 @@
 //   morvenda-bench [--phases] xml    "<connection string>" "<SQL>" <out.xml>
 //   morvenda-bench [--phases] binary "<connection string>" "<SQL>" <out.bin>
 //   morvenda-bench [--phases] script "<connection string>" <file.sql>
+//   morvenda-bench stop "<connection string>" "<SQL>" <milliseconds>
 //
 // Every mode connects the way the program does (disconnected mode, the connection string as a user
 // types it) and executes the statement the way the Execute command does: on a worker thread while
@@ -16,6 +17,10 @@
 // temporary result files. "script" runs the file's text as the Execute command runs a script: one
 // statement after the other, each logged in the session's protocol and log, with the session tab
 // showing (so the protocol is brought to the screen as in the window).
+//
+// "stop" presses Stop the given time after the statement started (while its rows are fetched) and
+// prints "stopped in <seconds> s": the time from the stop to the run's end, when the window is
+// idle again; "finished before the stop" when the whole result came first.
 //
 // Standard output gets "<rows> rows, <columns> columns". --phases adds the wall time of each phase,
 // the recordset's storage and the peak resident memory on standard error. Exit status 0 on
@@ -38,6 +43,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QLocale>
 #include <QStringList>
 
@@ -48,13 +54,14 @@
 
 namespace {
 
-enum class Mode { Fetch, Csv, Xml, Binary, Script };
+enum class Mode { Fetch, Csv, Xml, Binary, Script, Stop };
 
 struct Request {
     Mode mode = Mode::Fetch;
     QString connectionString;
     QString sql;
     QString outFile;
+    int stopAfterMs = 0;
     bool phases = false;
 };
 
@@ -66,7 +73,8 @@ void usage() {
                "       morvenda-bench [--phases] csv    \"<connection string>\" \"<SQL>\" <out.csv>\n"
                "       morvenda-bench [--phases] xml    \"<connection string>\" \"<SQL>\" <out.xml>\n"
                "       morvenda-bench [--phases] binary \"<connection string>\" \"<SQL>\" <out.bin>\n"
-               "       morvenda-bench [--phases] script \"<connection string>\" <file.sql>\n",
+               "       morvenda-bench [--phases] script \"<connection string>\" <file.sql>\n"
+               "       morvenda-bench stop \"<connection string>\" \"<SQL>\" <milliseconds>\n",
                stderr);
 }
 
@@ -92,12 +100,21 @@ std::optional<Request> parse(QStringList args) {
         r.mode = Mode::Binary;
     else if (mode == QLatin1String("script"))
         r.mode = Mode::Script;
+    else if (mode == QLatin1String("stop"))
+        r.mode = Mode::Stop;
     else
         return std::nullopt;
     const qsizetype wanted = r.mode == Mode::Fetch || r.mode == Mode::Script ? 2 : 3;
     if (args.size() != wanted) return std::nullopt;
     r.connectionString = args[0];
     r.sql = args[1];
+    if (r.mode == Mode::Stop) {
+        bool ok = false;
+        r.stopAfterMs = args[2].toInt(&ok);
+        if (!ok || r.stopAfterMs < 0 || r.connectionString.trimmed().isEmpty() || r.sql.trimmed().isEmpty())
+            return std::nullopt;
+        return r;
+    }
     if (r.mode != Mode::Fetch && r.mode != Mode::Script) r.outFile = args[2];
     if (r.connectionString.trimmed().isEmpty() || r.sql.trimmed().isEmpty() ||
         (r.mode != Mode::Fetch && r.mode != Mode::Script && r.outFile.trimmed().isEmpty()))
@@ -152,6 +169,7 @@ void writeResult(const Request& r, const mv::Recordset& rs) {
         return;
     case Mode::Fetch:
     case Mode::Script:
+    case Mode::Stop:
         return;
     }
 }
@@ -222,8 +240,38 @@ int runScript(const Request& r, mvbench::ConsoleUserPort& port) {
     return port.messageCount() > 0 ? ExitFailed : 0;
 }
 
+// Stop pressed during the fetch, as the window's Stop button does it; the time until Execute has
+// returned is what the user waits for.
+int runStop(const Request& r) {
+    mv::SessionLog session;
+    mv::C_DbConnect cn(session);
+    if (!cn.Init(r.connectionString, QString(), QString(), true)) return ExitFailed;
+    QElapsedTimer sinceStop;
+    QObject scope;
+    QTimer::singleShot(r.stopAfterMs, &scope, [&] {
+        sinceStop.start();
+        cn.ExecuteStop();
+    });
+    mv::Recordset rs;
+    const qint32 status = cn.Execute(r.sql, rs, true, 0, false);
+    const qint64 waited = sinceStop.isValid() ? sinceStop.nsecsElapsed() : -1;
+    cn.EndCn();
+    mv::closePooledConnections();
+    if (status == mv::C_DbConnect::ExecSucceeded) {
+        std::printf("finished before the stop (%d rows)\n", rs.recordCount());
+        return ExitFailed;
+    }
+    if (status != mv::C_DbConnect::ExecStopped || waited < 0) {
+        fail(QStringLiteral("the statement failed: %1").arg(cn.LastError()));
+        return ExitFailed;
+    }
+    std::printf("stopped in %.3f s\n", double(waited) / 1e9);
+    return 0;
+}
+
 int run(const Request& r, mvbench::ConsoleUserPort& port) {
     if (r.mode == Mode::Script) return runScript(r, port);
+    if (r.mode == Mode::Stop) return runStop(r);
     PhaseClock clock(r.phases);
     mv::SessionLog session;
     mv::C_DbConnect cn(session);

@@ -11,7 +11,7 @@
 #   MV_BENCH_ROWS        rows of the table (default 1000000)
 #   MV_BENCH_RUNS        timed runs per side and case (default 5)
 #   MV_BENCH_DATABASES   which databases (default "sqlite postgresql mariadb")
-#   MV_BENCH_CASES       which cases (default "fetch fetch-odbc csv csv-odbc script script-odbc"):
+#   MV_BENCH_CASES       which cases (default "fetch fetch-odbc csv csv-odbc script script-odbc stop stop-odbc"):
 #                          fetch   the whole result into our recordset / the native client to /dev/null
 #                          stream  our fetch through ODBC, the connection string adding the driver's
 #                                  streaming option (SQLite StepAPI=1, PostgreSQL UseDeclareFetch=1;Fetch=10000;
@@ -21,9 +21,12 @@
 #                          script  a script of MV_BENCH_SCRIPT_STATEMENTS INSERTs (default 10000) run as
 #                                  the Execute command runs it (protocol and log included) / the native
 #                                  client reading the same file (sqlite3 <, psql -f, mariadb <)
+#                          stop    Stop pressed MV_BENCH_STOP_AFTER_MS (default 250) after the fetch
+#                                  started: seconds from the stop until the run has ended and the window
+#                                  is idle (no native counterpart; target under 0.2 s)
 #                        Each case with "-odbc" appended runs ours with Engine=ODBC, so both engines of
-#                        SQLite and PostgreSQL are measured; MariaDB has only ODBC, its -odbc cases are
-#                        left out. The SQLite file lives in /dev/shm when there is one: the script
+#                        each database with a native engine (NATIVE_ENGINES below) are measured; for
+#                        the others the plain cases are ODBC already and the -odbc ones are left out. The SQLite file lives in /dev/shm when there is one: the script
 #                        case would otherwise time the disk's flushes (one per statement on both sides).
 #   MV_BENCH_PG_HOST, MV_BENCH_PG_PORT, MV_BENCH_PG_DB, MV_BENCH_PG_USER, MV_BENCH_PG_PASSWORD
 #                        the PostgreSQL server (default 127.0.0.1, 54329, morvenda, morvenda, morvenda)
@@ -45,15 +48,19 @@ source "$ROOT/scripts/setup.sh"
 ROWS=${MV_BENCH_ROWS:-1000000}
 RUNS=${MV_BENCH_RUNS:-5}
 DATABASES=${MV_BENCH_DATABASES:-sqlite postgresql mariadb}
-CASES=${MV_BENCH_CASES:-fetch fetch-odbc csv csv-odbc script script-odbc}
+CASES=${MV_BENCH_CASES:-fetch fetch-odbc csv csv-odbc script script-odbc stop stop-odbc}
 STATEMENTS=${MV_BENCH_SCRIPT_STATEMENTS:-10000}
+STOP_AFTER_MS=${MV_BENCH_STOP_AFTER_MS:-250}
+# The databases whose connection strings reach a native engine by default (the others use ODBC).
+NATIVE_ENGINES="sqlite postgresql"
 BUILD=${MV_BUILD_DIR:-$ROOT/build}
 
 [[ $ROWS =~ ^[1-9][0-9]*$ ]] || { echo "error: MV_BENCH_ROWS must be a positive whole number" >&2; exit 2; }
 [[ $RUNS =~ ^[1-9][0-9]*$ ]] || { echo "error: MV_BENCH_RUNS must be a positive whole number" >&2; exit 2; }
 [[ $STATEMENTS =~ ^[1-9][0-9]*$ ]] || { echo "error: MV_BENCH_SCRIPT_STATEMENTS must be a positive whole number" >&2; exit 2; }
+[[ $STOP_AFTER_MS =~ ^[0-9]+$ ]] || { echo "error: MV_BENCH_STOP_AFTER_MS must be a whole number" >&2; exit 2; }
 for c in $CASES; do
-    [[ $c =~ ^(fetch|stream|csv|xml|binary|script)(-odbc)?$ ]] || { echo "error: unknown case '$c' in MV_BENCH_CASES" >&2; exit 2; }
+    [[ $c =~ ^(fetch|stream|csv|xml|binary|script|stop)(-odbc)?$ ]] || { echo "error: unknown case '$c' in MV_BENCH_CASES" >&2; exit 2; }
 done
 for d in $DATABASES; do
     [[ $d =~ ^(sqlite|postgresql|mariadb)$ ]] || { echo "error: unknown database '$d' in MV_BENCH_DATABASES" >&2; exit 2; }
@@ -275,6 +282,24 @@ measure() {
     rm -f "$file" "$WORK/native.out"
 }
 
+# Stop during the fetch: the median seconds from the stop until the window is idle, over the runs.
+STOPS=()
+measure_stop() {
+    local db=$1 kind=$2 conn=$3
+    local log=$WORK/stop.log i out
+    : >"$log"
+    for ((i = 1; i <= RUNS; i++)); do
+        mv_say "$db $kind: run $i of $RUNS"
+        out=$("$BENCH" stop "$conn" "$SQL_TEXT" "$STOP_AFTER_MS" 2>&1) || {
+            echo "warning: $db $kind: $out" >&2
+            continue
+        }
+        sed -n 's/^stopped in \([0-9.]*\) s$/\1/p' <<<"$out" >>"$log"
+    done
+    [[ -s $log ]] || return 1
+    STOPS+=("$db|$kind|$(median <"$log")|$(sort -n "$log" | tail -n 1)|$(wc -l <"$log")")
+}
+
 # The native clients, one function per database and case; each appends its timing to the file $1.
 native_sqlite_fetch() { timed "$1" /dev/null sqlite3 "$SQLITE_DB" "$SQL_TEXT"; }
 native_sqlite_csv() { timed "$1" "$WORK/native.out" sqlite3 -csv "$SQLITE_DB" "$SQL_TEXT"; }
@@ -306,12 +331,16 @@ bench_database() {
     for kind in $CASES; do
         local base=${kind%-odbc} case_conn=$conn
         if [[ $kind == *-odbc ]]; then
-            # MariaDB has no engine but ODBC: its cases are ODBC already.
-            [[ $db == mariadb ]] && continue
+            # Without a native engine the plain cases are ODBC already.
+            [[ " $NATIVE_ENGINES " == *" $db "* ]] || continue
             case_conn="$conn;Engine=ODBC"
         fi
         local mode=$base native_case=csv
         case $base in
+        stop)
+            measure_stop "$db" "$kind" "$case_conn" || echo "warning: $db $kind was not measured" >&2
+            continue
+            ;;
         fetch) native_case=fetch ;;
         script) native_case=script ;;
         stream)
@@ -331,7 +360,7 @@ bench_database() {
     # Where our time goes: one more run with the phases shown (not counted).
     local last engine
     for engine in "" ";Engine=ODBC"; do
-        [[ $db == mariadb && -n $engine ]] && continue
+        [[ -n $engine && " $NATIVE_ENGINES " != *" $db "* ]] && continue
         last=$("$BENCH" --phases csv "$conn$engine" "$SQL_TEXT" "$WORK/phases.csv" 2>&1 >/dev/null | tail -n 1) || true
         PHASES+=("$db${engine:+ (ODBC)}: $last")
     done
@@ -369,7 +398,7 @@ if ((MY_READY)); then
     fi
 fi
 
-((${#RESULTS[@]} > 0)) || { echo "error: nothing was measured" >&2; exit 1; }
+((${#RESULTS[@]} + ${#STOPS[@]} > 0)) || { echo "error: nothing was measured" >&2; exit 1; }
 
 echo
 echo "$(date '+%Y-%m-%d %H:%M'), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')," \
@@ -389,6 +418,17 @@ for r in "${RESULTS[@]}"; do
         printf "| %s | %s | %.2f | %.2f | %s | %.0f | %.0f | %s | %s |\n", db, kind, ot, nt, tr, om / 1024, nm / 1024, mr, name
     }'
 done
+if ((${#STOPS[@]} > 0)); then
+    echo
+    echo "Stop ${STOP_AFTER_MS} ms into the fetch, seconds until the window is idle (target under 0.2):"
+    echo
+    echo "| database | case | median s | slowest s | runs stopped |"
+    echo "|---|---|---:|---:|---:|"
+    for r in "${STOPS[@]}"; do
+        IFS='|' read -r db kind med worst n <<<"$r"
+        printf '| %s | %s | %.3f | %.3f | %s |\n' "$db" "$kind" "$med" "$worst" "$n"
+    done
+fi
 echo
 echo "Phases of one more CSV run of ours:"
 for p in "${PHASES[@]}"; do echo "  $p"; done

@@ -7,25 +7,22 @@ namespace {
 
 const QByteArray Placeholder = QByteArrayLiteral("???");
 
-// Doubles the quotes of the value that starts at `from` and closes it in quotes; most values have
-// none, so they stay where they were written.
-void quoteFrom(QByteArray& line, qsizetype from) {
-    qsizetype quote = line.indexOf('"', from);
-    if (quote >= 0) {
-        QByteArray doubled;
-        doubled.reserve(line.size() - from + 8);
-        qsizetype run = from;
-        for (; quote >= 0; quote = line.indexOf('"', run)) {
-            doubled.append(line.constData() + run, quote + 1 - run);
-            doubled.append('"');
-            run = quote + 1;
+// Closes the value that starts at `from` (after its opening quote) in quotes, its own quotes
+// doubled; most values have none, so they stay where they were written.
+void closeQuoted(QByteArray& line, qsizetype from) {
+    const qsizetype end = line.size();
+    const char* begin = line.constData() + from;
+    const void* quote = std::memchr(begin, '"', size_t(end - from));
+    if (quote) {
+        const qsizetype first = static_cast<const char*>(quote) - line.constData();
+        const QByteArray rest = line.sliced(first);
+        line.resize(first);
+        for (const char c : rest) {
+            line += c;
+            if (c == '"') line += '"';
         }
-        doubled.append(line.constData() + run, line.size() - run);
-        line.resize(from);
-        line += doubled;
     }
-    line.insert(from, '"');
-    line.append('"');
+    line += '"';
 }
 
 // Replaces the line breaks (CR LF, LF or CR) of the value that starts at `from`.
@@ -52,13 +49,15 @@ void replaceBreaksFrom(QByteArray& line, qsizetype from, const QByteArray& repla
 // brings the value written from a position into the format's own form.
 template <class Finish>
 void writeDelimited(ExportSink& sink, const Recordset& rs, const ExportColumns& columns, bool header,
-                    const QString& separator, const QString& rowTerminator, Finish finish, const ValueText& text) {
+                    const QString& separator, const QString& rowTerminator, const QByteArray& opening, Finish finish,
+                    const ValueText& text) {
     const QByteArray sep = separator.toUtf8();
     const QByteArray end = rowTerminator.toUtf8();
     QByteArray line;
     if (header) {
         for (qsizetype i = 0; i < columns.size(); ++i) {
             if (i > 0) line += sep;
+            line += opening;
             const qsizetype from = line.size();
             line += columns[i].caption.toUtf8();
             finish(line, from, true);
@@ -66,20 +65,43 @@ void writeDelimited(ExportSink& sink, const Recordset& rs, const ExportColumns& 
         line += "\r\n";
         sink.write(line);
     }
-    std::vector<bool> binary;
-    for (const ExportColumn& c : columns)
-        binary.push_back(isPlaceholderType(rs.field(c.field).type));
+    // Each column's storage and field looked up once, not for every cell.
+    struct Source {
+        const ColumnStore* column;
+        const FieldInfo* field;
+        int index;
+        bool binary;
+    };
+    std::vector<Source> sources;
+    for (const ExportColumn& c : columns) {
+        const FieldInfo& field = rs.field(c.field);
+        sources.push_back({&rs.column(c.field), &field, c.field, isPlaceholderType(field.type)});
+    }
+    // Single characters are appended as characters: appending bytes costs a general insertion.
+    const bool oneByteSep = sep.size() == 1;
+    const bool oneByteOpening = opening.size() == 1;
     const int rows = rs.recordCount();
     for (int row = 0; row < rows; ++row) {
         line.resize(0); // keeps the buffer: a line is about as long as the one before
-        for (qsizetype i = 0; i < columns.size(); ++i) {
-            if (i > 0) line += sep;
-            if (binary[size_t(i)]) {
+        const qsizetype physical = rs.physicalRow(row);
+        for (size_t i = 0; i < sources.size(); ++i) {
+            if (i > 0) {
+                if (oneByteSep)
+                    line += sep[0];
+                else
+                    line += sep;
+            }
+            const Source& source = sources[i];
+            if (source.binary) {
                 line += Placeholder;
                 continue;
             }
+            if (oneByteOpening)
+                line += opening[0];
+            else
+                line += opening;
             const qsizetype from = line.size();
-            text.appendUtf8(line, rs, row, columns[i].field);
+            text.appendUtf8(line, *source.column, *source.field, physical, rs, row, source.index);
             finish(line, from, false);
         }
         line += end;
@@ -92,8 +114,8 @@ void writeDelimited(ExportSink& sink, const Recordset& rs, const ExportColumns& 
 void writeCsv(ExportSink& sink, const Recordset& rs, const ExportColumns& wanted, const ValueText& text,
               const CsvExportOptions& options) {
     writeDelimited(sink, rs, resolvedColumns(rs, wanted), options.header, options.delimiter,
-                   QStringLiteral("\r\n"), [](QByteArray& line, qsizetype from, bool) { quoteFrom(line, from); },
-                   text);
+                   QStringLiteral("\r\n"), QByteArrayLiteral("\""),
+                   [](QByteArray& line, qsizetype from, bool) { closeQuoted(line, from); }, text);
 }
 
 void writeText(ExportSink& sink, const Recordset& rs, const ExportColumns& wanted, const ValueText& text,
@@ -102,7 +124,7 @@ void writeText(ExportSink& sink, const Recordset& rs, const ExportColumns& wante
     const QByteArray captionBreak =
         lineBreak.contains('\r') || lineBreak.contains('\n') ? QByteArray(" ") : lineBreak;
     writeDelimited(sink, rs, resolvedColumns(rs, wanted), options.header, options.separator, options.rowTerminator,
-                   [&lineBreak, &captionBreak](QByteArray& line, qsizetype from, bool caption) {
+                   QByteArray(), [&lineBreak, &captionBreak](QByteArray& line, qsizetype from, bool caption) {
                        // Values have their line breaks replaced as asked; the header stays one
                        // line whatever the replacement is, so a caption's line break becomes a blank
                        // when the replacement is itself a line break.

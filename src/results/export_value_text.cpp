@@ -105,15 +105,17 @@ ValueText::ValueText(const QLocale& locale)
     const QString zero = locale.zeroDigit();
     if (zero.size() != 1) return;
     m_zero = zero[0];
+    for (int month = 1; month <= 12; ++month)
+        m_monthNames << locale.monthName(month, QLocale::ShortFormat);
     m_date = parsed(m_dateFormat, true, m_point);
     m_time = parsed(m_timeFormat, false, m_point);
 }
 
 // Walks the format as the locale's formatter does (quotes, then runs of one character). Day,
-// month and year (two or four digits) in a date, hours, minutes and seconds in a time become
-// fields; any other letter (names of months or days, AM/PM, time zones, eras, milliseconds) makes
-// the format unusable here, everything else is literal text. Without AM/PM, h is the 24-hour
-// clock like H.
+// month (number or short name) and year (two or four digits) in a date, hours, minutes and
+// seconds in a time become fields; any other letter (long month names, day names, AM/PM, time
+// zones, eras, milliseconds) makes the format unusable here, everything else is literal text.
+// Without AM/PM, h is the 24-hour clock like H.
 ValueText::NumericFormat ValueText::parsed(QStringView format, bool date, QStringView point) {
     using Field = NumericFormat::Field;
     NumericFormat f;
@@ -140,6 +142,8 @@ ValueText::NumericFormat ValueText::parsed(QStringView format, bool date, QStrin
                 field = Field::Day;
             else if (c == u'M' && repeat <= 2)
                 field = Field::Month;
+            else if (c == u'M' && repeat == 3)
+                field = Field::MonthName;
             else if (c == u'y' && repeat == 4)
                 field = Field::Year;
             else if (c == u'y' && repeat == 2)
@@ -187,7 +191,6 @@ void ValueText::appendNumber(QString& out, int value, int width) const {
         out += QChar(digits[--n]);
 }
 
-// `values`: day, month, year for a date; hours, minutes, seconds for a time.
 void ValueText::appendFormatted(QString& out, const NumericFormat& format, const int (&values)[3],
                                 QStringView fraction) const {
     using Field = NumericFormat::Field;
@@ -211,6 +214,9 @@ void ValueText::appendFormatted(QString& out, const NumericFormat& format, const
             break;
         case Field::ShortYear:
             appendNumber(out, values[2] % 100, part.width);
+            break;
+        case Field::MonthName:
+            out += m_monthNames[values[1] - 1];
             break;
         }
         if (i == format.fractionAfter) out += fraction;
@@ -297,10 +303,12 @@ QString ValueText::text(const Recordset& rs, int row, int col) const {
 }
 
 void ValueText::appendUtf8(QByteArray& out, const Recordset& rs, int row, int col) const {
-    const ColumnStore& column = rs.column(col);
-    const qsizetype physical = rs.physicalRow(row);
+    appendUtf8(out, rs.column(col), rs.field(col), rs.physicalRow(row), rs, row, col);
+}
+
+void ValueText::appendUtf8(QByteArray& out, const ColumnStore& column, const FieldInfo& field, qsizetype physical,
+                           const Recordset& rs, int row, int col) const {
     if (column.isNull(physical)) return;
-    const FieldInfo& field = rs.field(col);
     switch (column.kind()) {
     case StorageKind::Integer:
         cell::appendInteger(out, column.intAt(physical), field.type);

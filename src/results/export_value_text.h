@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QLocale>
+#include <QStringList>
 
 namespace mv {
 
@@ -23,6 +24,9 @@ class ValueText {
     // The same text appended as UTF-8, straight from the column for texts and numbers (no string
     // per cell); the exports write their lines with it.
     void appendUtf8(QByteArray& out, const Recordset& rs, int row, int col) const;
+    // The same for a writer that holds the column, its field and the physical row already.
+    void appendUtf8(QByteArray& out, const ColumnStore& column, const FieldInfo& field, qsizetype physical,
+                    const Recordset& rs, int row, int col) const;
 
     const QString& dateFormat() const { return m_dateFormat; }
     const QString& timeFormat() const { return m_timeFormat; }
@@ -37,7 +41,7 @@ class ValueText {
     // locale for every cell (the system locale answers under a lock); otherwise `usable` is false
     // and the locale formats.
     struct NumericFormat {
-        enum class Field : quint8 { Literal, Day, Month, Year, ShortYear, Hour, Minute, Second };
+        enum class Field : quint8 { Literal, Day, Month, Year, ShortYear, Hour, Minute, Second, MonthName };
         struct Part {
             Field field = Field::Literal;
             int width = 1; // digits at least
@@ -51,6 +55,7 @@ class ValueText {
 
     static NumericFormat parsed(QStringView format, bool date, QStringView point);
     void appendNumber(QString& out, int value, int width) const;
+    // `values`: day, month, year for a date; hours, minutes, seconds for a time.
     void appendFormatted(QString& out, const NumericFormat& format, const int (&values)[3],
                          QStringView fraction) const;
     void appendDate(QString& out, const DateTimeValue& value) const;
@@ -67,6 +72,8 @@ class ValueText {
     QChar m_zero;
     NumericFormat m_date;
     NumericFormat m_time;
+    // The locale's short month names, as the formatter writes them in a date.
+    QStringList m_monthNames;
 };
 
 } // namespace mv

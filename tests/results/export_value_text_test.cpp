@@ -108,7 +108,7 @@ TEST(ExportValueTextDates, EveryMonthAndHourMatches) {
 }
 
 // The comparison above only means something when both ways are taken: numeric formats (also with
-// Arabic-Indic or Persian digits) are written here, names and AM/PM go to the locale.
+// Arabic-Indic or Persian digits) and month names are written here, AM/PM goes to the locale.
 TEST(ExportValueTextDates, NumericFormatsAreWrittenWithoutTheFormatter) {
     struct Case {
         const char* locale;
@@ -118,7 +118,7 @@ TEST(ExportValueTextDates, NumericFormatsAreWrittenWithoutTheFormatter) {
     const Case cases[] = {
         {"de_DE", true, true},  {"en_GB", true, true}, {"ja_JP", true, true},  {"fi_FI", true, true},
         {"ar_EG", true, false}, {"fa_IR", true, true}, {"fr_CA", true, true},  {"bg_BG", true, true},
-        {"en_US", true, false}, {"ko_KR", true, true}, {"zh_TW", true, false}, {"C", false, true},
+        {"en_US", true, false}, {"ko_KR", true, true}, {"zh_TW", true, false}, {"C", true, true},
     };
     for (const Case& c : cases) {
         const ValueText text{QLocale(QString::fromLatin1(c.locale))};

@@ -331,6 +331,25 @@ class TypeMatrix : public ::testing::TestWithParam<std::string> {
             EXPECT_TRUE(matches(neutral(htmlCells[r], type), native[r], mode)) << "HTML, row " << r;
         }
 
+        // The CSV bytes are those of each cell's text quoted and joined, in locales with a comma
+        // or a point for decimals and numeric or named months.
+        for (const QLocale& locale : {ExportLocale, QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates),
+                                      QLocale(QLocale::French, QLocale::France)}) {
+            const ValueText cells(locale);
+            QString expected = u'"' + rs.field(0).name + QStringLiteral("\"\r\n");
+            for (int r = 0; r < rs.recordCount(); ++r) {
+                if (isPlaceholderType(type)) {
+                    expected += QStringLiteral("???\r\n");
+                    continue;
+                }
+                QString v = cells.text(rs, r, 0);
+                v.replace(u'"', QStringLiteral("\"\""));
+                expected += u'"' + v + QStringLiteral("\"\r\n");
+            }
+            EXPECT_EQ(written([&](ExportSink& s) { writeCsv(s, rs, {}, cells); }), expected)
+                << locale.name().toStdString();
+        }
+
         // XML: the same fields and values back.
         QBuffer xml;
         xml.open(QIODevice::ReadWrite);
