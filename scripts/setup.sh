@@ -5,7 +5,7 @@ MV_APP_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6svg6 qt6-translations-l10n libqscintilla2-qt6-dev libgl-dev
     unixodbc unixodbc-dev libsqliteodbc odbc-postgresql odbc-mariadb tdsodbc odbc-mdbtools
     libsecret-1-dev pkg-config
-    libsqlite3-dev libpq-dev
+    libsqlite3-dev libpq-dev libmariadb-dev
     googletest libgtest-dev sqlite3 locales
 )
 MV_TEST_PACKAGES=(

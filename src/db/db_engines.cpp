@@ -2,6 +2,7 @@
 
 #include "app/texts.h"
 #include "db/connection_string.h"
+#include "db/mariadb/mariadb_db_connection.h"
 #include "db/odbc/odbc_pool.h"
 #include "db/pg/pg_db_connection.h"
 
@@ -46,6 +47,9 @@ class EngineConnection final : public DbConnection {
                 break;
             case DbEngine::Postgres:
                 inner = pg::createConnection();
+                break;
+            case DbEngine::MariaDb:
+                inner = mariadb::createConnection();
                 break;
             case DbEngine::Odbc:
                 inner = odbc::createConnection();
@@ -125,6 +129,9 @@ DbEngine engineFor(const QString& odbcString) {
         return DbEngine::Sqlite;
     if (driver.startsWith(QLatin1String("postgresql")) || driver.contains(QLatin1String("psqlodbc")))
         return DbEngine::Postgres;
+    if (driver.startsWith(QLatin1String("mariadb")) || driver.contains(QLatin1String("maodbc")) ||
+        driver.startsWith(QLatin1String("mysql")) || driver.contains(QLatin1String("myodbc")))
+        return DbEngine::MariaDb;
     return DbEngine::Odbc;
 }
 
@@ -147,6 +154,8 @@ QString engineName(DbEngine engine) {
         return QStringLiteral("SQLite (native)");
     case DbEngine::Postgres:
         return QStringLiteral("PostgreSQL (native)");
+    case DbEngine::MariaDb:
+        return QStringLiteral("MariaDB (native)");
     case DbEngine::Odbc:
         break;
     }
@@ -173,6 +182,7 @@ void closePooledConnections() {
     ++s_poolGeneration;
     odbc::ConnectionPool::instance().clear();
     pg::closeIdleConnections();
+    mariadb::closeIdleConnections();
 }
 
 } // namespace mv

@@ -1,6 +1,6 @@
 #pragma once
-// Which engine serves a connection. SQLite and PostgreSQL are reached through their own client
-// libraries when the connection string names their ODBC driver (the same keys mean the same);
+// Which engine serves a connection. SQLite, PostgreSQL and MariaDB/MySQL are reached through their
+// own client libraries when the connection string names their ODBC driver (the same keys mean the same);
 // every other driver, a DSN, and any string with "Engine=ODBC" go through ODBC. A setting turns
 // the native engines off altogether.
 #include "db/db_access.h"
@@ -9,7 +9,7 @@
 
 namespace mv {
 
-enum class DbEngine { Odbc, Sqlite, Postgres };
+enum class DbEngine { Odbc, Sqlite, Postgres, MariaDb };
 
 // The engine for an ODBC connection string (as the translation from a data link gives it).
 DbEngine engineFor(const QString& odbcString);
@@ -30,6 +30,9 @@ namespace sqlite {
 std::unique_ptr<DbConnection> createConnection();
 }
 namespace pg {
+std::unique_ptr<DbConnection> createConnection();
+}
+namespace mariadb {
 std::unique_ptr<DbConnection> createConnection();
 }
 namespace odbc {

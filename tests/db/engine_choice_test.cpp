@@ -7,7 +7,7 @@ using namespace mv;
 
 namespace {
 
-TEST(EngineChoice, SqliteAndPostgresqlGoNativeUnlessOdbcIsAskedFor) {
+TEST(EngineChoice, SqlitePostgresqlAndMariaDbGoNativeUnlessOdbcIsAskedFor) {
     struct Case {
         const char* cs;
         DbEngine engine;
@@ -25,7 +25,11 @@ TEST(EngineChoice, SqliteAndPostgresqlGoNativeUnlessOdbcIsAskedFor) {
         {"Driver={PostgreSQL Unicode};Server=h;Database=d", DbEngine::Postgres},
         {"Driver=PostgreSQL ANSI;Server=h;Database=d", DbEngine::Postgres},
         {"Driver={PostgreSQL Unicode};Server=h;Engine=ODBC", DbEngine::Odbc},
-        {"Driver={MariaDB Unicode};Server=h;Database=d", DbEngine::Odbc},
+        {"Driver={MariaDB Unicode};Server=h;Database=d", DbEngine::MariaDb},
+        {"Driver=MariaDB ODBC 3.1 Driver;Server=h", DbEngine::MariaDb},
+        {"Driver=/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so;Server=h", DbEngine::MariaDb},
+        {"Driver={MySQL ODBC 8.0 Unicode Driver};Server=h", DbEngine::MariaDb},
+        {"Driver={MariaDB Unicode};Server=h;Engine=ODBC", DbEngine::Odbc},
         {"Driver=MDBTools;DBQ=/d/x.mdb", DbEngine::Odbc},
         {"Driver=SQLite3;Database=/d/x.db;Engine=ODBC;Engine=Native", DbEngine::Odbc}, // no valid key list
         {"", DbEngine::Odbc},

@@ -48,6 +48,7 @@ const MatrixTargetLine TargetLines[] = {
     {"sqlite", "sqlite", ""},
     {"postgresql", "postgresql", ""},
     {"mariadb", "mariadb", ""},
+    {"mariadb_odbc", "mariadb", ";Engine=ODBC"},
     {"access", "access", ""},
 };
 
