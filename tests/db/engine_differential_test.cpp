@@ -4,6 +4,7 @@
 #include "db/db_engines.h"
 #include "support/test_databases.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <gtest/gtest.h>
 
@@ -262,10 +263,10 @@ class MariaDbEngines : public ::testing::Test {
         native->open(cs);
         odbc = createDbConnection();
         odbc->open(cs + QStringLiteral(";Engine=ODBC"));
-        native->execute(QStringLiteral("DROP TABLE IF EXISTS mv_engines_my"));
+        native->execute(QStringLiteral("DROP TABLE IF EXISTS ") + t);
     }
     void TearDown() override {
-        if (native) native->execute(QStringLiteral("DROP TABLE IF EXISTS mv_engines_my"));
+        if (native) native->execute(QStringLiteral("DROP TABLE IF EXISTS ") + t);
     }
 
     // Both engines run the statement; their results must not differ.
@@ -277,8 +278,13 @@ class MariaDbEngines : public ::testing::Test {
         EXPECT_EQ(n.recordsAffected, o.recordsAffected) << sql.toStdString();
     }
 
+    // Statements name the test's table as %T%.
+    static QString named(const char* text) { return QString::fromUtf8(text).replace(QLatin1String("%T%"), t); }
+
     std::unique_ptr<DbConnection> native;
     std::unique_ptr<DbConnection> odbc;
+    // Of this process: the test runs under both engine prefixes at once.
+    static inline const QString t = QStringLiteral("mv_engines_my%1").arg(QCoreApplication::applicationPid());
 
   private:
     mvtest::TempFolder m_folder;
@@ -300,8 +306,8 @@ TEST_F(MariaDbEngines, TheConnectionsSayWhichEngineServesThem) {
 }
 
 TEST_F(MariaDbEngines, EveryFetchedValueIsTheSame) {
-    native->execute(QStringLiteral(
-        "CREATE TABLE mv_engines_my (id INT NOT NULL AUTO_INCREMENT PRIMARY KEY, ti TINYINT, tu TINYINT UNSIGNED, "
+    native->execute(named(
+        "CREATE TABLE %T% (id INT NOT NULL AUTO_INCREMENT PRIMARY KEY, ti TINYINT, tu TINYINT UNSIGNED, "
         "si SMALLINT, su SMALLINT UNSIGNED, mi MEDIUMINT, mu MEDIUMINT UNSIGNED, i INT, iu INT UNSIGNED, "
         "b BIGINT, bu BIGINT UNSIGNED, d65 DECIMAL(65,30), d10 DECIMAL(10,2), du DECIMAL(5,0) UNSIGNED, "
         "f FLOAT, db DOUBLE, b1 BIT(1), b12 BIT(12), b64 BIT(64), bo BOOLEAN, dt DATE, dtt DATETIME(6), "
@@ -309,8 +315,8 @@ TEST_F(MariaDbEngines, EveryFetchedValueIsTheSame) {
         "DEFAULT 'red', st SET('a','b'), u UUID, v VARCHAR(300), vb_ VARCHAR(10) COLLATE utf8mb4_bin, "
         "lt LONGTEXT, tt TINYTEXT, c CHAR(3), vl VARCHAR(20) CHARACTER SET latin1, vbin VARBINARY(10), "
         "bin BINARY(4), lb LONGBLOB, bl BLOB, ip INET6, g POINT, tsn TIMESTAMP NOT NULL DEFAULT '2000-01-01 00:00:00')"));
-    native->execute(QString::fromUtf8(
-        "INSERT INTO mv_engines_my VALUES (NULL, -128, 255, -32768, 65535, -8388608, 16777215, -2147483648, "
+    native->execute(named(
+        "INSERT INTO %T% VALUES (NULL, -128, 255, -32768, 65535, -8388608, 16777215, -2147483648, "
         "4294967295, -9223372036854775808, 18446744073709551615, "
         "'12345678901234567890123456789012345.123456789012345678901234567890', -12345678.91, 99999, 0.15, "
         "-1.7976931348623157e308, b'1', b'101010101010', b'1111111111111111111111111111111111111111111111111111111111111111', "
@@ -318,35 +324,35 @@ TEST_F(MariaDbEngines, EveryFetchedValueIsTheSame) {
         "'-00:00:00.5', '838:59:59', 2155, '{\"a\": [1, 2.50, null], \"b\": \"ü\"}', 'green', 'a,b', "
         "'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11', 'Grüße, Ærø – 日本語 ✓ 🎉👩‍👩‍👧', 'BinColl', 'a\nlong\ttext', 'tiny', "
         "'ab', 'Müller', x'00ff0041', x'01020304', x'000102', x'', '2001:db8::1', POINT(1, 2), '2001-02-03 04:05:06')"));
-    native->execute(QStringLiteral("INSERT INTO mv_engines_my (id) VALUES (NULL)"));
+    native->execute(named("INSERT INTO %T% (id) VALUES (NULL)"));
     // Zero dates and days that do not exist, as a lenient server keeps them.
     native->execute(QStringLiteral("SET SESSION sql_mode = ''"));
     odbc->execute(QStringLiteral("SET SESSION sql_mode = ''"));
-    native->execute(QStringLiteral("INSERT INTO mv_engines_my (dt, dtt, dt0, ts, t, y) VALUES ('0000-00-00', "
+    native->execute(named("INSERT INTO %T% (dt, dtt, dt0, ts, t, y) VALUES ('0000-00-00', "
                                    "'2024-00-10 10:00:00.5', '2024-02-00 00:00:00', '0000-00-00 00:00:00', "
                                    "'-838:59:59', 0)"));
     const char* const queries[] = {
-        "SELECT * FROM mv_engines_my ORDER BY id",
+        "SELECT * FROM %T% ORDER BY id",
         "SELECT count(*), sum(i), avg(i), 'lit', NULL, 1.5, -0.0, max(v), i + 1, curdate() + 0, 1e1, "
         "CAST(1 AS UNSIGNED), CAST(-1 AS SIGNED), 'x' AS z, CONCAT(v, 1), HEX(lb), LENGTH(v), b64 + 0, "
         "TIMEDIFF('10:00', '11:30'), SEC_TO_TIME(3661.5), CAST('2024-01-01 10:00:00.123' AS DATETIME(3)), "
-        "DATE_ADD(dt, INTERVAL 1 DAY), CAST(db AS CHAR), CAST(v AS BINARY), JSON_EXTRACT(j, '$.a') FROM mv_engines_my",
-        "SELECT id FROM mv_engines_my WHERE 1 = 0",
-        "SHOW TABLES",
-        "SHOW COLUMNS FROM mv_engines_my",
+        "DATE_ADD(dt, INTERVAL 1 DAY), CAST(db AS CHAR), CAST(v AS BINARY), JSON_EXTRACT(j, '$.a') FROM %T%",
+        "SELECT id FROM %T% WHERE 1 = 0",
+        "SHOW TABLES LIKE 'order%'",
+        "SHOW COLUMNS FROM %T%",
         "VALUES (1, 'a'), (2, 'b')",
         "SELECT * FROM customers ORDER BY 1",
         "SELECT * FROM orders ORDER BY 1",
     };
     for (const char* sql : queries)
-        expectSame(QString::fromUtf8(sql));
+        expectSame(named(sql));
     // Counts of changes (only rows that changed count, as on the driver's default); each engine
     // changes rows of its own mark.
-    for (const char* sql : {"UPDATE mv_engines_my SET v = CONCAT(v, '%1') WHERE id < 3",
-                            "UPDATE mv_engines_my SET v = v WHERE id < 3", "UPDATE mv_engines_my SET v = '%1' WHERE 1 = 0",
-                            "INSERT INTO mv_engines_my (v) VALUES ('%1'), ('%1')", "DELETE FROM mv_engines_my WHERE v = '%1'"}) {
-        const ExecResult n = native->execute(QString::fromUtf8(sql).arg(QLatin1String("n")));
-        const ExecResult o = odbc->execute(QString::fromUtf8(sql).arg(QLatin1String("o")));
+    for (const char* sql : {"UPDATE %T% SET v = CONCAT(v, '%1') WHERE id < 3",
+                            "UPDATE %T% SET v = v WHERE id < 3", "UPDATE %T% SET v = '%1' WHERE 1 = 0",
+                            "INSERT INTO %T% (v) VALUES ('%1'), ('%1')", "DELETE FROM %T% WHERE v = '%1'"}) {
+        const ExecResult n = native->execute(named(sql).arg(QLatin1String("n")));
+        const ExecResult o = odbc->execute(named(sql).arg(QLatin1String("o")));
         EXPECT_EQ(n.recordsAffected, o.recordsAffected) << sql;
         EXPECT_FALSE(n.rows.has_value() || o.rows.has_value()) << sql;
     }
@@ -367,18 +373,18 @@ TEST_F(MariaDbEngines, TheRowLimitCutsTheSameRows) {
     EXPECT_TRUE(n.limitReached);
     EXPECT_EQ(n.limitReached, o.limitReached);
     // The limit holds for rows only: an UPDATE still changes every row it names.
-    native->execute(QStringLiteral("CREATE TABLE mv_engines_my (n INT)"));
-    native->execute(QStringLiteral("INSERT INTO mv_engines_my VALUES (1), (2), (3), (4), (5), (6), (7), (8), (9)"));
+    native->execute(named("CREATE TABLE %T% (n INT)"));
+    native->execute(named("INSERT INTO %T% VALUES (1), (2), (3), (4), (5), (6), (7), (8), (9)"));
     ExecOptions three;
     three.maxRecords = 3;
-    EXPECT_EQ(native->execute(QStringLiteral("UPDATE mv_engines_my SET n = n + 10"), three).recordsAffected, 9);
+    EXPECT_EQ(native->execute(named("UPDATE %T% SET n = n + 10"), three).recordsAffected, 9);
     // A statement of the engine's own after a limited one is not cut (the limit is per statement).
-    EXPECT_EQ(native->execute(QStringLiteral("SELECT n FROM mv_engines_my")).rows->recordCount(), 9);
+    EXPECT_EQ(native->execute(named("SELECT n FROM %T%")).rows->recordCount(), 9);
 }
 
 TEST_F(MariaDbEngines, TheCatalogRowsetsAreTheSame) {
-    native->execute(QStringLiteral("CREATE TABLE mv_engines_my (id INT PRIMARY KEY, v VARCHAR(20) NOT NULL)"));
-    const SchemaRestrictions byTable{std::nullopt, std::nullopt, QStringLiteral("mv_engines_my")};
+    native->execute(named("CREATE TABLE %T% (id INT PRIMARY KEY, v VARCHAR(20) NOT NULL)"));
+    const SchemaRestrictions byTable{std::nullopt, std::nullopt, named("%T%")};
     for (SchemaKind kind : {SchemaKind::Columns, SchemaKind::PrimaryKeys})
         expectSameRows(native->openSchema(kind, byTable), odbc->openSchema(kind, byTable),
                        "rowset " + std::to_string(int(kind)));

@@ -8,6 +8,7 @@
 #include "support/scripted_user_port.h"
 #include "support/test_databases.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -83,8 +84,10 @@ class Native {
                 QString::fromUtf8(p.readAllStandardError())};
     }
 
-    // A new empty database (for SQLite the file path), named `name`.
-    QString freshDatabase(const QString& name, const QString& folder) const {
+    // A new empty database (for SQLite the file path), named `stem` and the process number: the test
+    // runs under both engine prefixes at once.
+    QString freshDatabase(const QString& stem, const QString& folder) const {
+        const QString name = stem + u'_' + QString::number(QCoreApplication::applicationPid());
         if (m_target == "postgresql") {
             run({"-d", "morvenda", "-c", "DROP DATABASE IF EXISTS " + name + " WITH (FORCE)"});
             const ClientRun r = run({"-d", "morvenda", "-c", "CREATE DATABASE " + name});
@@ -100,6 +103,11 @@ class Native {
         const QString path = folder + u'/' + name + QStringLiteral(".db");
         QFile::remove(path);
         return path;
+    }
+
+    void dropDatabase(const QString& name) const {
+        if (m_target == "postgresql") run({"-d", "morvenda", "-c", "DROP DATABASE IF EXISTS " + name + " WITH (FORCE)"});
+        if (m_target == "mariadb") run({"-e", "DROP DATABASE IF EXISTS " + name});
     }
 
     ClientRun load(const QString& database, const QString& script) const {
@@ -204,6 +212,8 @@ TEST_P(ScriptOn, RunsStatementForStatementAsTheNativeClient) {
     const QString expected = native.describe(nativeDb);
     EXPECT_GT(expected.count(u'\n'), 20) << expected.toStdString();
     EXPECT_EQ(native.describe(ownDb), expected);
+    native.dropDatabase(nativeDb);
+    native.dropDatabase(ownDb);
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, ScriptOn, ::testing::ValuesIn(mvtest::testDatabaseNames()),
