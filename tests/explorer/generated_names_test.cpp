@@ -14,6 +14,7 @@
 #include "support/scripted_user_port.h"
 #include "support/test_databases.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 using namespace mv;
@@ -62,12 +63,15 @@ class GeneratedSqlOn : public ::testing::TestWithParam<std::string> {
     }
     // Connects to a database of its own for the names (a schema that needs quotes on PostgreSQL).
     // Each test has its own MariaDB database: a pooled connection keeps the database it was in.
-    void connect(const QString& myDatabase) {
+    // Both carry the process number: the test runs under both engine prefixes at once.
+    void connect(const QString& myDatabaseStem) {
+        const QString pid = QString::number(QCoreApplication::applicationPid());
+        const QString myDatabase = myDatabaseStem + u'_' + pid;
         ASSERT_TRUE(cn.Init(db.connectionString, "", "", true)) << port.lastText().toStdString();
         if (pg()) {
-            exec(R"(DROP SCHEMA IF EXISTS "Weird Names" CASCADE)");
-            exec(R"(CREATE SCHEMA "Weird Names")");
-            schema = "Weird Names";
+            schema = "Weird Names " + pid;
+            exec("DROP SCHEMA IF EXISTS \"" + schema + "\" CASCADE");
+            exec("CREATE SCHEMA \"" + schema + "\"");
         } else if (my()) {
             exec("DROP DATABASE IF EXISTS " + myDatabase);
             exec("CREATE DATABASE " + myDatabase + " CHARACTER SET utf8mb4");
@@ -147,7 +151,7 @@ TEST_P(GeneratedSqlOn, RunsOnNamesThatNeedQuotes) {
 
     for (const QString& table : TableNames)
         exec(ddlTemplate(2, ddlTableName(quoting.quotedObject(object(table)))));
-    if (pg()) exec(R"(DROP SCHEMA "Weird Names" CASCADE)");
+    if (pg()) exec("DROP SCHEMA \"" + schema + "\" CASCADE");
 }
 
 // A table whose name is a statement: the report counts it like any other and runs nothing else.
@@ -155,7 +159,7 @@ TEST_P(GeneratedSqlOn, RecordCountRunsNothingATableNameHolds) {
     MVTEST_REQUIRE(db);
     connect("mv_hostile_names");
     const QString victim = quoting.quotedObject(object("victim"));
-    const QString hostileName = pg() ? R"(a;DELETE/**/FROM/**/"Weird Names".victim)"
+    const QString hostileName = pg() ? "a;DELETE/**/FROM/**/\"" + schema + "\".victim"
                                      : QStringLiteral("a;DELETE/**/FROM/**/victim");
     exec("CREATE TABLE " + victim + " (id INTEGER)");
     exec("INSERT INTO " + victim + " VALUES (1), (2), (3)");
@@ -165,7 +169,7 @@ TEST_P(GeneratedSqlOn, RecordCountRunsNothingATableNameHolds) {
     Recordset rs;
     exec("SELECT count(*) FROM " + victim, &rs);
     EXPECT_EQ(rs.text(0, 0), "3");
-    if (pg()) exec(R"(DROP SCHEMA "Weird Names" CASCADE)");
+    if (pg()) exec("DROP SCHEMA \"" + schema + "\" CASCADE");
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, GeneratedSqlOn, ::testing::ValuesIn(mvtest::testDatabaseNames()),
