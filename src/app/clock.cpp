@@ -29,13 +29,29 @@ qint64 steadyMsecs() {
 void setSteadyClock(std::function<qint64()> clock) { steadyFunction() = std::move(clock); }
 
 QString elapsedClockText(qint64 msecs) {
+    // Written digit by digit: a script shows one per statement.
     const qint64 ms = std::max<qint64>(0, msecs);
     const qint64 secs = ms / 1000;
-    return QStringLiteral("%1:%2:%3.%4")
-        .arg(secs / 3600, 2, 10, QLatin1Char('0'))
-        .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))
-        .arg(secs % 60, 2, 10, QLatin1Char('0'))
-        .arg((ms % 1000) / 10, 2, 10, QLatin1Char('0'));
+    const qint64 hours = secs / 3600;
+    char16_t text[32];
+    int n = 0;
+    char16_t hourDigits[20];
+    int h = 0;
+    for (qint64 v = hours; v > 0 || h < 2; v /= 10)
+        hourDigits[h++] = char16_t(u'0' + v % 10);
+    while (h > 0)
+        text[n++] = hourDigits[--h];
+    auto two = [&](qint64 v) {
+        text[n++] = char16_t(u'0' + v / 10);
+        text[n++] = char16_t(u'0' + v % 10);
+    };
+    text[n++] = u':';
+    two((secs / 60) % 60);
+    text[n++] = u':';
+    two(secs % 60);
+    text[n++] = u'.';
+    two((ms % 1000) / 10);
+    return QString(reinterpret_cast<const QChar*>(text), n);
 }
 
 } // namespace mv

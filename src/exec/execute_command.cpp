@@ -208,26 +208,37 @@ void ExecuteCommand::runScript(const QStringList& statements) {
         runTexts << TrimStr(StripComment(element, dialect));
     // The same for every statement of the run.
     const QString connectionText = HidePassword(m_cn.InitConString());
-    const QString waitLine = ui_text("... Abfrage wird ausgeführt ... bitte warten!", "... executing Query ... please wait!");
     // The row limit of the whole run is the one it started with.
     const qint32 maxRecords = m_run.maxRecords;
-    const QString limitRemark = maxRemark(false);
+    // The fixed parts of every statement's lines, made once for the run.
+    const QString waitLines = kCrLf + kCrLf +
+                              ui_text("... Abfrage wird ausgeführt ... bitte warten!", "... executing Query ... please wait!") +
+                              kCrLf + ui_text("// { Die Abfrage betraf ", "// { The Query Affected ");
+    const QString affectedEnd = ui_text(" Datensätze!", " Records!") + maxRemark(false) + kCrLf + QStringLiteral("// { ");
+    const QString okLine = ui_text("// { Abfrage OK", "// { Query OK") + kCrLf;
+    const QString errorLine = ui_text("// { Die Abfrage verursachte Fehler", "// { Query caused Errors") + kCrLf;
+    const QString closing = kCrLf + QStringLiteral("//") + QString(60, u'-') + kCrLf + kCrLf;
     QCoreApplication::processEvents();
     m_cn.ExecuteScript(runTexts, maxRecords, [&](qsizetype index, qint32 status) {
         const QString& statement = runTexts[index];
-        block += statement + kCrLf + kCrLf + waitLine + kCrLf;
         if (status == C_DbConnect::ExecFailed) failed = true;
         const qint32 count = m_cn.RecordsAffected();
         const QString execTime = status == C_DbConnect::ExecStopped ? QString() : elapsed();
-        block += ui_text("// { Die Abfrage betraf ", "// { The Query Affected ") + signed_(count) +
-                 ui_text(" Datensätze!", " Records!") + limitRemark + kCrLf;
-        block += QStringLiteral("// { ") + execTime + kCrLf;
-        if (status == C_DbConnect::ExecSucceeded)
-            block += ui_text("// { Abfrage OK", "// { Query OK") + kCrLf;
-        else
-            block += ui_text("// { Die Abfrage verursachte Fehler", "// { Query caused Errors") + kCrLf +
-                     m_cn.LastError() + kCrLf;
-        block += kCrLf + QStringLiteral("//") + QString(60, u'-') + kCrLf + kCrLf;
+        block += statement;
+        block += waitLines;
+        if (count >= 0) block += u' ';
+        block += QString::number(count);
+        block += affectedEnd;
+        block += execTime;
+        block += kCrLf;
+        if (status == C_DbConnect::ExecSucceeded) {
+            block += okLine;
+        } else {
+            block += errorLine;
+            block += m_cn.LastError();
+            block += kCrLf;
+        }
+        block += closing;
         SessionLogRecord r;
         r.logType = LogSql;
         r.execStart = m_cn.QueryExecStart();

@@ -1,6 +1,7 @@
 // A script's statements run on the connection's worker one after the other while the window takes
 // their outcomes in batches. What the protocol and the log say must still be exactly what happened
 // in the database: every statement in order, and after a stop nothing more than what was logged.
+#include "app/clock.h"
 #include "db/db_connect.h"
 #include "exec/execute_command.h"
 #include "exec/run_settings.h"
@@ -10,6 +11,7 @@
 #include "support/test_databases.h"
 
 #include <QCoreApplication>
+#include <limits>
 #include <gtest/gtest.h>
 
 using namespace mv;
@@ -168,5 +170,30 @@ TEST_P(ScriptPipeline, StopLeavesExactlyWhatTheLogReports) {
 
 INSTANTIATE_TEST_SUITE_P(Targets, ScriptPipeline, ::testing::ValuesIn(mvtest::testDatabaseNames()),
                          mvtest::DatabaseNamePrinter());
+
+} // namespace
+
+namespace {
+
+// The stopwatch text of every statement's duration: hours (two digits at least), minutes, seconds
+// and hundredths cut, never rounded; the same as Qt's number formatting gives.
+TEST(ElapsedClockText, ReadsLikeAStopwatch) {
+    auto reference = [](qint64 msecs) {
+        const qint64 ms = std::max<qint64>(0, msecs);
+        const qint64 secs = ms / 1000;
+        return QStringLiteral("%1:%2:%3.%4")
+            .arg(secs / 3600, 2, 10, QLatin1Char('0'))
+            .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))
+            .arg(secs % 60, 2, 10, QLatin1Char('0'))
+            .arg((ms % 1000) / 10, 2, 10, QLatin1Char('0'));
+    };
+    const qint64 cases[] = {0,        9,         10,        999,        1000,       59'999,
+                            60'000,   3'599'999, 3'600'000, 36'000'000, 359'999'999, 360'000'000,
+                            -1,       -3'600'000, std::numeric_limits<qint64>::max()};
+    for (qint64 ms : cases)
+        EXPECT_EQ(elapsedClockText(ms), reference(ms)) << ms;
+    EXPECT_EQ(elapsedClockText(3'723'456), "01:02:03.45");
+    EXPECT_EQ(elapsedClockText(-5), "00:00:00.00");
+}
 
 } // namespace
