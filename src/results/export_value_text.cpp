@@ -109,6 +109,12 @@ ValueText::ValueText(const QLocale& locale)
         m_monthNames << locale.monthName(month, QLocale::ShortFormat);
     m_date = parsed(m_dateFormat, true, m_point);
     m_time = parsed(m_timeFormat, false, m_point);
+    for (NumericFormat* f : {&m_date, &m_time})
+        for (NumericFormat::Part& part : f->parts)
+            part.literalUtf8 = part.literal.toUtf8();
+    for (const QString& name : m_monthNames)
+        m_monthNamesUtf8 << name.toUtf8();
+    m_asciiDigits = m_zero == u'0';
 }
 
 // Walks the format as the locale's formatter does (quotes, then runs of one character). Day,
@@ -273,6 +279,68 @@ void ValueText::appendDateTimeText(QString& out, const DateTimeValue& value, int
     appendTime(out, value);
 }
 
+void ValueText::appendFormattedUtf8(QByteArray& out, const NumericFormat& format, const int (&values)[3]) const {
+    using Field = NumericFormat::Field;
+    auto number = [&out](int value, int width) {
+        char digits[12];
+        int n = 0;
+        do {
+            digits[n++] = char('0' + value % 10);
+            value /= 10;
+        } while (value != 0);
+        for (int i = n; i < width; ++i)
+            out += '0';
+        while (n > 0)
+            out += digits[--n];
+    };
+    for (const NumericFormat::Part& part : format.parts) {
+        switch (part.field) {
+        case Field::Literal:
+            out += part.literalUtf8;
+            break;
+        case Field::Day:
+        case Field::Hour:
+            number(values[0], part.width);
+            break;
+        case Field::Month:
+        case Field::Minute:
+            number(values[1], part.width);
+            break;
+        case Field::Year:
+        case Field::Second:
+            number(values[2], part.width);
+            break;
+        case Field::ShortYear:
+            number(values[2] % 100, part.width);
+            break;
+        case Field::MonthName:
+            out += m_monthNamesUtf8[values[1] - 1];
+            break;
+        }
+    }
+}
+
+bool ValueText::appendDateTimeUtf8(QByteArray& out, const DateTimeValue& value, int adoType) const {
+    if (!m_asciiDigits) return false;
+    const bool withDate = adoType != ado::adDBTime;
+    const bool withTime =
+        adoType == ado::adDBTime || (adoType != ado::adDBDate && (value.secondsOfDay() != 0 || value.nanos != 0));
+    if (withTime && (!m_time.usable || value.nanos != 0)) return false;
+    int year = 0, month = 0, day = 0;
+    if (withDate) {
+        if (!m_date.usable) return false;
+        value.date().getDate(&year, &month, &day);
+        if (year < 1) return false;
+        appendFormattedUtf8(out, m_date, {day, month, year});
+    }
+    if (withTime) {
+        if (withDate) out += ' ';
+        const int s = value.secondsOfDay();
+        appendFormattedUtf8(out, m_time, {s / 3600, s / 60 % 60, s % 60});
+    }
+    return true;
+}
+
 QString ValueText::dateTimeText(const DateTimeValue& value, int adoType) const {
     QString out;
     out.reserve(40);
@@ -325,6 +393,7 @@ void ValueText::appendUtf8(QByteArray& out, const ColumnStore& column, const Fie
         return;
     }
     case StorageKind::DateTime: {
+        if (appendDateTimeUtf8(out, column.dateTimeAt(physical), field.type)) return;
         // One buffer per thread: the date and time parts are written as text first.
         thread_local QString scratch;
         scratch.resize(0);

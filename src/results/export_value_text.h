@@ -46,6 +46,7 @@ class ValueText {
             Field field = Field::Literal;
             int width = 1; // digits at least
             QString literal;
+            QByteArray literalUtf8;
         };
         QList<Part> parts;
         bool usable = false;
@@ -61,6 +62,10 @@ class ValueText {
     void appendDate(QString& out, const DateTimeValue& value) const;
     void appendTime(QString& out, const DateTimeValue& value) const;
     void appendDateTimeText(QString& out, const DateTimeValue& value, int adoType) const;
+    // The same text as bytes straight into `out` when it comes from the numeric formats with
+    // ASCII digits and no fraction of a second; false, with nothing written, otherwise.
+    bool appendDateTimeUtf8(QByteArray& out, const DateTimeValue& value, int adoType) const;
+    void appendFormattedUtf8(QByteArray& out, const NumericFormat& format, const int (&values)[3]) const;
     QString dateTimeText(const DateTimeValue& value, int adoType) const;
     QString localised(QString number) const;
 
@@ -74,6 +79,8 @@ class ValueText {
     NumericFormat m_time;
     // The locale's short month names, as the formatter writes them in a date.
     QStringList m_monthNames;
+    QList<QByteArray> m_monthNamesUtf8;
+    bool m_asciiDigits = false;
 };
 
 } // namespace mv

@@ -81,9 +81,14 @@ TEST(ExportValueTextDates, ReadExactlyAsTheLocaleWritesThemInEveryLocale) {
         for (int row = 0; row < rs.recordCount(); ++row) {
             for (int col = 0; col < 3; ++col) {
                 const DateTimeValue value = rs.column(col).dateTimeAt(rs.physicalRow(row));
-                EXPECT_EQ(text.text(rs, row, col), formatterText(locale, text, value, rs.field(col).type))
+                const QString expected = formatterText(locale, text, value, rs.field(col).type);
+                EXPECT_EQ(text.text(rs, row, col), expected)
                     << locale.name().toStdString() << " row " << row << " column " << col << " date format "
                     << text.dateFormat().toStdString() << " time format " << text.timeFormat().toStdString();
+                // The exports' bytes, written straight where the format allows it.
+                QByteArray bytes("x");
+                text.appendUtf8(bytes, rs, row, col);
+                EXPECT_EQ(bytes, "x" + expected.toUtf8()) << locale.name().toStdString() << " row " << row << " column " << col;
             }
         }
     }
