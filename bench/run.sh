@@ -52,7 +52,7 @@ CASES=${MV_BENCH_CASES:-fetch fetch-odbc csv csv-odbc script script-odbc stop st
 STATEMENTS=${MV_BENCH_SCRIPT_STATEMENTS:-10000}
 STOP_AFTER_MS=${MV_BENCH_STOP_AFTER_MS:-250}
 # The databases whose connection strings reach a native engine by default (the others use ODBC).
-NATIVE_ENGINES="sqlite postgresql"
+NATIVE_ENGINES="sqlite postgresql mariadb"
 BUILD=${MV_BUILD_DIR:-$ROOT/build}
 
 [[ $ROWS =~ ^[1-9][0-9]*$ ]] || { echo "error: MV_BENCH_ROWS must be a positive whole number" >&2; exit 2; }
