@@ -184,6 +184,33 @@ TEST_P(MariaDbNative, OnlyTheFirstResultOfAProcedureCountsAndALaterErrorFails) {
     multi->disconnect();
 }
 
+TEST_P(MariaDbNative, KeysKeepTheirOwnColumnOrder) {
+    // The driver numbers key columns in table order; the key's own order is what a WHERE on the key
+    // and the explorer's key display need.
+    const QString t = table("keyorder");
+    exec(QStringLiteral("CREATE TABLE %1 (a INT NOT NULL, b INT NOT NULL, c INT NOT NULL, d INT, PRIMARY KEY (c, a), "
+                        "UNIQUE KEY bd (b, c))")
+             .arg(t));
+    const mv::Recordset key = conn->openSchema(mv::SchemaKind::PrimaryKeys, {std::nullopt, std::nullopt, t});
+    ASSERT_EQ(key.recordCount(), 2);
+    EXPECT_EQ(key.text(0, 3), QStringLiteral("c"));
+    EXPECT_EQ(key.value(0, 4).toInt(), 1);
+    EXPECT_EQ(key.text(1, 3), QStringLiteral("a"));
+    EXPECT_EQ(key.value(1, 4).toInt(), 2);
+    // Without a primary key, the first unique index of NOT NULL columns is the key, in its order.
+    const QString u = table("uniquekey");
+    exec(QStringLiteral("CREATE TABLE %1 (a INT NOT NULL, b INT NOT NULL, c INT, UNIQUE KEY ba (b, a), UNIQUE KEY c (c))")
+             .arg(u));
+    const mv::Recordset unique = conn->openSchema(mv::SchemaKind::PrimaryKeys, {std::nullopt, std::nullopt, u});
+    ASSERT_EQ(unique.recordCount(), 2);
+    EXPECT_EQ(unique.text(0, 3), QStringLiteral("b"));
+    EXPECT_EQ(unique.text(1, 3), QStringLiteral("a"));
+    const mv::Recordset indexes =
+        conn->openSchema(mv::SchemaKind::Indexes, {std::nullopt, std::nullopt, std::nullopt, std::nullopt, u});
+    for (int r = 0; r < indexes.recordCount(); ++r)
+        EXPECT_EQ(indexes.value(r, 6).toBool(), indexes.text(r, 5) == QLatin1String("ba")) << indexes.text(r, 5).toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Targets, MariaDbNative, ::testing::Values(std::string("mariadb")),
                          mvtest::DatabaseNamePrinter());
 

@@ -2,6 +2,7 @@
 
 #include "app/texts.h"
 #include "db/db_engines.h"
+#include "db/mariadb/mariadb_catalog.h"
 #include "db/mariadb/mariadb_keywords.h"
 #include "db/mariadb/mariadb_types.h"
 #include "db/odbc/odbc_session.h"
@@ -430,10 +431,43 @@ void MariaDbConnection::rollbackTransaction() {
 }
 
 Recordset MariaDbConnection::openSchema(SchemaKind kind, const SchemaRestrictions& restrictions) {
-    handle();
+    MYSQL* m = handle();
+    if (readsNatively(kind)) {
+        // A row limit left from a statement must not cut the catalog short.
+        applySelectLimit(0);
+        const char* schema = nullptr;
+        const QString database = mariadb_get_infov(m, MARIADB_CONNECTION_SCHEMA, &schema) == 0 && schema
+                                     ? QString::fromUtf8(schema)
+                                     : m_info.databaseName;
+        return openSchemaRowset([this](const QString& sql) { return catalogRows(sql); }, database, kind, restrictions);
+    }
+    // Procedures, their parameters and the type list still come from the driver.
     if (!m_catalog) m_catalog = odbc::createConnection();
     if (!m_catalog->isOpen()) m_catalog->open(m_connectionString);
     return m_catalog->openSchema(kind, restrictions);
+}
+
+std::vector<CatalogRow> MariaDbConnection::catalogRows(const QString& sql) {
+    MYSQL* m = handle();
+    const QByteArray utf8 = sql.toUtf8();
+    if (mysql_real_query(m, utf8.constData(), utf8.size()) != 0) fail(failureOf(m));
+    ResultGuard result{mysql_store_result(m)};
+    if (!result.result) {
+        if (mysql_errno(m)) fail(failureOf(m));
+        return {};
+    }
+    const unsigned int columns = mysql_num_fields(result.result);
+    std::vector<CatalogRow> rows;
+    while (MYSQL_ROW row = mysql_fetch_row(result.result)) {
+        const unsigned long* lengths = mysql_fetch_lengths(result.result);
+        CatalogRow out;
+        out.reserve(columns);
+        for (unsigned int c = 0; c < columns; ++c)
+            out.push_back(row[c] ? std::optional<QString>(QString::fromUtf8(row[c], qsizetype(lengths[c])))
+                                 : std::nullopt);
+        rows.push_back(std::move(out));
+    }
+    return rows;
 }
 
 } // namespace mv::mariadb

@@ -6,6 +6,7 @@
 // ODBC driver's keys (Server, Port, Socket, Database, Uid, Pwd, the SSL keys). Closed connections
 // wait a few seconds for the next statement, as with ODBC.
 #include "db/db_access.h"
+#include "db/mariadb/mariadb_catalog.h"
 #include "db/mariadb/mariadb_connect.h"
 #include "db/mariadb/mariadb_killer.h"
 #include "db/odbc/odbc_watchdog.h"
@@ -57,6 +58,7 @@ class MariaDbConnection final : public DbConnection {
     ExecResult runStatement(const QByteArray& sql, const ExecOptions& options);
     void readRows(ExecResult& result, const ExecOptions& options);
     bool stopAsked(const ExecOptions& options) const;
+    std::vector<CatalogRow> catalogRows(const QString& sql);
     DbError stopError(std::vector<DbDiagnostic> records = {}) const;
     DbError statementError(const ExecOptions& options);
 
