@@ -2,10 +2,12 @@
 #include "db/recordset_builder.h"
 #include "db/recordset_file_errors.h"
 #include "db/recordset_xml.h"
+#include "db/recordset_xml_rows.h"
 #include "db/recordset_xml_schema.h"
 
 #include <QFile>
 #include <QHash>
+#include <QSet>
 #include <QXmlStreamReader>
 
 namespace mv {
@@ -33,7 +35,9 @@ bool isFalse(const QString& v) {
 
 class XmlReader {
   public:
-    XmlReader(QIODevice* device, const QString& source) : m_device(device), m_source(source) {}
+    XmlReader(QIODevice* device, const QString& source, bool scanRows) : m_device(device), m_source(source) {
+        if (!scanRows) m_rows.disable();
+    }
 
     Recordset read() {
         QXmlStreamReader::TokenType t = next();
@@ -82,9 +86,10 @@ class XmlReader {
                 (chunk.size() > 1 && (chunk[0] == 0 || chunk[1] == 0))) {
                 m_guard.disable();
                 m_guardActive = false;
+                m_rows.disable();
             }
         }
-        const QByteArray filtered = m_guard.filter(chunk, m_inputDone);
+        const QByteArray filtered = m_rows.filter(m_guard.filter(chunk, m_inputDone), m_inputDone);
         if (!filtered.isEmpty()) m_xml.addData(filtered);
     }
 
@@ -101,7 +106,55 @@ class XmlReader {
                 fail(QStringLiteral("kein gültiges XML (%1)").arg(m_xml.errorString()),
                      QStringLiteral("no valid XML (%1)").arg(m_xml.errorString()));
             }
+            if (t == QXmlStreamReader::StartDocument) m_encoding = m_xml.documentEncoding().toString();
+            if (t == QXmlStreamReader::StartElement && xmlrs::isRowTagName(m_xml.qualifiedName()))
+                takeRowAttributes();
             return t;
+        }
+    }
+
+    // The plain attributes of the row element just started, from the scanner when it took them
+    // out of the parser's input, else from the parser; each with its field (-1: not in the schema).
+    void takeRowAttributes() {
+        m_rowAttributes.clear();
+        m_rowColumns.clear();
+        xmlrs::ScannedRow scanned;
+        if (m_rows.takeRow(scanned) && scanned.taken) {
+            const xmlrs::RowAttributeError e = xmlrs::decodeRowAttributes(
+                scanned.attributes, m_encoding, m_rowStorage, m_rowAttributes);
+            if (!e.isEmpty()) fail(QStringLiteral("kein gültiges XML (%1)").arg(e.german),
+                                   QStringLiteral("no valid XML (%1)").arg(e.english));
+        } else {
+            m_parserAttributes = m_xml.attributes();
+            for (const QXmlStreamAttribute& a : std::as_const(m_parserAttributes))
+                if (a.namespaceUri().isEmpty()) m_rowAttributes.push_back({a.name(), a.value()});
+        }
+        // Attributes usually come in field order: the next field is tried first. A name given
+        // twice makes the file no XML, as the parser says for the attributes it reads itself.
+        const int count = int(m_xmlNames.size());
+        if (m_twice.size() != size_t(count)) m_twice.assign(size_t(count), -1);
+        ++m_rowSerial;
+        QSet<QStringView> unknown;
+        int hint = 0;
+        for (const xmlrs::RowAttribute& a : m_rowAttributes) {
+            int col = -1;
+            if (hint < count && m_xmlNames[hint] == a.name)
+                col = hint;
+            else
+                col = columnOf(a.name);
+            bool again = false;
+            if (col >= 0) {
+                again = m_twice[size_t(col)] == m_rowSerial;
+                m_twice[size_t(col)] = m_rowSerial;
+                hint = col + 1;
+            } else {
+                again = unknown.contains(a.name);
+                unknown.insert(a.name);
+            }
+            if (again)
+                fail(QStringLiteral("kein gültiges XML (das Attribut '%1' steht zweimal im Element)").arg(a.name),
+                     QStringLiteral("no valid XML (the attribute '%1' appears twice in the element)").arg(a.name));
+            m_rowColumns.push_back(col);
         }
     }
 
@@ -242,12 +295,8 @@ class XmlReader {
 
     RowValues rowValues() const {
         RowValues values(size_t(m_xmlNames.size()));
-        const QXmlStreamAttributes attributes = m_xml.attributes();
-        for (const QXmlStreamAttribute& a : attributes) {
-            if (!a.namespaceUri().isEmpty()) continue;
-            const int col = columnOf(a.name());
-            if (col >= 0) values[size_t(col)] = a.value().toString();
-        }
+        for (size_t i = 0; i < m_rowAttributes.size(); ++i)
+            if (const int col = m_rowColumns[i]; col >= 0) values[size_t(col)] = m_rowAttributes[i].value.toString();
         return values;
     }
 
@@ -290,20 +339,10 @@ class XmlReader {
     void appendRow() {
         ++m_row;
         const int count = int(m_xmlNames.size());
-        int hint = 0;
-        const QXmlStreamAttributes attributes = m_xml.attributes();
-        for (const QXmlStreamAttribute& a : attributes) {
-            if (!a.namespaceUri().isEmpty()) continue;
-            const QStringView name = a.name();
-            // Attributes usually come in field order: try the next field first.
-            int col = -1;
-            if (hint < count && m_xmlNames[hint] == name)
-                col = hint;
-            else
-                col = columnOf(name);
+        for (size_t i = 0; i < m_rowAttributes.size(); ++i) {
+            const int col = m_rowColumns[i];
             if (col < 0) continue; // not declared in the schema
-            hint = col + 1;
-            appendValue(col, a.value());
+            appendValue(col, m_rowAttributes[i].value);
             m_seen[size_t(col)] = m_row;
         }
         for (int col = 0; col < count; ++col)
@@ -389,6 +428,15 @@ class XmlReader {
     std::vector<bool> m_base64;
     std::vector<qint64> m_seen;
     qint64 m_row = 0;
+    xmlrs::RowTagScanner m_rows;
+    // The current row element's plain attributes and their fields.
+    std::vector<xmlrs::RowAttribute> m_rowAttributes;
+    std::vector<int> m_rowColumns;
+    QString m_rowStorage;
+    QString m_encoding; // as the XML declaration names it; empty: UTF-8
+    QXmlStreamAttributes m_parserAttributes;
+    std::vector<qint64> m_twice; // per field: the last row element that named it
+    qint64 m_rowSerial = 0;
     RecordsetBuilder m_builder;
 };
 
@@ -398,16 +446,28 @@ Recordset loadXml(const QString& path) {
     rsfile::checkReadable(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) rsfile::cannotOpen(path, file.errorString());
-    return XmlReader(&file, path).read();
+    return XmlReader(&file, path, true).read();
 }
 
-Recordset loadXml(QIODevice* device, const QString& sourceName) {
+namespace {
+
+Recordset loadXmlFrom(QIODevice* device, const QString& sourceName, bool scanRows) {
     QString name = sourceName;
     if (name.isEmpty()) {
         const auto* file = qobject_cast<const QFileDevice*>(device);
         name = file ? file->fileName() : QStringLiteral("XML");
     }
-    return XmlReader(device, name).read();
+    return XmlReader(device, name, scanRows).read();
+}
+
+} // namespace
+
+Recordset loadXml(QIODevice* device, const QString& sourceName) {
+    return loadXmlFrom(device, sourceName, true);
+}
+
+Recordset xmlrs::loadXmlParserOnly(QIODevice* device, const QString& sourceName) {
+    return loadXmlFrom(device, sourceName, false);
 }
 
 } // namespace mv
