@@ -576,14 +576,19 @@ void ResultGridWidget::setRowHeight(int twips) {
 void ResultGridWidget::applyColumnGeometry() {
     m_applyingGeometry = true;
     const QList<GridColumn>& cols = columns();
+    QHeaderView* header = m_table->horizontalHeader();
     // Only what changes is passed on: every change makes the view move the sections after it,
-    // which a hundred thousand columns would pay for a hundred thousand times.
+    // which a hundred thousand columns would pay for a hundred thousand times. For the same
+    // reason the header paints nothing meanwhile: a header that paints looks up where each changed
+    // section now stands, which takes every section's position anew.
+    const bool painting = header->updatesEnabled();
+    header->setUpdatesEnabled(false);
     for (int c = 0; c < cols.size(); ++c) {
         if (m_table->isColumnHidden(c) != !cols[c].visible) m_table->setColumnHidden(c, !cols[c].visible);
         const int width = std::max(1, cols[c].width / TwipsPerPixel);
         if (m_table->columnWidth(c) != width) m_table->setColumnWidth(c, width);
     }
-    QHeaderView* header = m_table->horizontalHeader();
+    header->setUpdatesEnabled(painting);
     const QList<GridSortKey> keys = sortKeys();
     const int sorted = keys.isEmpty() ? -1 : findColumn(keys.first().column);
     header->setSortIndicatorShown(sorted >= 0);
