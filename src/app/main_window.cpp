@@ -491,7 +491,10 @@ void frmMain::openSettingsDialog() {
     frmSettings dialog(m_settings, m_ini, this);
     connect(&dialog, &frmSettings::editFontChanged, this,
             [this](const FontSpec& font) { m_query->editor()->setEditFont(font); });
-    connect(&dialog, &frmSettings::extrasChanged, this, [this] { m_query->applySettings(); });
+    connect(&dialog, &frmSettings::extrasChanged, this, [this] {
+        m_query->applySettings();
+        m_recovery->setDelaySeconds(m_settings.recoverySeconds);
+    });
     dialog.exec();
 }
 

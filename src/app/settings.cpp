@@ -2,8 +2,9 @@
 
 #include "app/error_report.h"
 #include "app/texts.h"
-#include "db/db_engines.h"
 #include "app/user_port.h"
+#include "db/db_engines.h"
+#include "documents/document_recovery.h"
 
 #include <QRegularExpression>
 #include <cmath>
@@ -89,7 +90,16 @@ void LoadSettings(const IniFile& ini, const QString& programFolder, Settings& s)
         setLanguage(s.language);
         s.nativeEngines = toBoolean(get("NativeEngines", QStringLiteral("True")));
         setNativeEnginesEnabled(s.nativeEngines);
-        s.recoverySeconds = std::max(0, toInt16(get("RecoverySeconds", QStringLiteral("5"))));
+        // Outside its range the delay is reported and keeps its default.
+        const QString recovery = get("RecoverySeconds", QStringLiteral("5"));
+        const double seconds = std::nearbyint(toNumber(recovery));
+        if (seconds < 0 || seconds > DocumentRecovery::MaxDelaySeconds)
+            throw MvError(6,
+                          ui_text(QStringLiteral("RecoverySeconds=%1 liegt nicht zwischen 0 und %2; es gilt %3."),
+                                  QStringLiteral("RecoverySeconds=%1 is not between 0 and %2; %3 applies."))
+                              .arg(recovery.trimmed(), QString::number(DocumentRecovery::MaxDelaySeconds),
+                                   QString::number(s.recoverySeconds)));
+        s.recoverySeconds = int(seconds);
     });
 }
 

@@ -190,6 +190,7 @@ void frmSettings::cmdSave_Click() {
         m_ini.write(section, QStringLiteral("EditFont"), editFontText(m_settings.editFont));
         m_ini.write(section, QStringLiteral("Language"), QString::number(language()));
         m_extras->apply(m_settings);
+        m_ini.write(section, QStringLiteral("RecoverySeconds"), QString::number(m_settings.recoverySeconds));
         SaveExtraSettings(m_ini, m_settings);
         emit extrasChanged();
         accept();

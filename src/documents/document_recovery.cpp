@@ -63,7 +63,10 @@ DocumentRecovery::~DocumentRecovery() = default;
 
 void DocumentRecovery::setDelaySeconds(int seconds) {
     m_delaySeconds = seconds;
-    if (seconds <= 0) m_timer.stop();
+    if (seconds <= 0)
+        m_timer.stop();
+    else if (m_timer.isActive()) // a pending copy waits the new delay from now
+        m_timer.start(seconds * 1000);
 }
 
 void DocumentRecovery::start() {

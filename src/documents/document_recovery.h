@@ -37,6 +37,8 @@ class DocumentRecovery : public QObject {
     DocumentRecovery(QString base, Snapshot snapshot, QObject* parent = nullptr);
     ~DocumentRecovery() override;
 
+    // The longest delay the settings allow (an hour).
+    static constexpr int MaxDelaySeconds = 3600;
     // Seconds from an edit to the copy; 0 or less writes no copies.
     void setDelaySeconds(int seconds);
     int delaySeconds() const { return m_delaySeconds; }
