@@ -88,7 +88,7 @@ namespace {
 // Found by the fuzzer: a binary file may hold any 64-bit second count; its text must not overflow.
 TEST(RecordsetLimits, TheMostDistantDatesHaveATimeOfDay) {
     for (const qint64 s : {std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::min() + 1,
-                           qint64(-106751991167301) * 86400 - 5, qint64(-1), qint64(0), std::numeric_limits<qint64>::max()}) {
+                           qint64(-106751991167300) * 86400 - 5, qint64(-1), qint64(0), std::numeric_limits<qint64>::max()}) {
         const int t = DateTimeValue{s, 0}.secondsOfDay();
         EXPECT_GE(t, 0) << s;
         EXPECT_LT(t, 86400) << s;
