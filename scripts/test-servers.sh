@@ -4,12 +4,16 @@
 #   scripts/test-servers.sh start [DIR]  stop what an earlier run left behind, create fresh data folders,
 #                                        start both servers, create the database and user "morvenda"
 #                                        (password "morvenda") and load the demo schema
+#   scripts/test-servers.sh restart [DIR] stop the servers and start them again on the data they have
+#                                        (a test's own servers, to lose connections the real way)
+#   scripts/test-servers.sh halt  [DIR]  stop the servers and keep their data for a restart
 #   scripts/test-servers.sh stop  [DIR]  stop both servers; the logs stay in DIR
 #   scripts/test-servers.sh env   [DIR]  print shell export lines: MV_TEST_PG / MV_TEST_MY for the servers
 #                                        that are ready, MV_TEST_PG_SKIP / MV_TEST_MY_SKIP with the reason
 #                                        for those that are not
 #
 # DIR defaults to build/test-servers. Ports: MV_PG_PORT (default 55432), MV_MY_PORT (default 53306).
+# MV_SERVERS=pg or MV_SERVERS=my limits start, restart and stop to that one server.
 # "start" exits 1 when a server could not be made ready, but still starts the other one.
 set -uo pipefail
 
@@ -22,12 +26,14 @@ WAIT_SECONDS=${MV_SERVER_WAIT:-60}
 say() { echo "test-servers: $*" >&2; }
 
 usage() {
-    echo "usage: $0 start|stop|env [DIR]" >&2
+    echo "usage: $0 start|restart|halt|stop|env [DIR]" >&2
     exit 2
 }
 
 cmd=${1:-}
-[[ $cmd == start || $cmd == stop || $cmd == env ]] || usage
+[[ $cmd == start || $cmd == restart || $cmd == halt || $cmd == stop || $cmd == env ]] || usage
+ONLY=${MV_SERVERS:-}
+wants() { [[ -z $ONLY || $ONLY == "$1" ]]; }
 D=${2:-$ROOT/build/test-servers}
 mkdir -p "$D" || exit 1
 D=$(cd "$D" && pwd)
@@ -124,11 +130,7 @@ pg_start() {
         pg_fail "initdb failed (see $PGLOG)"
         return 1
     fi
-    if ! as_postgres "$PG_BIN/pg_ctl -D '$PGDATA' -l '$PGLOG' -w -t $WAIT_SECONDS \
-            -o \"-p $PG_PORT -k $SOCK -c listen_addresses=127.0.0.1 -c fsync=off\" start" >/dev/null 2>&1; then
-        pg_fail "the server did not start within $WAIT_SECONDS s (see $PGLOG)"
-        return 1
-    fi
+    pg_launch || return 1
     local psql=(env PGCLIENTENCODING=UTF8 psql -X -q -v ON_ERROR_STOP=1 -p "$PG_PORT")
     if ! "${psql[@]}" -h "$SOCK" -U postgres -d postgres \
         -c "CREATE ROLE morvenda LOGIN CREATEDB PASSWORD 'morvenda'" \
@@ -143,6 +145,14 @@ pg_start() {
     fi
     : >"$D/pg.ready"
     say "PostgreSQL ready on 127.0.0.1:$PG_PORT"
+}
+
+pg_launch() {
+    if ! as_postgres "$PG_BIN/pg_ctl -D '$PGDATA' -l '$PGLOG' -w -t $WAIT_SECONDS \
+            -o \"-p $PG_PORT -k $SOCK -c listen_addresses=127.0.0.1 -c fsync=off\" start" >/dev/null 2>&1; then
+        pg_fail "the server did not start within $WAIT_SECONDS s (see $PGLOG)"
+        return 1
+    fi
 }
 
 pg_fail() {
@@ -187,25 +197,7 @@ my_start() {
         my_fail "mariadb-install-db failed (see $D/my-install.log)"
         return 1
     fi
-    # A session of its own: a Ctrl-C in the terminal reaches the test script, which stops the server.
-    setsid mariadbd --no-defaults --datadir="$MYDATA" --user=root --socket="$MYSOCK" --port="$MY_PORT" \
-        --bind-address=127.0.0.1 --pid-file="$MYPID" --log-error="$MYERR" \
-        --character-set-server=utf8mb4 --collation-server=utf8mb4_unicode_ci \
-        --innodb-flush-log-at-trx-commit=0 --skip-log-bin </dev/null >/dev/null 2>&1 &
-    local pid=$! i
-    echo "$pid" >"$MYLAUNCH"
-    for ((i = 0; i < WAIT_SECONDS * 10; i++)); do
-        my_admin ping >/dev/null 2>&1 && break
-        if [[ ! -d /proc/$pid ]]; then
-            my_fail "mariadbd ended during start-up (see $MYERR)"
-            return 1
-        fi
-        sleep 0.1
-    done
-    if ! my_admin ping >/dev/null 2>&1; then
-        my_fail "the server did not answer within $WAIT_SECONDS s (see $MYERR)"
-        return 1
-    fi
+    my_launch || return 1
     # The same rights as on the shared development server, so tests behave alike on both
     # (the catalog tests list the system tables).
     if ! mariadb --no-defaults -S "$MYSOCK" -uroot >>"$MYERR" 2>&1 <<'SQL'; then
@@ -225,6 +217,28 @@ SQL
     fi
     : >"$D/my.ready"
     say "MariaDB ready on 127.0.0.1:$MY_PORT"
+}
+
+my_launch() {
+    # A session of its own: a Ctrl-C in the terminal reaches the test script, which stops the server.
+    setsid mariadbd --no-defaults --datadir="$MYDATA" --user=root --socket="$MYSOCK" --port="$MY_PORT" \
+        --bind-address=127.0.0.1 --pid-file="$MYPID" --log-error="$MYERR" \
+        --character-set-server=utf8mb4 --collation-server=utf8mb4_unicode_ci \
+        --innodb-flush-log-at-trx-commit=0 --skip-log-bin </dev/null >/dev/null 2>&1 &
+    local pid=$! i
+    echo "$pid" >"$MYLAUNCH"
+    for ((i = 0; i < WAIT_SECONDS * 10; i++)); do
+        my_admin ping >/dev/null 2>&1 && break
+        if [[ ! -d /proc/$pid ]]; then
+            my_fail "mariadbd ended during start-up (see $MYERR)"
+            return 1
+        fi
+        sleep 0.1
+    done
+    if ! my_admin ping >/dev/null 2>&1; then
+        my_fail "the server did not answer within $WAIT_SECONDS s (see $MYERR)"
+        return 1
+    fi
 }
 
 my_fail() {
@@ -253,24 +267,39 @@ env_for() {
 
 case $cmd in
 start)
-    pg_stop
-    my_stop
     rc=0
-    pg_start || rc=1
-    my_start || rc=1
+    wants pg && { pg_stop; pg_start || rc=1; }
+    wants my && { my_stop; my_start || rc=1; }
     exit $rc
     ;;
+restart)
+    rc=0
+    wants pg && { pg_stop; pg_launch || rc=1; }
+    wants my && { my_stop; my_launch || rc=1; }
+    exit $rc
+    ;;
+halt)
+    wants pg && pg_stop
+    wants my && my_stop
+    exit 0
+    ;;
 stop)
-    pg_stop
-    my_stop
-    rm -f "$D/pg.ready" "$D/my.ready"
+    wants pg && { pg_stop; rm -f "$D/pg.ready"; }
+    wants my && { my_stop; rm -f "$D/my.ready"; }
     left=0
-    pid=$(pg_pid) && owns_pid "$pid" "$PGDATA" && { say "PostgreSQL (pid $pid) is still running"; left=1; }
-    for pid in $(cat "$MYPID" "$MYLAUNCH" 2>/dev/null); do
-        owns_pid "$pid" "$MYDATA" && { say "MariaDB (pid $pid) is still running"; left=1; }
-    done
+    if wants pg; then
+        pid=$(pg_pid) && owns_pid "$pid" "$PGDATA" && { say "PostgreSQL (pid $pid) is still running"; left=1; }
+    fi
+    if wants my; then
+        for pid in $(cat "$MYPID" "$MYLAUNCH" 2>/dev/null); do
+            owns_pid "$pid" "$MYDATA" && { say "MariaDB (pid $pid) is still running"; left=1; }
+        done
+    fi
     # The data folders are throwaway; only the logs stay.
-    ((left)) || rm -rf "$PGDATA" "$MYDATA"
+    if ((!left)); then
+        wants pg && rm -rf "$PGDATA"
+        wants my && rm -rf "$MYDATA"
+    fi
     exit $left
     ;;
 env)

@@ -143,7 +143,7 @@ class Pool {
             PGconn* conn = it->conn;
             const int timeout = it->serverTimeout;
             m_idle.erase(std::next(it).base());
-            if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE) return {conn, timeout};
+            if (alive(conn) && PQtransactionStatus(conn) == PQTRANS_IDLE) return {conn, timeout};
             PQfinish(conn);
             return {nullptr, -1};
         }
@@ -166,6 +166,14 @@ class Pool {
     }
 
   private:
+    // A server that ended (restart, shutdown, a terminated session) has said so on the idle
+    // connection: its last message and the end of the stream wait there. An idle connection
+    // of ours has nothing to read otherwise, so anything waiting means it is not reused.
+    static bool alive(PGconn* conn) {
+        if (PQstatus(conn) != CONNECTION_OK) return false;
+        pollfd p{PQsocket(conn), POLLIN, 0};
+        return p.fd >= 0 && ::poll(&p, 1, 0) == 0;
+    }
     struct Entry {
         QString key;
         PGconn* conn;
