@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <thread>
 
 namespace mv {
 
@@ -211,6 +212,8 @@ struct CatalogLoader::Job {
     std::atomic<bool> stopped{false};
     std::mutex lock;
     DbConnection* connection = nullptr; // while one is open
+    // Where the result is announced; cleared (under the lock) when the loader goes.
+    CatalogLoader* owner = nullptr;
 };
 
 CatalogLoader::CatalogLoader(QObject* parent) : QObject(parent) {}
@@ -219,13 +222,15 @@ CatalogLoader::~CatalogLoader() {
     stopJob();
 }
 
+// Never waits for the loading thread: a driver that takes its time (a connect to a host that does
+// not answer) must not hold the window. The thread is told to stop and left to end on its own.
 void CatalogLoader::stopJob() {
     if (m_job) {
         m_job->stopped = true;
         const std::lock_guard<std::mutex> guard(m_job->lock);
+        m_job->owner = nullptr;
         if (m_job->connection) m_job->connection->cancel();
     }
-    if (m_thread.joinable()) m_thread.join();
     m_job.reset();
     m_loading = false;
 }
@@ -239,9 +244,10 @@ void CatalogLoader::load(const QString& connectionString, int databaseKind) {
     stopJob();
     m_catalog.reset();
     auto job = std::make_shared<Job>();
+    job->owner = this;
     m_job = job;
     m_loading = true;
-    m_thread = std::thread([this, job, connectionString, databaseKind] {
+    std::thread([job, connectionString, databaseKind] {
         CatalogPtr result;
         QString error;
         // Outside the try: the stop request may cancel it until it is unhooked below.
@@ -281,22 +287,26 @@ void CatalogLoader::load(const QString& connectionString, int databaseKind) {
             }
             error = describeCurrentException().description;
         }
+        cn.reset();
         // Back on the window's thread; a load that was replaced or stopped meanwhile is not heard.
-        QMetaObject::invokeMethod(
-            this,
-            [this, job, result, error] {
-                if (job != m_job || job->stopped) return;
-                if (m_thread.joinable()) m_thread.join();
-                m_loading = false;
-                if (result) {
-                    m_catalog = result;
-                    emit loaded();
-                } else {
-                    emit failed(error);
-                }
-            },
-            Qt::QueuedConnection);
-    });
+        // Posted under the lock, so the loader is alive here; Qt drops the call if it goes before
+        // the call is delivered.
+        const std::lock_guard<std::mutex> guard(job->lock);
+        if (CatalogLoader* owner = job->owner)
+            QMetaObject::invokeMethod(
+                owner,
+                [owner, job, result, error] {
+                    if (job != owner->m_job || job->stopped) return;
+                    owner->m_loading = false;
+                    if (result) {
+                        owner->m_catalog = result;
+                        emit owner->loaded();
+                    } else {
+                        emit owner->failed(error);
+                    }
+                },
+                Qt::QueuedConnection);
+    }).detach();
 }
 
 } // namespace mv

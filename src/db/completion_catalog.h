@@ -8,7 +8,6 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace mv {
@@ -65,8 +64,8 @@ using CatalogPtr = std::shared_ptr<const CompletionCatalog>;
 // DbError.
 CompletionCatalog readCompletionCatalog(DbConnection& connection, int databaseKind);
 
-// Loads catalogs on a worker thread, one at a time; a new load or clear() makes the one running
-// stop and its result go unheard.
+// Loads catalogs on a thread of their own; a new load, clear() or the loader's end makes the one
+// running stop and its result go unheard, without waiting for it.
 class CatalogLoader : public QObject {
     Q_OBJECT
   public:
@@ -90,7 +89,6 @@ class CatalogLoader : public QObject {
     void stopJob();
 
     std::shared_ptr<Job> m_job;
-    std::thread m_thread;
     CatalogPtr m_catalog;
     bool m_loading = false;
 };

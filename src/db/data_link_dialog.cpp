@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,7 +17,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace mv {
 namespace {
@@ -261,7 +267,7 @@ void DataLinkDialog::refresh() {
     if (isVisible()) growToContent(this);
     txtResult->setPlainText(HidePassword(connectionString()));
     cmdOk->setEnabled(canAccept());
-    cmdTest->setEnabled(static_cast<bool>(m_test) && canAccept());
+    cmdTest->setEnabled(static_cast<bool>(m_test) && canAccept() && !m_testing);
 }
 
 void DataLinkDialog::setConnectionTest(ConnectionTest test) {
@@ -270,12 +276,45 @@ void DataLinkDialog::setConnectionTest(ConnectionTest test) {
 }
 
 bool DataLinkDialog::testConnection() {
-    if (!m_test || !canAccept()) return false;
-    const DataLinkSettings s = settings();
-    ConnectionTestResult result;
+    if (!m_test || !canAccept() || m_testing) return false;
+    // A connect to a host that does not answer takes until the driver's time-out: it runs on a
+    // thread of its own, which owns what it reads, so a dialog closed meanwhile simply leaves it.
+    struct Try {
+        std::mutex lock;
+        bool done = false;
+        ConnectionTestResult result;
+    };
+    auto shared = std::make_shared<Try>();
+    std::thread([shared, test = m_test, cs = connectionStringOf(settings(), true)] {
+        ConnectionTestResult r = test(cs);
+        const std::lock_guard<std::mutex> guard(shared->lock);
+        shared->result = std::move(r);
+        shared->done = true;
+    }).detach();
+    auto finished = [&] {
+        const std::lock_guard<std::mutex> guard(shared->lock);
+        return shared->done;
+    };
+    m_testing = true;
+    refresh();
     {
         WaitCursor wait;
-        result = m_test(connectionStringOf(s, true));
+        QEventLoop loop;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (finished()) loop.quit();
+        });
+        connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+        poll.start(20);
+        if (!finished()) loop.exec();
+    }
+    m_testing = false;
+    refresh();
+    if (!finished()) return false; // the dialog was closed meanwhile
+    ConnectionTestResult result;
+    {
+        const std::lock_guard<std::mutex> guard(shared->lock);
+        result = shared->result;
     }
     if (result.ok) {
         showMessage(result.message.isEmpty() ? ui_text("Die Verbindung wurde erfolgreich hergestellt.",

@@ -37,7 +37,10 @@ class DataLinkDialog : public QDialog {
     // Without a test function the "Test connection" button stays disabled.
     void setConnectionTest(ConnectionTest test);
     // What the "Test connection" button does: tries the string with the password and tells the result.
+    // The try runs on a thread of its own while the dialog keeps working; closing the dialog
+    // meanwhile gives up on it (false, nothing told).
     bool testConnection();
+    bool testing() const { return m_testing; }
     // What the browse button does: chooses the database file.
     void browseForFile();
 
@@ -54,6 +57,7 @@ class DataLinkDialog : public QDialog {
     ConnectionTest m_test;
     QString m_provider;
     bool m_filling = false;
+    bool m_testing = false;
 
     QRadioButton* optDriver = nullptr;
     QRadioButton* optDsn = nullptr;

@@ -9,7 +9,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 using namespace mv;
 
@@ -171,6 +179,61 @@ TEST_F(DataLinkDialogTest, TestConnectionGetsThePasswordAndTellsTheResult) {
     EXPECT_EQ(port.messages[1].text, "The connection was made successfully.");
     EXPECT_EQ(port.messages[1].icon, MsgIcon::Information);
     EXPECT_FALSE(port.waitCursor);
+}
+
+TEST_F(DataLinkDialogTest, TestConnectionKeepsTheDialogWorkingAndClosingItGivesUpTheTry) {
+    // A connect that does not return until it is let go, as to a host that does not answer.
+    std::mutex lock;
+    std::condition_variable wake;
+    bool letGo = false;
+    std::atomic<int> ended{0};
+    dialog.setConnectionTest([&](const QString&) {
+        std::unique_lock<std::mutex> l(lock);
+        // Never for ever: a dialog that tried on its own thread would wait here for good.
+        wake.wait_for(l, std::chrono::seconds(3), [&] { return letGo; });
+        ++ended;
+        return ConnectionTestResult{true, QString("made it")};
+    });
+    auto release = [&](bool value) {
+        {
+            const std::lock_guard<std::mutex> l(lock);
+            letGo = value;
+        }
+        wake.notify_all();
+    };
+    chooseDriver("PostgreSQL Unicode");
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(10);
+    bool busyWhileWaiting = false;
+    QTimer::singleShot(300, &dialog, [&] {
+        busyWhileWaiting = dialog.testing() && !child<QPushButton>("cmdTest")->isEnabled();
+        release(true);
+    });
+    EXPECT_TRUE(dialog.testConnection());
+    EXPECT_TRUE(busyWhileWaiting) << "a second try could start while the first waited";
+    EXPECT_GT(ticks, 10) << "the dialog froze while the connection was tried";
+    ASSERT_EQ(port.messages.size(), 1);
+    EXPECT_EQ(port.messages[0].text, "made it");
+    EXPECT_TRUE(child<QPushButton>("cmdTest")->isEnabled());
+    EXPECT_FALSE(port.waitCursor);
+
+    // Closing the dialog while the try hangs ends the wait at once and tells nothing.
+    release(false);
+    port.messages.clear();
+    QTimer::singleShot(100, &dialog, [&] { dialog.reject(); });
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    EXPECT_FALSE(dialog.testConnection());
+    EXPECT_LT(sinceStart.elapsed(), 1000);
+    EXPECT_TRUE(port.messages.isEmpty());
+    EXPECT_FALSE(dialog.testing());
+    // The abandoned try ends on its own thread once its connect returns.
+    release(true);
+    for (int i = 0; i < 400 && ended < 2; ++i)
+        QThread::msleep(10);
+    EXPECT_EQ(ended, 2);
 }
 
 TEST(DataLinkDialogTexts, GermanTexts) {
