@@ -10,6 +10,7 @@
 
 #include <mysql.h>
 #include <mysqld_error.h>
+#include <poll.h>
 
 #include <chrono>
 #include <deque>
@@ -57,7 +58,9 @@ class Pool {
             if (it->key != key) continue;
             const std::pair<MYSQL*, SessionSettings> found{it->mysql, it->settings};
             m_idle.erase(std::next(it).base());
-            return found;
+            if (alive(found.first)) return found;
+            mysql_close(found.first);
+            return {nullptr, {}};
         }
         return {nullptr, {}};
     }
@@ -78,6 +81,12 @@ class Pool {
     }
 
   private:
+    // A server that ended (restart, shutdown, a killed session) has closed the idle connection:
+    // the end of the stream waits to be read. An idle connection has nothing to read otherwise.
+    static bool alive(MYSQL* mysql) {
+        pollfd p{int(mysql_get_socket(mysql)), POLLIN, 0};
+        return p.fd >= 0 && ::poll(&p, 1, 0) == 0;
+    }
     struct Entry {
         QString key;
         MYSQL* mysql;
