@@ -15,8 +15,8 @@
 // then write it as the result grid's "Export As" CSV does (semicolons, every value quoted, the
 // locale's number and date texts), as the recordset XML file, or in the binary form of the
 // temporary result files. "script" runs the file's text as the Execute command runs a script: one
-// statement after the other, each logged in the session's protocol and log, with the session tab
-// showing (so the protocol is brought to the screen as in the window).
+// statement after the other, each logged in the session's protocol, its log and the query history,
+// with the session tab showing (so the protocol is brought to the screen as in the window).
 //
 // "stop" presses Stop the given time after the statement started (while its rows are fetched) and
 // prints "stopped in <seconds> s": the time from the stop to the run's end, when the window is
@@ -37,6 +37,7 @@
 #include "exec/run_settings.h"
 #include "results/export_delimited.h"
 #include "results/export_file.h"
+#include "session/query_history.h"
 #include "session/session_log.h"
 
 #include <QCoreApplication>
@@ -226,7 +227,23 @@ int runScript(const Request& r, mvbench::ConsoleUserPort& port) {
     mv::RunSettings settings;
     ScriptHost host(text);
     mv::ExecuteCommand command(cn, session, parameters, settings, host);
+    // Every statement goes to the query history as in the window.
+    mv::QueryHistory history(folder.path() + QStringLiteral("/MorvendaHistory.sqlite"), 100000);
+    if (!history.open()) return ExitFailed;
+    command.statementLogged = [&](const mv::SessionLogRecord& rec, bool stopped) {
+        mv::HistoryEntry e;
+        e.started = rec.execStart;
+        e.durationMs = std::max<qint64>(0, cn.QueryExecMilisec());
+        e.connection = rec.connectionString;
+        e.sql = rec.sql;
+        e.rows = qint64(rec.affectedRecords);
+        e.ok = !rec.error && !stopped;
+        e.error = rec.errorText;
+        history.add(e);
+    };
+    command.runEnded = [&] { history.flush(); };
     command.cmdExecute();
+    clock.note(QStringLiteral("history %1 entries").arg(history.count()));
     clock.lap("script");
     const int records = session.records().recordCount();
     clock.note(QStringLiteral("protocol %1 characters shown %2 times").arg(host.shownChars()).arg(host.shown()));

@@ -125,6 +125,11 @@ QueryPanes::QueryPanes(MainPanesWidget* panes, StatusBarWidget* status, CommandB
     m_history = std::make_unique<QueryHistory>(session.programFolder() + QStringLiteral("/MorvendaHistory.sqlite"),
                                                settings.historyMaxEntries);
     m_execute->statementLogged = [this](const SessionLogRecord& r, bool stopped) { recordHistory(r, stopped); };
+    m_execute->runEnded = [this] {
+        m_history->flush();
+        if (m_historyStale && m_historyPanel && m_toolbox->isShown(ToolboxWidget::History)) m_historyPanel->refresh();
+        m_historyStale = false;
+    };
     TransactionHost th;
     th.setButtons = [this](bool in) { m_options->setTransactionButtons(in); };
     th.SetGridState = [this](int state) { m_host->SetGridState(state); };
@@ -198,7 +203,16 @@ void QueryPanes::recordHistory(const SessionLogRecord& r, bool stopped) {
     e.error = stopped ? ui_text("Die Abfrage wurde vom benutzer unterbrochen!", "Execution canceled by user!")
                       : r.errorText;
     if (!m_history->add(e)) return;
-    if (m_historyPanel && m_toolbox->isShown(ToolboxWidget::History)) m_historyPanel->refresh();
+    if (!m_historyPanel || !m_toolbox->isShown(ToolboxWidget::History)) return;
+    // During a script the list follows a few times a second, and once more when the run ends:
+    // searching and refilling it for every statement would cost more than the statement.
+    if (m_historyShown.isValid() && m_historyShown.elapsed() < HistoryRefreshMs) {
+        m_historyStale = true;
+        return;
+    }
+    m_historyPanel->refresh();
+    m_historyShown.start();
+    m_historyStale = false;
 }
 
 void QueryPanes::runAgain(const QString& sql) {

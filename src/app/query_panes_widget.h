@@ -3,6 +3,7 @@
 // execute command, transactions and the editor's commands wired to them.
 #include "exec/parameters.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -111,6 +112,10 @@ private:
     std::unique_ptr<ExecuteCommand> m_execute;
     std::unique_ptr<TransactionCommands> m_transactions;
     std::unique_ptr<QueryHistory> m_history;
+    // When the history list was last refilled during a run, and whether it misses entries since.
+    QElapsedTimer m_historyShown;
+    bool m_historyStale = false;
+    static constexpr qint64 HistoryRefreshMs = 250;
     QueryHistoryWidget* m_historyPanel = nullptr;
     bool m_historyOpened = false;
     SqlCompletionWidget* m_completion = nullptr;

@@ -97,6 +97,7 @@ void ExecuteCommand::execute(const QString* given) {
     returnFreedMemory();
     m_running = false;
     m_host.setExecuteEnabled(true);
+    if (runEnded) runEnded();
 }
 
 bool ExecuteCommand::runSingle(const QString& statement) {

@@ -52,6 +52,8 @@ public:
     // Told of every statement sent to the database (alone or in a script) with its log record;
     // stopped when the user stopped it.
     std::function<void(const SessionLogRecord&, bool stopped)> statementLogged;
+    // Called when a run has ended, after its last statementLogged.
+    std::function<void()> runEnded;
     void ShowRecordCount(qint64 count);
 
     // The query bar fields: the text shown and the value read back.

@@ -8,9 +8,18 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QVariant>
 
+#include <utility>
+
 namespace mv {
+
+namespace {
+// How long added entries may wait in memory, and how many at most.
+constexpr qint64 GroupCommitMs = 250;
+constexpr qsizetype WaitingMost = 2000;
+} // namespace
 
 namespace {
 
@@ -69,6 +78,11 @@ QueryHistory::~QueryHistory() {
 
 void QueryHistory::close() {
     if (!QSqlDatabase::contains(m_connectionName)) return;
+    // What waits is written (after a failed write nothing waits any more).
+    QString ignored;
+    if (m_open) writeWaiting(ignored);
+    m_waiting.clear();
+    m_writeTimer.reset();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         db.close();
@@ -201,6 +215,10 @@ bool QueryHistory::open() {
     }
     m_open = true;
     prune(true);
+    if (m_open) {
+        QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+        m_lastId = q.exec(QStringLiteral("SELECT max(id) FROM history")) && q.next() ? q.value(0).toLongLong() : 0;
+    }
     return m_open;
 }
 
@@ -211,6 +229,7 @@ void QueryHistory::fail(const QString& detail) {
 
 void QueryHistory::setMaxEntries(int maxEntries) {
     m_max = std::max(1, maxEntries);
+    flush();
     prune(true);
 }
 
@@ -231,26 +250,84 @@ void QueryHistory::prune(bool exact) {
 
 bool QueryHistory::add(HistoryEntry& e) {
     if (!m_open) return false;
-    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
-    q.prepare(QStringLiteral("INSERT INTO history (started, connection, sql, duration_ms, row_count, ok, error) "
-                             "VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    q.addBindValue(stamp(e.started));
-    q.addBindValue(text(e.connection));
-    q.addBindValue(text(e.sql));
-    q.addBindValue(e.durationMs);
-    q.addBindValue(e.rows);
-    q.addBindValue(e.ok ? 1 : 0);
-    q.addBindValue(text(e.error));
-    const bool done = q.exec();
-    const QString error = done ? QString() : q.lastError().text();
-    if (done) e.id = q.lastInsertId().toLongLong();
-    q = QSqlQuery();
-    if (!done) {
-        fail(error);
+    // Written one by one, every entry would cost a statement of its own and a flush of the
+    // full-text index; a crash loses at most the entries of the last moment.
+    e.id = ++m_lastId;
+    if (m_waiting.isEmpty()) {
+        m_waitingSince.start();
+        if (!m_writeTimer) {
+            m_writeTimer = std::make_unique<QTimer>();
+            m_writeTimer->setSingleShot(true);
+            m_writeTimer->setInterval(int(GroupCommitMs));
+            QObject::connect(m_writeTimer.get(), &QTimer::timeout, [this] { flush(); });
+        }
+        m_writeTimer->start();
+    }
+    m_waiting.append(e);
+    if (m_waitingSince.elapsed() >= GroupCommitMs || m_waiting.size() >= WaitingMost) flush();
+    return m_open;
+}
+
+bool QueryHistory::writeWaiting(QString& error) {
+    if (m_writeTimer) m_writeTimer->stop();
+    if (m_waiting.isEmpty()) return true;
+    const QList<HistoryEntry> waiting = std::exchange(m_waiting, {});
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.transaction()) {
+        error = db.lastError().text();
         return false;
     }
-    prune(false);
-    return m_open;
+    // The entries go to a table of this connection first, then into the history with one
+    // statement: the index's triggers run within it and its new terms are written once.
+    QSqlQuery stage(db);
+    bool ok = stage.exec(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS history_waiting (started, connection, sql, "
+                                        "duration_ms, row_count, ok, error)")) &&
+              stage.prepare(QStringLiteral("INSERT INTO history_waiting VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    for (qsizetype i = 0; ok && i < waiting.size(); ++i) {
+        const HistoryEntry& e = waiting[i];
+        stage.bindValue(0, stamp(e.started));
+        stage.bindValue(1, text(e.connection));
+        stage.bindValue(2, text(e.sql));
+        stage.bindValue(3, e.durationMs);
+        stage.bindValue(4, e.rows);
+        stage.bindValue(5, e.ok ? 1 : 0);
+        stage.bindValue(6, text(e.error));
+        ok = stage.exec();
+    }
+    QSqlQuery move(db);
+    ok = ok && move.exec(QStringLiteral("INSERT INTO history (started, connection, sql, duration_ms, row_count, ok, "
+                                        "error) SELECT started, connection, sql, duration_ms, row_count, ok, error "
+                                        "FROM history_waiting ORDER BY rowid"));
+    if (ok) m_lastId = move.lastInsertId().toLongLong();
+    ok = ok && move.exec(QStringLiteral("DELETE FROM history_waiting"));
+    if (!ok) {
+        error = stage.lastError().isValid() ? stage.lastError().text() : move.lastError().text();
+        stage = QSqlQuery();
+        move = QSqlQuery();
+        db.rollback();
+        return false;
+    }
+    stage.finish();
+    move.finish();
+    // The oldest go in the same transaction.
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("DELETE FROM history WHERE id <= (SELECT max(id) FROM history) - ?"));
+    q.addBindValue(m_max);
+    const bool pruned = q.exec();
+    q.finish();
+    if (!pruned || !db.commit()) {
+        error = pruned ? db.lastError().text() : q.lastError().text();
+        q = QSqlQuery();
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+void QueryHistory::flush() {
+    if (!m_open) return;
+    QString error;
+    if (!writeWaiting(error)) fail(error);
 }
 
 QString QueryHistory::matchExpression(const QString& text) {
@@ -268,8 +345,9 @@ QString QueryHistory::matchExpression(const QString& text) {
     return words.join(u' ');
 }
 
-QList<HistoryEntry> QueryHistory::search(const QString& text, int limit) const {
+QList<HistoryEntry> QueryHistory::search(const QString& text, int limit) {
     QList<HistoryEntry> list;
+    flush();
     if (!m_open) return list;
     QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
     q.setForwardOnly(true);
@@ -291,7 +369,8 @@ QList<HistoryEntry> QueryHistory::search(const QString& text, int limit) const {
     return list;
 }
 
-std::optional<HistoryEntry> QueryHistory::entry(qint64 id) const {
+std::optional<HistoryEntry> QueryHistory::entry(qint64 id) {
+    flush();
     if (!m_open) return std::nullopt;
     QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
     q.prepare(QStringLiteral("SELECT %1 FROM history WHERE id = ?").arg(QString::fromUtf8(kColumns)));
@@ -300,7 +379,8 @@ std::optional<HistoryEntry> QueryHistory::entry(qint64 id) const {
     return readEntry(q);
 }
 
-qint64 QueryHistory::count() const {
+qint64 QueryHistory::count() {
+    flush();
     if (!m_open) return 0;
     QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
     return q.exec(QStringLiteral("SELECT count(*) FROM history")) && q.next() ? q.value(0).toLongLong() : 0;

@@ -2,9 +2,13 @@
 // The query history: every statement sent to a database, kept across runs in an SQLite file in the
 // program's data folder, with a full-text index for searching as the user types.
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
+#include <memory>
 #include <optional>
+
+class QTimer;
 
 namespace mv {
 
@@ -41,12 +45,17 @@ class QueryHistory {
     int maxEntries() const { return m_max; }
 
     // Records the entry (its id is set). A failing write is reported once; the history then stops.
+    // Entries that follow each other quickly (a script) are written together, a few times a
+    // second: the last of them waits at most that long in memory (or until flush()). Reading the
+    // history writes what waits first.
     bool add(HistoryEntry& entry);
+    // Writes what add() has kept waiting now (at the end of every run).
+    void flush();
     // Newest first: the entries whose statement, connection or error holds words beginning with
     // each word of text (all of them); the newest entries when text has no word.
-    QList<HistoryEntry> search(const QString& text, int limit = 500) const;
-    std::optional<HistoryEntry> entry(qint64 id) const;
-    qint64 count() const;
+    QList<HistoryEntry> search(const QString& text, int limit = 500);
+    std::optional<HistoryEntry> entry(qint64 id);
+    qint64 count();
 
     // The full-text query for a search text: each word as a quoted prefix ("sel"* "cust"*).
     static QString matchExpression(const QString& text);
@@ -57,12 +66,20 @@ class QueryHistory {
     bool healthy();
     void close();
     void prune(bool exact);
+    // Writes the waiting entries in one transaction; false with the reason when that failed.
+    bool writeWaiting(QString& error);
     void fail(const QString& detail);
 
     QString m_file;
     QString m_connectionName;
     int m_max;
     bool m_open = false;
+    // Entries added and not yet written, the time the first of them came, and the last id given.
+    QList<HistoryEntry> m_waiting;
+    QElapsedTimer m_waitingSince;
+    qint64 m_lastId = 0;
+    // Writes the waiting entries when no further entry comes (on the owner's thread).
+    std::unique_ptr<QTimer> m_writeTimer;
 };
 
 // The messages of the history file, in the current language.

@@ -5,7 +5,9 @@
 #include "support/scripted_user_port.h"
 #include "support/temp_folder.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -79,6 +81,48 @@ TEST(QueryHistory, RecordsEntriesThatOutliveTheProgramAndTheSqlite3ClientReads) 
     EXPECT_EQ(sqlite3(file, "SELECT sql FROM history WHERE ok = 1"), "SELECT * FROM customers WHERE city = 'Köln'");
     // Never a password in the file.
     EXPECT_EQ(sqlite3(file, "SELECT count(*) FROM history WHERE connection LIKE '%Pwd=******%'"), "2");
+}
+
+// A script's entries are committed together: the window finds them at once, another program
+// (the sqlite3 client, a second instance) once the run has flushed them, or the program has ended;
+// the size limit holds across the waiting entries too.
+TEST(QueryHistory, EntriesOfARunAreCommittedTogetherAndFlushedAtItsEnd) {
+    if (!haveSqlite3()) GTEST_SKIP() << "sqlite3 client missing";
+    mvtest::TempFolder dir;
+    mvtest::ScriptedUserPort port;
+    const QString file = dir.file("MorvendaHistory.sqlite");
+    QueryHistory h(file, 50);
+    ASSERT_TRUE(h.open());
+    for (int i = 1; i <= 120; ++i) {
+        HistoryEntry e = entry(QStringLiteral("INSERT INTO orders VALUES (%1)").arg(i));
+        ASSERT_TRUE(h.add(e)) << port.lastText().toStdString();
+    }
+    EXPECT_EQ(h.search(QStringLiteral("orders"), 1).value(0).sql, "INSERT INTO orders VALUES (120)");
+    h.flush();
+    EXPECT_EQ(sqlite3(file, "SELECT count(*), min(sql), max(id) - min(id) FROM history"),
+              "50|INSERT INTO orders VALUES (100)|49");
+    EXPECT_EQ(sqlite3(file, "SELECT count(*) FROM history_fts WHERE history_fts MATCH 'orders'"), "50");
+    // The next run's entry waits for its own flush or the end of the program.
+    HistoryEntry last = entry(QStringLiteral("DELETE FROM orders"));
+    ASSERT_TRUE(h.add(last));
+    h.flush();
+    EXPECT_EQ(sqlite3(file, "SELECT sql FROM history ORDER BY id DESC LIMIT 1"), "DELETE FROM orders");
+    {
+        QueryHistory second(file, 50);
+        ASSERT_TRUE(second.open());
+        HistoryEntry other = entry(QStringLiteral("SELECT 'second instance'"));
+        ASSERT_TRUE(second.add(other)) << "the first program holds no lock between runs";
+    }
+    EXPECT_EQ(sqlite3(file, "SELECT count(*) FROM history WHERE sql LIKE '%second instance%'"), "1");
+    // Without a flush the entry is committed a moment later all the same, while events are processed.
+    HistoryEntry alone = entry(QStringLiteral("VACUUM"));
+    ASSERT_TRUE(h.add(alone));
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 2000 && sqlite3(file, "SELECT count(*) FROM history WHERE sql = 'VACUUM'") != "1")
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    EXPECT_EQ(sqlite3(file, "SELECT count(*) FROM history WHERE sql = 'VACUUM'"), "1");
+    EXPECT_TRUE(port.messages.isEmpty()) << port.lastText().toStdString();
 }
 
 struct SearchCase {
