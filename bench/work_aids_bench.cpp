@@ -214,7 +214,7 @@ int benchHistory(int entries) {
     QElapsedTimer fill;
     fill.start();
     {
-        // One transaction for the filling only: the program itself writes entry by entry.
+        // Added one by one, as the program adds the statements of a script.
         for (int i = 0; i < entries; ++i) {
             mv::HistoryEntry e;
             e.started = QDateTime::currentDateTime().addSecs(i - entries);
@@ -227,7 +227,7 @@ int benchHistory(int entries) {
             if (!history.add(e)) return ExitFailed;
         }
     }
-    std::printf("history: %d entries written in %.1f s (one insert each, as the program writes them)\n", entries,
+    std::printf("history: %d entries added in %.1f s (one by one, as the program adds them)\n", entries,
                 double(fill.elapsed()) / 1000.0);
     struct Case {
         const char* name;
