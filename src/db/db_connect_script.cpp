@@ -118,6 +118,19 @@ void C_DbConnect::runScriptOnWorker(const QStringList& statements, qint32 nMaxRe
     QObject receiver;
     auto channel = std::make_shared<ScriptChannel>();
     channel->receiver = &receiver;
+    // However this function is left (an error thrown on the way too), the worker stops announcing
+    // to the receiver before it goes and ends after its statement.
+    struct Closing {
+        ScriptChannel& channel;
+        ~Closing() {
+            {
+                std::lock_guard lock(channel.mutex);
+                channel.closed = true;
+                channel.receiver = nullptr;
+            }
+            channel.room.notify_all();
+        }
+    } closing{*channel};
 
     ExecOptions options;
     options.timeoutSeconds = m_queryTimeoutMinutes * 60;
