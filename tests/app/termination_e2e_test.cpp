@@ -69,6 +69,23 @@ TEST(Termination, SigtermWhileAStartupBoxIsOpenEndsTheProgramWithItsFiles) {
     EXPECT_EQ(sessionFiles(folder).size(), 2) << sessionFiles(folder).join(' ').toStdString();
 }
 
+TEST(Termination, SigtermWhileTheLoginDialogWaitsEndsTheProgramWithItsFiles) {
+    mvtest::TempFolder folder;
+    const mvtest::TestDatabase db = mvtest::testDatabase("postgresql", folder);
+    MVTEST_REQUIRE(db);
+    // A server with a user name and no password: the program asks in its login dialog.
+    QStringList parts = db.connectionString.split(';');
+    parts.removeIf([](const QString& p) { return p.startsWith("Pwd=", Qt::CaseInsensitive); });
+    const QString udl = folder.file("nopassword.udl");
+    mv::writeDataLinkFile(udl, parts.join(';'));
+    const Outcome o = startAndTerminate(folder, {"/INI=" + udl}, 2500);
+    ASSERT_TRUE(o.ended) << "the program was still running 8 s after SIGTERM";
+    EXPECT_LT(o.endedAfterMs, 5000);
+    EXPECT_EQ(o.exitCode, 0);
+    EXPECT_TRUE(QFile::exists(folder.file("Morvenda.ini")));
+    EXPECT_EQ(sessionFiles(folder).size(), 2) << sessionFiles(folder).join(' ').toStdString();
+}
+
 class TerminationOn : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(TerminationOn, SigtermDuringARunningStatementStopsItAndEnds) {
