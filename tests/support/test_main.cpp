@@ -7,6 +7,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
                                                                      : qgetenv("QT_QPA_PLATFORM"));
     if (qgetenv("XDG_RUNTIME_DIR").isEmpty()) qputenv("XDG_RUNTIME_DIR", "/tmp/mv-xdg-runtime");
+    // The ODBC drivers convert text by the process locale.
+    if (qgetenv("LC_ALL").isEmpty()) qputenv("LC_ALL", "C.UTF-8");
     std::setlocale(LC_ALL, "");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
