@@ -220,8 +220,11 @@ SQL
 }
 
 my_launch() {
+    # Its temporary tables live in a folder of its own: a file that vanished from a shared /tmp
+    # (other programs clean it) made the server fail information_schema queries, once fatally.
+    mkdir -p "$D/my-tmp" || return 1
     # A session of its own: a Ctrl-C in the terminal reaches the test script, which stops the server.
-    setsid mariadbd --no-defaults --datadir="$MYDATA" --user=root --socket="$MYSOCK" --port="$MY_PORT" \
+    setsid mariadbd --no-defaults --datadir="$MYDATA" --tmpdir="$D/my-tmp" --user=root --socket="$MYSOCK" --port="$MY_PORT" \
         --bind-address=127.0.0.1 --pid-file="$MYPID" --log-error="$MYERR" \
         --character-set-server=utf8mb4 --collation-server=utf8mb4_unicode_ci \
         --innodb-flush-log-at-trx-commit=0 --skip-log-bin </dev/null >/dev/null 2>&1 &

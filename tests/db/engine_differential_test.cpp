@@ -477,7 +477,18 @@ TEST_F(MariaDbEngines, TheCatalogRowsetsAreTheSame) {
                                           QStringLiteral("Host")};
     expectSameRows(native->openSchema(SchemaKind::Columns, systemColumn),
                    odbc->openSchema(SchemaKind::Columns, systemColumn), "a column of a system table");
-    for (SchemaKind kind : {SchemaKind::Procedures, SchemaKind::ProcedureParameters, SchemaKind::ProviderTypes})
+    // Routines of the database and of the system databases, by kind and by name.
+    native->execute(QStringLiteral("CREATE PROCEDURE list_keys(IN n INT) COMMENT 'lists keys' SELECT n"));
+    native->execute(QStringLiteral("CREATE FUNCTION twice(n INT) RETURNS INT DETERMINISTIC RETURN n * 2"));
+    for (const SchemaRestrictions& r :
+         {SchemaRestrictions{}, SchemaRestrictions{std::nullopt, std::nullopt, QStringLiteral("TWICE")},
+          SchemaRestrictions{std::nullopt, std::nullopt, std::nullopt, QStringLiteral("2")},
+          SchemaRestrictions{std::nullopt, std::nullopt, std::nullopt, QStringLiteral("3")},
+          SchemaRestrictions{std::nullopt, std::nullopt, std::nullopt, QStringLiteral("SYSTEM PROCEDURE")},
+          SchemaRestrictions{QStringLiteral("sys")}})
+        expectSameRows(native->openSchema(SchemaKind::Procedures, r), odbc->openSchema(SchemaKind::Procedures, r),
+                       "procedures");
+    for (SchemaKind kind : {SchemaKind::ProcedureParameters, SchemaKind::ProviderTypes})
         expectSameRows(native->openSchema(kind), odbc->openSchema(kind), "rowset " + std::to_string(int(kind)));
 }
 

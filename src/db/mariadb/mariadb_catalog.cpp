@@ -344,11 +344,36 @@ Recordset indexesRowset(const CatalogQuery& query, const QString& current, const
     return out.finish();
 }
 
+// --- procedures ---
+
+Recordset proceduresRowset(const CatalogQuery& query, const QString& current, const SchemaRestrictions& r) {
+    const auto typeR = restriction(r, 3);
+    const bool systemOnly = typeR && typeR->trimmed().compare(QLatin1String("SYSTEM PROCEDURE"), Qt::CaseInsensitive) == 0;
+    const bool typeNumber = nonEmpty(typeR) && !systemOnly;
+    RowsetWriter out = proceduresWriter();
+    for (const QString& db : databasesFor(current, restriction(r, 0), restriction(r, 1), true)) {
+        if (systemOnly && !SystemDatabases.contains(db, Qt::CaseInsensitive)) continue;
+        for (const CatalogRow& row :
+             query(QStringLiteral("SELECT ROUTINE_NAME, ROUTINE_TYPE, ROUTINE_COMMENT FROM information_schema.ROUTINES "
+                                  "WHERE ROUTINE_SCHEMA = %1 ORDER BY ROUTINE_NAME")
+                       .arg(literal(db)))) {
+            const Cell name = at(row, 1);
+            if (!name || !matches(name, restriction(r, 2)) || !matches(db, restriction(r, 0))) continue;
+            // Procedure 2, function 3 on the OLE DB scale.
+            const QString kind = at(row, 2).value_or(QString()).toUpper();
+            const qint64 type = kind == QLatin1String("PROCEDURE") ? 2 : kind == QLatin1String("FUNCTION") ? 3 : 1;
+            if (typeNumber && QString::number(type) != typeR->trimmed()) continue;
+            out.add({db, schemaOf(db, current), *name, type, v(at(row, 3))});
+        }
+    }
+    return out.finish();
+}
+
 } // namespace
 
 bool readsNatively(SchemaKind kind) {
     return kind == SchemaKind::Tables || kind == SchemaKind::Columns || kind == SchemaKind::PrimaryKeys ||
-           kind == SchemaKind::Indexes;
+           kind == SchemaKind::Indexes || kind == SchemaKind::Procedures;
 }
 
 Recordset openSchemaRowset(const CatalogQuery& query, const QString& database, SchemaKind kind,
@@ -362,6 +387,8 @@ Recordset openSchemaRowset(const CatalogQuery& query, const QString& database, S
         return primaryKeysRowset(query, database, restrictions);
     case SchemaKind::Indexes:
         return indexesRowset(query, database, restrictions);
+    case SchemaKind::Procedures:
+        return proceduresRowset(query, database, restrictions);
     default:
         break;
     }

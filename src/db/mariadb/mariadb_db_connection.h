@@ -76,6 +76,7 @@ class MariaDbConnection final : public DbConnection {
     std::atomic<bool> m_timedOut{false};
     QueryKiller m_killer;
     odbc::Watchdog m_watchdog;
+    // The driver's connection for the catalog rowsets not read from information_schema.
     std::unique_ptr<DbConnection> m_catalog;
 };
 
