@@ -398,15 +398,26 @@ TEST_F(MariaDbEngines, TheRowLimitCutsTheSameRows) {
 
 TEST_F(MariaDbEngines, TheCatalogRowsetsAreTheSame) {
     // A database of this test's own: listings of every table would otherwise see the tables other
-    // tests make meanwhile.
+    // tests make meanwhile. Its objects are dropped one by one (dropping a database stalls the
+    // server for the other tests running at the same time).
     const QString database = QStringLiteral("mv_catalog_%1").arg(QCoreApplication::applicationPid());
-    native->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + database);
-    native->execute(QStringLiteral("CREATE DATABASE ") + database + QStringLiteral(" CHARACTER SET utf8mb4"));
+    native->execute(QStringLiteral("CREATE DATABASE IF NOT EXISTS ") + database + QStringLiteral(" CHARACTER SET utf8mb4"));
+    const QStringList objects{QStringLiteral("VIEW IF EXISTS %1.%2_v").arg(database, t),
+                              QStringLiteral("TABLE IF EXISTS %1.%2").arg(database, t),
+                              QStringLiteral("TABLE IF EXISTS %1.nokey").arg(database),
+                              QStringLiteral("TABLE IF EXISTS %1.`Order Details`").arg(database),
+                              QStringLiteral("PROCEDURE IF EXISTS %1.list_keys").arg(database),
+                              QStringLiteral("FUNCTION IF EXISTS %1.twice").arg(database)};
     struct Dropper {
         DbConnection* c;
-        QString db;
-        ~Dropper() { c->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + db); }
-    } dropper{native.get(), database};
+        QStringList objects;
+        void run() {
+            for (const QString& o : objects)
+                c->execute(QStringLiteral("DROP ") + o);
+        }
+        ~Dropper() { run(); }
+    } dropper{native.get(), objects};
+    dropper.run();
     const QString cs = withoutEngineKey(native->connectionString()).replace(QLatin1String("Database=morvenda"),
                                                                            QLatin1String("Database=") + database);
     std::unique_ptr<DbConnection> native = createDbConnection();
@@ -434,8 +445,12 @@ TEST_F(MariaDbEngines, TheCatalogRowsetsAreTheSame) {
     native->execute(QStringLiteral("CREATE TABLE `Order Details` (a INT PRIMARY KEY, b INT, KEY b_k (b))"));
     native->execute(QStringLiteral("INSERT INTO `Order Details` VALUES (1, 1), (2, 1), (3, 2)"));
     native->execute(QStringLiteral("ANALYZE TABLE `Order Details`"));
-    for (SchemaKind kind : {SchemaKind::Tables, SchemaKind::Columns, SchemaKind::Indexes})
+    for (SchemaKind kind : {SchemaKind::Tables, SchemaKind::Columns})
         expectSameRows(native->openSchema(kind), odbc->openSchema(kind), "every row of " + std::to_string(int(kind)));
+    // The indexes of this database only: the system tables' cardinalities move while others work.
+    const SchemaRestrictions here{database};
+    expectSameRows(native->openSchema(SchemaKind::Indexes, here), odbc->openSchema(SchemaKind::Indexes, here),
+                   "every index here");
     expectSameKeys(native->openSchema(SchemaKind::PrimaryKeys), odbc->openSchema(SchemaKind::PrimaryKeys),
                    "every key");
     const SchemaRestrictions byTable{std::nullopt, std::nullopt, t};

@@ -105,11 +105,6 @@ class Native {
         return path;
     }
 
-    void dropDatabase(const QString& name) const {
-        if (m_target == "postgresql") run({"-d", "morvenda", "-c", "DROP DATABASE IF EXISTS " + name + " WITH (FORCE)"});
-        if (m_target == "mariadb") run({"-e", "DROP DATABASE IF EXISTS " + name});
-    }
-
     ClientRun load(const QString& database, const QString& script) const {
         if (m_target == "postgresql") return run({"-v", "ON_ERROR_STOP=1", "-d", database, "-f", script});
         if (m_target == "mariadb") return run({database}, script);
@@ -212,8 +207,6 @@ TEST_P(ScriptOn, RunsStatementForStatementAsTheNativeClient) {
     const QString expected = native.describe(nativeDb);
     EXPECT_GT(expected.count(u'\n'), 20) << expected.toStdString();
     EXPECT_EQ(native.describe(ownDb), expected);
-    native.dropDatabase(nativeDb);
-    native.dropDatabase(ownDb);
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, ScriptOn, ::testing::ValuesIn(mvtest::testDatabaseNames()),
