@@ -369,6 +369,9 @@ void PgDbConnection::run(const char* sql) {
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && !failure) failure = diagnosticOf(raw);
     }
     if (PQstatus(c) != CONNECTION_OK) fail(connectionError(c));
+    // A stop that met one of the engine's own statements ends the caller's work as a stop.
+    if (failure && failure->sqlState == QLatin1String("57014") && m_cancelRequested)
+        fail(DbError(DbError::Kind::Cancelled, cancelledByUserText(), {*failure}));
     if (failure) fail(DbError(DbError::Kind::Failed, failure->message, {*failure}));
 }
 
