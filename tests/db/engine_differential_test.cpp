@@ -505,6 +505,10 @@ TEST_F(MariaDbEngines, TheCatalogRowsetsAreTheSame) {
                        "procedures");
     for (SchemaKind kind : {SchemaKind::ProcedureParameters, SchemaKind::ProviderTypes})
         expectSameRows(native->openSchema(kind), odbc->openSchema(kind), "rowset " + std::to_string(int(kind)));
+    for (const SchemaRestrictions& r : {SchemaRestrictions{QStringLiteral("131")}, SchemaRestrictions{QStringLiteral("202"), QStringLiteral("true")},
+                                        SchemaRestrictions{std::nullopt, QStringLiteral("false")}})
+        expectSameRows(native->openSchema(SchemaKind::ProviderTypes, r), odbc->openSchema(SchemaKind::ProviderTypes, r),
+                       "provider types by ADO type and best match");
 }
 
 } // namespace

@@ -344,6 +344,66 @@ Recordset indexesRowset(const CatalogQuery& query, const QString& current, const
     return out.finish();
 }
 
+// --- provider types ---
+
+// The MariaDB ODBC driver's answer to SQLGetTypeInfo, in its order and column layout.
+const char* const TypeInfo[][19] = {
+    {"BIT", "-7", "1", "", "", nullptr, "1", "1", "3", "0", "0", "0", "BIT", "0", "0", "0", "0", "10", nullptr},
+    {"BOOL", "-7", "1", "", "", nullptr, "1", "1", "3", "0", "0", "0", "BOOL", "0", "0", "0", "0", "10", nullptr},
+    {"TINYINT", "-6", "3", "", "", nullptr, "1", "0", "3", "0", "0", "1", "TINYINT", "0", "0", "0", "0", "10", nullptr},
+    {"TINYINT UNSIGNED", "-6", "3", "", "", nullptr, "1", "0", "3", "1", "0", "1", "TINYINT UNSIGNED", "0", "0", "0", "0", "10", nullptr},
+    {"BIGINT", "-5", "19", "", "", nullptr, "1", "0", "3", "0", "0", "1", "BIGINT", "0", "0", "0", "0", "10", nullptr},
+    {"BIGINT UNSIGNED", "-5", "20", "", "", nullptr, "1", "0", "3", "1", "0", "1", "BIGINT UNSIGNED", "0", "0", "0", "0", "10", nullptr},
+    {"LONG VARBINARY", "-4", "16777215", "'", "'", nullptr, "1", "1", "3", "0", "0", "0", "LONG VARBINARY", "0", "0", "0", "0", "10", nullptr},
+    {"MEDIUMBLOB", "-4", "16777215", "'", "'", nullptr, "1", "1", "3", "0", "0", "0", "MEDIUMBLOB", "0", "0", "0", "0", "10", nullptr},
+    {"LONGBLOB", "-4", "2147483647", "'", "'", nullptr, "1", "1", "3", "0", "0", "0", "LONGBLOB", "0", "0", "0", "0", "10", nullptr},
+    {"BLOB", "-4", "65535", "'", "'", nullptr, "1", "1", "3", "0", "0", "0", "BLOB", "0", "0", "0", "0", "10", nullptr},
+    {"TINYBLOB", "-4", "255", "'", "'", nullptr, "1", "1", "3", "0", "0", "0", "TINYBLOB", "0", "0", "0", "0", "10", nullptr},
+    {"VARBINARY", "-3", "255", "'", "'", "length", "1", "1", "3", "0", "0", "0", "VARBINARY", "0", "0", "0", "0", "10", nullptr},
+    {"BINARY", "-2", "255", "'", "'", "length", "1", "1", "3", "0", "0", "0", "BINARY", "0", "0", "0", "0", "10", nullptr},
+    {"LONG VARCHAR", "-1", "16777215", "'", "'", nullptr, "1", "0", "3", "0", "0", "0", "LONG VARCHAR", "0", "0", "0", "0", "10", nullptr},
+    {"MEDIUMTEXT", "-1", "16777215", "'", "'", nullptr, "1", "0", "3", "0", "0", "0", "MEDIUMTEXT", "0", "0", "0", "0", "10", nullptr},
+    {"LONGTEXT", "-1", "2147483647", "'", "'", nullptr, "1", "0", "3", "0", "0", "0", "LONGTEXT", "0", "0", "0", "0", "10", nullptr},
+    {"TEXT", "-1", "65535", "'", "'", nullptr, "1", "0", "3", "0", "0", "0", "TEXT", "0", "0", "0", "0", "10", nullptr},
+    {"TINYTEXT", "-1", "255", "'", "'", nullptr, "1", "0", "3", "0", "0", "0", "TINYTEXT", "0", "0", "0", "0", "10", nullptr},
+    {"CHAR", "1", "255", "'", "'", "length", "1", "0", "3", "0", "0", "0", "CHAR", "0", "0", "0", "0", "10", nullptr},
+    {"NUMERIC", "2", "65", "", "", "precision,scale", "1", "0", "3", "0", "0", "1", "NUMERIC", "-308", "308", "0", "0", "10", nullptr},
+    {"DECIMAL", "3", "65", "", "", "precision,scale", "1", "0", "3", "0", "0", "1", "DECIMAL", "-308", "308", "0", "0", "10", nullptr},
+    {"INTEGER", "4", "10", "", "", nullptr, "1", "0", "3", "0", "0", "1", "INTEGER", "0", "0", "0", "0", "10", nullptr},
+    {"INTEGER UNSIGNED", "4", "10", "", "", nullptr, "1", "0", "3", "1", "0", "1", "INTEGER UNSIGNED", "0", "0", "0", "0", "10", nullptr},
+    {"INT", "4", "10", "", "", nullptr, "1", "0", "3", "0", "0", "1", "INT", "0", "0", "0", "0", "10", nullptr},
+    {"INT UNSIGNED", "4", "10", "", "", nullptr, "1", "0", "3", "1", "0", "1", "INT UNSIGNED", "0", "0", "0", "0", "10", nullptr},
+    {"MEDIUMINT", "4", "7", "", "", nullptr, "1", "0", "3", "0", "0", "1", "MEDIUMINT", "0", "0", "0", "0", "10", nullptr},
+    {"MEDIUMINT UNSIGNED", "4", "8", "", "", nullptr, "1", "0", "3", "1", "0", "1", "MEDIUMINT UNSIGNED", "0", "0", "0", "0", "10", nullptr},
+    {"SMALLINT", "5", "5", "", "", nullptr, "1", "0", "3", "0", "0", "1", "SMALLINT", "0", "0", "0", "0", "10", nullptr},
+    {"SMALLINT UNSIGNED", "5", "5", "", "", nullptr, "1", "0", "3", "1", "0", "1", "SMALLINT UNSIGNED", "0", "0", "0", "0", "10", nullptr},
+    {"FLOAT", "6", "10", "", "", "precision,scale", "1", "0", "3", "0", "0", "1", "FLOAT", "-38", "38", "0", "0", "10", nullptr},
+    {"DOUBLE", "8", "17", "", "", "precision,scale", "1", "0", "3", "0", "0", "1", "DOUBLE", "-308", "308", "0", "0", "10", nullptr},
+    {"DOUBLE PRECISION", "8", "17", "", "", "precision,scale", "1", "0", "3", "0", "0", "1", "DOUBLE PRECISION", "-308", "308", "0", "0", "10", nullptr},
+    {"REAL", "8", "17", "", "", "precision,scale", "1", "0", "3", "0", "0", "1", "REAL", "-308", "308", "0", "0", "10", nullptr},
+    {"VARCHAR", "12", "255", "'", "'", "length", "1", "0", "3", "0", "0", "0", "VARCHAR", "0", "0", "0", "0", "10", nullptr},
+    {"ENUM", "12", "65535", "'", "'", nullptr, "1", "0", "3", "0", "0", "0", "ENUM", "0", "0", "0", "0", "10", nullptr},
+    {"SET", "12", "64", "'", "'", nullptr, "1", "0", "3", "0", "0", "0", "SET", "0", "0", "0", "0", "10", nullptr},
+    {"DATE", "91", "10", "'", "'", nullptr, "1", "0", "3", "0", "0", "0", "DATE", "0", "0", "0", "0", "10", nullptr},
+    {"TIME", "92", "8", "'", "'", nullptr, "1", "0", "3", "0", "0", "0", "TIME", "0", "0", "0", "0", "10", nullptr},
+    {"DATETIME", "93", "16", "'", "'", nullptr, "1", "0", "3", "0", "0", "0", "DATETIME", "0", "0", "0", "0", "10", nullptr},
+    {"TIMESTAMP", "93", "16", "'", "'", "scale", "1", "0", "3", "0", "0", "0", "TIMESTAMP", "0", "0", "0", "0", "10", nullptr},
+    {"CHAR", "-8", "255", "'", "'", "length", "1", "0", "3", "0", "0", "0", "CHAR", "0", "0", "0", "0", "10", nullptr},
+    {"VARCHAR", "-9", "255", "'", "'", "length", "1", "0", "3", "0", "0", "0", "VARCHAR", "0", "0", "0", "0", "10", nullptr},
+    {"LONG VARCHAR", "-10", "16777215", "'", "'", nullptr, "1", "0", "3", "0", "0", "0", "LONG VARCHAR", "0", "0", "0", "0", "10", nullptr},
+};
+
+Recordset providerTypesRowset(const SchemaRestrictions& r) {
+    std::vector<Row> rows;
+    for (const auto& type : TypeInfo) {
+        Row row;
+        for (const char* cell : type)
+            row.push_back(cell ? Cell(QString::fromLatin1(cell)) : std::nullopt);
+        rows.push_back(std::move(row));
+    }
+    return providerTypesFromTypeInfo(rows, r);
+}
+
 // --- procedures ---
 
 Recordset proceduresRowset(const CatalogQuery& query, const QString& current, const SchemaRestrictions& r) {
@@ -373,7 +433,7 @@ Recordset proceduresRowset(const CatalogQuery& query, const QString& current, co
 
 bool readsNatively(SchemaKind kind) {
     return kind == SchemaKind::Tables || kind == SchemaKind::Columns || kind == SchemaKind::PrimaryKeys ||
-           kind == SchemaKind::Indexes || kind == SchemaKind::Procedures;
+           kind == SchemaKind::Indexes || kind == SchemaKind::Procedures || kind == SchemaKind::ProviderTypes;
 }
 
 Recordset openSchemaRowset(const CatalogQuery& query, const QString& database, SchemaKind kind,
@@ -389,6 +449,8 @@ Recordset openSchemaRowset(const CatalogQuery& query, const QString& database, S
         return indexesRowset(query, database, restrictions);
     case SchemaKind::Procedures:
         return proceduresRowset(query, database, restrictions);
+    case SchemaKind::ProviderTypes:
+        return providerTypesRowset(restrictions);
     default:
         break;
     }

@@ -1,6 +1,6 @@
 #pragma once
-// The schema rowsets of the MariaDB engine that come from information_schema (tables, columns,
-// primary keys, indexes, procedures), with the rows and values the MariaDB ODBC driver gives, so the explorer
+// The schema rowsets of the MariaDB engine read from information_schema (tables, columns, primary
+// keys, indexes, procedures) and the type list, with the rows and values the MariaDB ODBC driver gives, so the explorer
 // and completion show the same on either engine. The primary key's columns are numbered in the
 // key's own order, where the driver numbers them in table order.
 #include "db/db_access.h"

@@ -450,7 +450,7 @@ Recordset MariaDbConnection::openSchema(SchemaKind kind, const SchemaRestriction
                                      : m_info.databaseName;
         return openSchemaRowset([this](const QString& sql) { return catalogRows(sql); }, database, kind, restrictions);
     }
-    // Procedure parameters and the type list still come from the driver.
+    // Procedure parameters still come from the driver.
     if (!m_catalog) m_catalog = odbc::createConnection();
     if (!m_catalog->isOpen()) m_catalog->open(m_connectionString);
     return m_catalog->openSchema(kind, restrictions);
