@@ -505,6 +505,12 @@ TEST_F(MariaDbEngines, TheCatalogRowsetsAreTheSame) {
                        "procedures");
     for (SchemaKind kind : {SchemaKind::ProcedureParameters, SchemaKind::ProviderTypes})
         expectSameRows(native->openSchema(kind), odbc->openSchema(kind), "rowset " + std::to_string(int(kind)));
+    for (const SchemaRestrictions& r : {SchemaRestrictions{std::nullopt, std::nullopt, QStringLiteral("twice")},
+                                        SchemaRestrictions{std::nullopt, std::nullopt, QStringLiteral("list_keys"),
+                                                           QStringLiteral("n")},
+                                        SchemaRestrictions{QStringLiteral("sys"), std::nullopt, std::nullopt, QString()}})
+        expectSameRows(native->openSchema(SchemaKind::ProcedureParameters, r),
+                       odbc->openSchema(SchemaKind::ProcedureParameters, r), "parameters");
     for (const SchemaRestrictions& r : {SchemaRestrictions{QStringLiteral("131")}, SchemaRestrictions{QStringLiteral("202"), QStringLiteral("true")},
                                         SchemaRestrictions{std::nullopt, QStringLiteral("false")}})
         expectSameRows(native->openSchema(SchemaKind::ProviderTypes, r), odbc->openSchema(SchemaKind::ProviderTypes, r),

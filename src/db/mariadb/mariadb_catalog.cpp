@@ -429,12 +429,42 @@ Recordset proceduresRowset(const CatalogQuery& query, const QString& current, co
     return out.finish();
 }
 
-} // namespace
-
-bool readsNatively(SchemaKind kind) {
-    return kind == SchemaKind::Tables || kind == SchemaKind::Columns || kind == SchemaKind::PrimaryKeys ||
-           kind == SchemaKind::Indexes || kind == SchemaKind::Procedures || kind == SchemaKind::ProviderTypes;
+// Parameters in their order, a function's return value first (ordinal 0, no name).
+Recordset procedureParametersRowset(const CatalogQuery& query, const QString& current, const SchemaRestrictions& r) {
+    const auto parameterR = restriction(r, 3);
+    RowsetWriter out = procedureParametersWriter();
+    const Recordset procedures = proceduresRowset(query, current, {restriction(r, 0), restriction(r, 1), restriction(r, 2)});
+    for (int p = 0; p < procedures.recordCount(); ++p) {
+        const QString db = procedures.text(p, 0), name = procedures.text(p, 2);
+        const QVariant schema = schemaOf(db, current);
+        for (const CatalogRow& row :
+             query(QStringLiteral("SELECT PARAMETER_NAME, ORDINAL_POSITION, PARAMETER_MODE, DATA_TYPE, DTD_IDENTIFIER, "
+                                  "CHARACTER_MAXIMUM_LENGTH, NUMERIC_PRECISION, NUMERIC_SCALE FROM "
+                                  "information_schema.PARAMETERS WHERE SPECIFIC_SCHEMA = %1 AND SPECIFIC_NAME = %2 "
+                                  "ORDER BY ORDINAL_POSITION")
+                       .arg(literal(db), literal(name)))) {
+            const Cell parameter = at(row, 1).value_or(QString());
+            if (!matches(parameter, parameterR)) continue;
+            const QString mode = at(row, 3).value_or(QString()).toUpper();
+            // Input 1, input/output 2, output 3, return value 4 on the OLE DB scale.
+            const qint64 kind = mode == QLatin1String("IN")      ? 1
+                                : mode == QLatin1String("INOUT") ? 2
+                                : mode == QLatin1String("OUT")   ? 3
+                                                                 : 4;
+            const QString dataType = at(row, 4).value_or(QString()).toLower();
+            const OdbcColumn c = describe(dataType, at(row, 5).value_or(QString()), at(row, 6), at(row, 7), at(row, 8));
+            // The driver names a parameter's type by its bare data type, without UNSIGNED.
+            const int adoType = adoTypeOfCatalog(c.sqlType, dataType);
+            const Sizes sizes = sizesFor(adoType, c.columnSize, c.decimalDigits, c.octetLength);
+            out.add({db, schema, name, v(parameter), number(at(row, 2)).value_or(0), kind, vBool(false), QVariant(),
+                     vBool(true), adoType, v(sizes.characterMaximumLength), v(sizes.characterOctetLength),
+                     v(sizes.numericPrecision), v(sizes.numericScale), QVariant(), dataType, dataType});
+        }
+    }
+    return out.finish();
 }
+
+} // namespace
 
 Recordset openSchemaRowset(const CatalogQuery& query, const QString& database, SchemaKind kind,
                            const SchemaRestrictions& restrictions) {
@@ -449,6 +479,8 @@ Recordset openSchemaRowset(const CatalogQuery& query, const QString& database, S
         return indexesRowset(query, database, restrictions);
     case SchemaKind::Procedures:
         return proceduresRowset(query, database, restrictions);
+    case SchemaKind::ProcedureParameters:
+        return procedureParametersRowset(query, database, restrictions);
     case SchemaKind::ProviderTypes:
         return providerTypesRowset(restrictions);
     default:

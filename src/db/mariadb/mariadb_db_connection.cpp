@@ -214,7 +214,6 @@ void MariaDbConnection::close() {
     m_open = false;
     m_watchdog.disarm();
     m_killer.closeConnection();
-    if (m_catalog) m_catalog->close();
     MYSQL* m = m_mysql;
     if (!m) return;
     m_mysql = nullptr;
@@ -231,7 +230,6 @@ void MariaDbConnection::disconnect() {
     m_open = false;
     m_watchdog.disarm();
     m_killer.closeConnection();
-    if (m_catalog) m_catalog->disconnect();
     m_inTransaction = false;
     if (m_mysql) mysql_close(m_mysql);
     m_mysql = nullptr;
@@ -441,19 +439,13 @@ void MariaDbConnection::rollbackTransaction() {
 
 Recordset MariaDbConnection::openSchema(SchemaKind kind, const SchemaRestrictions& restrictions) {
     MYSQL* m = handle();
-    if (readsNatively(kind)) {
-        // A row limit left from a statement must not cut the catalog short.
-        applySelectLimit(0);
-        const char* schema = nullptr;
-        const QString database = mariadb_get_infov(m, MARIADB_CONNECTION_SCHEMA, &schema) == 0 && schema
-                                     ? QString::fromUtf8(schema)
-                                     : m_info.databaseName;
-        return openSchemaRowset([this](const QString& sql) { return catalogRows(sql); }, database, kind, restrictions);
-    }
-    // Procedure parameters still come from the driver.
-    if (!m_catalog) m_catalog = odbc::createConnection();
-    if (!m_catalog->isOpen()) m_catalog->open(m_connectionString);
-    return m_catalog->openSchema(kind, restrictions);
+    // A row limit left from a statement must not cut the catalog short.
+    applySelectLimit(0);
+    const char* schema = nullptr;
+    const QString database = mariadb_get_infov(m, MARIADB_CONNECTION_SCHEMA, &schema) == 0 && schema
+                                 ? QString::fromUtf8(schema)
+                                 : m_info.databaseName;
+    return openSchemaRowset([this](const QString& sql) { return catalogRows(sql); }, database, kind, restrictions);
 }
 
 std::vector<CatalogRow> MariaDbConnection::catalogRows(const QString& sql) {

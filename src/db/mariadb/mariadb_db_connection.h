@@ -4,7 +4,8 @@
 // from a second connection at any stage, the time-out is the server's max_statement_time (and a
 // watchdog that kills as well), the row limit is the server's sql_select_limit. Takes the MariaDB
 // ODBC driver's keys (Server, Port, Socket, Database, Uid, Pwd, the SSL keys). Closed connections
-// wait a few seconds for the next statement, as with ODBC.
+// wait a few seconds for the next statement, as with ODBC. The catalog is read from
+// information_schema on the connection itself.
 #include "db/db_access.h"
 #include "db/mariadb/mariadb_catalog.h"
 #include "db/mariadb/mariadb_connect.h"
@@ -76,8 +77,6 @@ class MariaDbConnection final : public DbConnection {
     std::atomic<bool> m_timedOut{false};
     QueryKiller m_killer;
     odbc::Watchdog m_watchdog;
-    // The driver's connection for the catalog rowsets not read from information_schema.
-    std::unique_ptr<DbConnection> m_catalog;
 };
 
 // Closes the idle pooled connections now.
