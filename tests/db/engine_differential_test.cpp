@@ -197,14 +197,19 @@ class PostgresEngines : public ::testing::Test {
         native->open(cs);
         odbc = createDbConnection();
         odbc->open(cs + QStringLiteral(";Engine=ODBC"));
-        native->execute(QStringLiteral("DROP TABLE IF EXISTS mv_engines_pg"));
+        native->execute(QStringLiteral("DROP TABLE IF EXISTS ") + t);
     }
     void TearDown() override {
-        if (native) native->execute(QStringLiteral("DROP TABLE IF EXISTS mv_engines_pg"));
+        if (native) native->execute(QStringLiteral("DROP TABLE IF EXISTS ") + t);
     }
+
+    // Statements name the test's table as %T%.
+    static QString named(const char* text) { return QString::fromUtf8(text).replace(QLatin1String("%T%"), t); }
 
     std::unique_ptr<DbConnection> native;
     std::unique_ptr<DbConnection> odbc;
+    // Of this process: the test runs under both engine prefixes at once.
+    static inline const QString t = QStringLiteral("mv_engines_pg%1").arg(QCoreApplication::applicationPid());
 
   private:
     mvtest::TempFolder m_folder;
@@ -215,36 +220,36 @@ TEST_F(PostgresEngines, EveryFetchedValueIsTheSame) {
     EXPECT_TRUE(native->info().managerVersion.startsWith(engineName(DbEngine::Postgres)));
     EXPECT_EQ(native->info().dbmsName, odbc->info().dbmsName);
     EXPECT_EQ(native->info().dbmsVersion, odbc->info().dbmsVersion);
-    native->execute(QStringLiteral(
-        "CREATE TABLE mv_engines_pg (i2 smallint, i4 integer NOT NULL, i8 bigint, n numeric(10,2), nn numeric, "
+    native->execute(named(
+        "CREATE TABLE %T% (i2 smallint, i4 integer NOT NULL, i8 bigint, n numeric(10,2), nn numeric, "
         "f4 real, f8 double precision, b boolean, v varchar(50), vv varchar, t text, c char(3), d date, "
         "tm time, ts timestamp, ts3 timestamp(3), tz timestamptz, by bytea, u uuid, j json, iv interval, "
         "ar int[], x xml, m money, s serial)"));
-    native->execute(QString::fromUtf8(
-        "INSERT INTO mv_engines_pg (i2, i4, i8, n, nn, f4, f8, b, v, vv, t, c, d, tm, ts, ts3, tz, by, u, j, iv, "
+    native->execute(named(
+        "INSERT INTO %T% (i2, i4, i8, n, nn, f4, f8, b, v, vv, t, c, d, tm, ts, ts3, tz, by, u, j, iv, "
         "ar, x, m) VALUES (-32768, 2147483647, 9007199254740993, 12345678.91, "
         "1.123456789012345678901234567890, 1.5, 0.1, true, 'Grüße, 日本語 ✓', 'b', 'a\nlong\ttext', 'x', "
         "'2024-02-29', '13:45:30.5', '2024-02-29 13:45:30.125', '1999-12-31 23:59:59.5', "
         "'2024-02-29 13:45:30.125+02', '\\x00ff10', 'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11', '{\"a\": 1}', "
         "'1 day 02:00:00', '{1,2}', '<a/>', 12.34)"));
-    native->execute(QStringLiteral("INSERT INTO mv_engines_pg (i4) VALUES (0)"));
+    native->execute(named("INSERT INTO %T% (i4) VALUES (0)"));
     const char* const queries[] = {
-        "SELECT * FROM mv_engines_pg ORDER BY s",
-        "SELECT count(*), sum(i4), max(v), 'lit'::varchar(10), NULL::text, 1.5::numeric(4,1) FROM mv_engines_pg",
-        "SELECT i4 FROM mv_engines_pg WHERE false",
+        "SELECT * FROM %T% ORDER BY s",
+        "SELECT count(*), sum(i4), max(v), 'lit'::varchar(10), NULL::text, 1.5::numeric(4,1) FROM %T%",
+        "SELECT i4 FROM %T% WHERE false",
         "SELECT n FROM generate_series(1, 3000) n",
     };
     for (const char* sql : queries) {
-        const ExecResult n = native->execute(QString::fromUtf8(sql));
-        const ExecResult o = odbc->execute(QString::fromUtf8(sql));
+        const ExecResult n = native->execute(named(sql));
+        const ExecResult o = odbc->execute(named(sql));
         ASSERT_TRUE(n.rows.has_value() && o.rows.has_value()) << sql;
         expectSameRows(*n.rows, *o.rows, sql);
     }
-    const char* const changes[] = {"UPDATE mv_engines_pg SET t = 'x' WHERE i8 IS NOT NULL",
-                                   "UPDATE mv_engines_pg SET t = 'y' WHERE false", "DELETE FROM mv_engines_pg WHERE false"};
+    const char* const changes[] = {"UPDATE %T% SET t = 'x' WHERE i8 IS NOT NULL",
+                                   "UPDATE %T% SET t = 'y' WHERE false", "DELETE FROM %T% WHERE false"};
     for (const char* sql : changes) {
-        const ExecResult n = native->execute(QString::fromUtf8(sql));
-        const ExecResult o = odbc->execute(QString::fromUtf8(sql));
+        const ExecResult n = native->execute(named(sql));
+        const ExecResult o = odbc->execute(named(sql));
         EXPECT_EQ(n.recordsAffected, o.recordsAffected) << sql;
         EXPECT_EQ(n.rows.has_value(), o.rows.has_value()) << sql;
     }
@@ -257,8 +262,8 @@ TEST_F(PostgresEngines, EveryFetchedValueIsTheSame) {
 }
 
 TEST_F(PostgresEngines, TheCatalogRowsetsAreTheSame) {
-    native->execute(QStringLiteral("CREATE TABLE mv_engines_pg (id integer PRIMARY KEY, v varchar(20) NOT NULL)"));
-    const SchemaRestrictions byTable{std::nullopt, std::nullopt, QStringLiteral("mv_engines_pg")};
+    native->execute(named("CREATE TABLE %T% (id integer PRIMARY KEY, v varchar(20) NOT NULL)"));
+    const SchemaRestrictions byTable{std::nullopt, std::nullopt, t};
     for (SchemaKind kind : {SchemaKind::Columns, SchemaKind::PrimaryKeys})
         expectSameRows(native->openSchema(kind, byTable), odbc->openSchema(kind, byTable),
                        "rowset " + std::to_string(int(kind)));
