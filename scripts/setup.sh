@@ -87,7 +87,16 @@ mv_build() {
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     cmake -S "$root" -B "$build" "${generator[@]}" "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
     mv_say "building"
-    cmake --build "$build" -j "$(nproc)" "$@"
+    mv_cached "$root" cmake --build "$build" -j "$(nproc)" "$@"
+}
+
+# Runs a build with the compiler cache told that the checkout's paths are relative to it (and that
+# the build folder's path does not matter), so a checkout in another folder, such as a fresh CI
+# clone, reuses what the cache already holds.
+mv_cached() {
+    local root=$1
+    shift
+    CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true} "$@"
 }
 
 # Configures (once) and builds the sanitizer build: clang with AddressSanitizer and
@@ -109,5 +118,5 @@ mv_build_sanitized() {
         -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="-O1 -g1" -DMV_SANITIZE=ON -DMV_BUILD_BENCH=OFF \
         >/dev/null || return 1
     mv_say "building with sanitizers"
-    cmake --build "$build" -j "$(nproc)" "$@"
+    mv_cached "$root" cmake --build "$build" -j "$(nproc)" "$@"
 }
