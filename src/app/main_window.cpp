@@ -40,10 +40,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QPointer>
 #include <QTimer>
 
 #include <chrono>
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QPushButton>
 
 namespace mv {
@@ -74,7 +76,17 @@ frmMain::frmMain(const AppPaths& paths, QWidget* parent)
     resize(1100, 750);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    // The children would go only after this window's own members (session log, settings, run
+    // settings), which they use, and in the order they were made, so the connection object before
+    // the panes and commands that work on it. Here they go first, the connection object last.
+    if (m_connection) m_connection->setParent(nullptr);
+    QList<QPointer<QObject>> children;
+    for (QObject* child : this->children())
+        if (!qobject_cast<QLayout*>(child)) children << child; // the window's own layout stays to the end
+    for (const QPointer<QObject>& child : std::as_const(children)) delete child.data();
+    delete m_connection;
+}
 
 C_DbConnect& frmMain::cn() {
     return m_connection->cn();
