@@ -128,7 +128,10 @@ void frmMain::createDocuments() {
                                     m_paths.programFolder, m_panes->paneQuery());
     QHBoxLayout* bar = m_panes->queryBar();
     bar->insertWidget(2, m_docs, 1);
-    if (QLayoutItem* stretch = bar->itemAt(3); stretch && stretch->spacerItem()) bar->removeItem(stretch);
+    if (QLayoutItem* stretch = bar->itemAt(3); stretch && stretch->spacerItem()) {
+        bar->removeItem(stretch); // gives the item back to us
+        delete stretch;
+    }
     m_docs->setCommandBars(m_bars);
     m_recovery = new DocumentRecovery(
         m_paths.programFolder + QStringLiteral("/recovery"),
