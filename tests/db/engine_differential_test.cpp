@@ -271,6 +271,63 @@ TEST_F(PostgresEngines, TheCatalogRowsetsAreTheSame) {
                    "provider types");
 }
 
+// Tables of every kind the server has, in a second schema too, and the system ones.
+TEST_F(PostgresEngines, TheTableListsAreTheSame) {
+    const QString s = t + QStringLiteral("_s");
+    native->execute(QStringLiteral("DROP SCHEMA IF EXISTS ") + s + QStringLiteral(" CASCADE"));
+    native->execute(named("CREATE TABLE %T% (id integer, at date) PARTITION BY RANGE (at)"));
+    native->execute(named("CREATE TABLE %T%_p2024 PARTITION OF %T% FOR VALUES FROM ('2024-01-01') TO ('2025-01-01')"));
+    native->execute(named("CREATE VIEW %T%_v AS SELECT id FROM %T%"));
+    native->execute(named("CREATE MATERIALIZED VIEW %T%_m AS SELECT 1 AS one"));
+    native->execute(named("CREATE SEQUENCE %T%_seq"));
+    native->execute(named("COMMENT ON TABLE %T% IS 'remarks stay empty'"));
+    native->execute(QStringLiteral("CREATE SCHEMA ") + s);
+    native->execute(QStringLiteral("CREATE TABLE ") + s + QStringLiteral(".\"Mixed Case\" (a int)"));
+    const QStringList cleanup{QStringLiteral("DROP SCHEMA IF EXISTS ") + s + QStringLiteral(" CASCADE"),
+                              named("DROP MATERIALIZED VIEW IF EXISTS %T%_m"), named("DROP SEQUENCE IF EXISTS %T%_seq"),
+                              named("DROP VIEW IF EXISTS %T%_v")};
+    const auto same = [&](const SchemaRestrictions& r, const std::string& what) {
+        const Recordset n = native->openSchema(SchemaKind::Tables, r);
+        expectSameRows(n, odbc->openSchema(SchemaKind::Tables, r), what);
+        return n.recordCount();
+    };
+    const std::optional<QString> none;
+    EXPECT_GT(same({}, "every table"), 100) << "the system tables are listed";
+    struct Case {
+        SchemaRestrictions restrictions;
+        const char* what;
+        int rows;
+    };
+    const Case cases[] = {
+        {{none, none, t}, "one table", 1},
+        {{none, none, t.toUpper()}, "a name in capitals is asked for again in lower case", 1},
+        {{none, QStringLiteral("PUBLIC"), t.toUpper()}, "so is the schema", 1},
+        {{none, none, QStringLiteral("M") + t.mid(1)}, "a name in mixed case", 0},
+        {{none, none, QStringLiteral("PG_CLASS")}, "a system table in capitals", 1},
+        {{none, none, t + QStringLiteral("_%")}, "a pattern is no wildcard", 0},
+        {{none, none, t + QStringLiteral("_v")}, "a view", 1},
+        {{none, none, t + QStringLiteral("_m")}, "a materialized view", 1},
+        {{none, none, t + QStringLiteral("_p2024")}, "a partition", 1},
+        {{none, none, t + QStringLiteral("_seq")}, "a sequence is no table", 0},
+        {{none, s}, "a schema", 1},
+        {{none, s, QStringLiteral("Mixed Case")}, "a quoted name", 1},
+        {{none, QStringLiteral("public"), t}, "table and schema", 1},
+        {{none, QStringLiteral("pg_catalog"), QStringLiteral("pg_class")}, "a system table", 1},
+        {{none, QStringLiteral("information_schema"), QStringLiteral("tables")}, "a system view", 1},
+        {{none, QStringLiteral("pg_toast")}, "toast tables are left out", 0},
+        {{QStringLiteral("no_such_database")}, "another database", 0},
+        {{none, none, t, QStringLiteral("VIEW")}, "a table asked for as view", 0},
+        {{none, none, t + QStringLiteral("_m"), QStringLiteral("VIEW")}, "materialized views are views", 1},
+        {{none, none, QStringLiteral("pg_class"), QStringLiteral("TABLE")}, "system tables by user type", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(same(c.restrictions, c.what), c.rows) << c.what;
+    for (const char* type : {"TABLE", "VIEW", "SYSTEM TABLE", "SYSTEM VIEW", "MATVIEW", "table", "ALIAS"})
+        same({none, none, none, QString::fromLatin1(type)}, std::string("type ") + type);
+    for (const QString& sql : cleanup)
+        native->execute(sql);
+}
+
 
 class MariaDbEngines : public ::testing::Test {
   protected:

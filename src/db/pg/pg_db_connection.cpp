@@ -4,6 +4,7 @@
 #include "db/connection_string.h"
 #include "db/db_engines.h"
 #include "db/odbc/odbc_session.h"
+#include "db/pg/pg_catalog.h"
 #include "db/pg/pg_types.h"
 #include "db/recordset_builder.h"
 
@@ -576,6 +577,10 @@ void PgDbConnection::rollbackTransaction() {
 
 Recordset PgDbConnection::openSchema(SchemaKind kind, const SchemaRestrictions& restrictions) {
     conn();
+    m_cancelRequested = false;
+    const auto query = [this](const QString& sql, const QStringList& params) { return catalogRows(sql, params); };
+    if (std::optional<Recordset> native = openSchemaRowset(query, m_info.databaseName, kind, restrictions))
+        return std::move(*native);
     if (!m_catalog) {
         std::unique_ptr<DbConnection> catalog = odbc::createConnection();
         std::lock_guard lock(m_catalogMutex);
@@ -583,6 +588,41 @@ Recordset PgDbConnection::openSchema(SchemaKind kind, const SchemaRestrictions& 
     }
     if (!m_catalog->isOpen()) m_catalog->open(m_connectionString);
     return m_catalog->openSchema(kind, restrictions);
+}
+
+std::vector<CatalogRow> PgDbConnection::catalogRows(const QString& sql, const QStringList& params) {
+    PGconn* c = conn();
+    std::vector<QByteArray> texts;
+    for (const QString& p : params) texts.push_back(p.toUtf8());
+    std::vector<const char*> values;
+    for (const QByteArray& t : texts) values.push_back(t.constData());
+    if (!PQsendQueryParams(c, sql.toUtf8().constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0))
+        fail(connectionError(c));
+    StopSender stop(m_cancel);
+    std::optional<DbDiagnostic> failure;
+    std::vector<CatalogRow> rows;
+    while (PGresult* raw = nextResult(c, [&] { stop.sendIfDue(m_cancelRequested.load()); })) {
+        ResultGuard r{raw};
+        stop.heard();
+        if (PQresultStatus(raw) != PGRES_TUPLES_OK) {
+            if (!failure) failure = diagnosticOf(raw);
+            continue;
+        }
+        for (int row = 0; row < PQntuples(raw); ++row) {
+            CatalogRow out;
+            for (int col = 0; col < PQnfields(raw); ++col)
+                out.push_back(PQgetisnull(raw, row, col)
+                                  ? std::nullopt
+                                  : std::optional<QString>(QString::fromUtf8(PQgetvalue(raw, row, col),
+                                                                             PQgetlength(raw, row, col))));
+            rows.push_back(std::move(out));
+        }
+    }
+    if (PQstatus(c) != CONNECTION_OK) fail(connectionError(c));
+    if (failure && failure->sqlState == QLatin1String("57014") && m_cancelRequested)
+        fail(DbError(DbError::Kind::Cancelled, cancelledByUserText(), {*failure}));
+    if (failure) fail(DbError(DbError::Kind::Failed, failure->message, {*failure}));
+    return rows;
 }
 
 } // namespace mv::pg

@@ -5,9 +5,11 @@
 // PostgreSQL ODBC driver's keys (Server, Port, Database, Uid, Pwd, SSLmode). Closed connections
 // wait a few seconds for the next statement, as with ODBC.
 //
-// The schema rowsets still come from the ODBC driver, through a second connection opened on the
-// first catalog request: they are the driver's catalog rows, on either engine.
+// The schema rowsets are read from pg_catalog on this connection where pg_catalog.h does so; the
+// others still come from the ODBC driver, through a second connection opened on the first such
+// request: they are the driver's catalog rows, on either engine.
 #include "db/db_access.h"
+#include "db/pg/pg_catalog.h"
 
 #include <atomic>
 #include <chrono>
@@ -55,6 +57,7 @@ class PgDbConnection final : public DbConnection {
     // Marks a connection the server or the network dropped, so it is never pooled.
     [[noreturn]] void fail(const DbError& error);
     ExecResult readResults(const ExecOptions& options, bool stopAtLimit);
+    std::vector<CatalogRow> catalogRows(const QString& sql, const QStringList& params);
     void fillNullability(RecordsetBuilder& builder, const std::vector<std::pair<unsigned, int>>& origins);
 
     QString m_connectionString;
