@@ -329,6 +329,42 @@ TEST_F(PostgresEngines, TheTableListsAreTheSame) {
 }
 
 
+// Keys in their own column order, over several tables, and none for views and keyless tables.
+TEST_F(PostgresEngines, ThePrimaryKeysAreTheSame) {
+    native->execute(named("CREATE TABLE %T% (a int, b int, c int, PRIMARY KEY (c, a))"));
+    native->execute(named("CREATE TABLE %T%_nokey (a int UNIQUE)"));
+    native->execute(named("CREATE VIEW %T%_v AS SELECT a, c FROM %T%"));
+    native->execute(named("CREATE TABLE %T%_part (id int, at date, PRIMARY KEY (id, at)) PARTITION BY RANGE (at)"));
+    native->execute(named("CREATE TABLE %T%_part1 PARTITION OF %T%_part FOR VALUES FROM ('2024-01-01') TO ('2025-01-01')"));
+    const std::optional<QString> none;
+    const auto same = [&](const SchemaRestrictions& r, const std::string& what) {
+        const Recordset n = native->openSchema(SchemaKind::PrimaryKeys, r);
+        expectSameRows(n, odbc->openSchema(SchemaKind::PrimaryKeys, r), what);
+        return n.recordCount();
+    };
+    EXPECT_GE(same({}, "every key"), 4);
+    struct Case {
+        SchemaRestrictions restrictions;
+        const char* what;
+        int rows;
+    };
+    const Case cases[] = {
+        {{none, none, t}, "a key of two columns", 2},
+        {{none, QStringLiteral("public"), t}, "with its schema", 2},
+        {{none, none, t.toUpper()}, "a name in capitals", 2},
+        {{none, none, t + QStringLiteral("_nokey")}, "a table with a unique column only", 0},
+        {{none, none, t + QStringLiteral("_v")}, "a view", 0},
+        {{none, none, t + QStringLiteral("_part")}, "a partitioned table", 2},
+        {{none, none, t + QStringLiteral("_part1")}, "a partition", 2},
+        {{QStringLiteral("no_such_database"), none, t}, "another database", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(same(c.restrictions, c.what), c.rows) << c.what;
+    EXPECT_GT(same({none, QStringLiteral("pg_catalog")}, "the system tables' keys"), 0);
+    for (const char* sql : {"DROP VIEW %T%_v", "DROP TABLE %T%_nokey", "DROP TABLE %T%_part"})
+        native->execute(named(sql));
+}
+
 class MariaDbEngines : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -28,6 +28,12 @@ const char* const TablesSql =
     "AND n.nspname LIKE $1 AND c.relname LIKE $2 "
     "ORDER BY n.nspname IN ('pg_catalog', 'information_schema'), n.nspname, c.relname";
 
+std::optional<qint64> number(const std::optional<QString>& text) {
+    bool ok = false;
+    const qint64 n = text ? text->toLongLong(&ok) : 0;
+    return ok ? std::optional<qint64>(n) : std::nullopt;
+}
+
 QString patternOf(const std::optional<QString>& wanted) {
     return nonEmpty(wanted) ? *wanted : QStringLiteral("%");
 }
@@ -42,12 +48,16 @@ bool typeWanted(const QString& reported, const QString& driverType, const std::o
     return reported.compare(w, Qt::CaseInsensitive) == 0 || driverType.compare(w, Qt::CaseInsensitive) == 0;
 }
 
-Recordset tablesRowset(const CatalogQuery& query, const QString& database, const SchemaRestrictions& r) {
-    const auto catalogR = restriction(r, 0), schemaR = restriction(r, 1), nameR = restriction(r, 2),
-               typeR = restriction(r, 3);
-    const bool withSystem = !nonEmpty(typeR) || typeR->trimmed().toUpper().startsWith(QLatin1String("SYSTEM "));
-    RowsetWriter out = tablesWriter();
-    if (!matches(database, catalogR)) return out.finish();
+struct Relation {
+    QString schema;
+    QString name;
+    QString driverType;
+};
+
+// The relations the driver lists for the restrictions, the user's first, then (where asked for) the
+// system's.
+std::vector<Relation> relations(const CatalogQuery& query, const std::optional<QString>& schemaR,
+                                const std::optional<QString>& nameR, bool withSystem) {
     const QStringList args{patternOf(schemaR), patternOf(nameR)};
     std::vector<CatalogRow> rows = query(QString::fromLatin1(TablesSql), args);
     // The driver asks again in lower case for names written all in capitals that found nothing,
@@ -66,15 +76,46 @@ Recordset tablesRowset(const CatalogQuery& query, const QString& database, const
                 if (isSystem(row) == system) merged.push_back(row);
         rows = std::move(merged);
     }
+    std::vector<Relation> found;
     for (const CatalogRow& row : rows) {
-        const QString schema = at(row, 1).value_or(QString()), name = at(row, 2).value_or(QString()),
-                      driverType = at(row, 3).value_or(QString());
-        if (driverType == QLatin1String("SYSTEM TABLE") && !withSystem) continue;
-        if (!matches(schema, schemaR) || !matches(name, nameR)) continue;
-        const QString type = reportedType(driverType);
-        if (!typeWanted(type, driverType, typeR)) continue;
+        Relation r{at(row, 1).value_or(QString()), at(row, 2).value_or(QString()), at(row, 3).value_or(QString())};
+        if (isSystem(row) && !withSystem) continue;
+        if (!matches(r.schema, schemaR) || !matches(r.name, nameR)) continue;
+        found.push_back(std::move(r));
+    }
+    return found;
+}
+
+Recordset tablesRowset(const CatalogQuery& query, const QString& database, const SchemaRestrictions& r) {
+    const auto catalogR = restriction(r, 0), typeR = restriction(r, 3);
+    const bool withSystem = !nonEmpty(typeR) || typeR->trimmed().toUpper().startsWith(QLatin1String("SYSTEM "));
+    RowsetWriter out = tablesWriter();
+    if (!matches(database, catalogR)) return out.finish();
+    for (const Relation& rel : relations(query, restriction(r, 1), restriction(r, 2), withSystem)) {
+        const QString type = reportedType(rel.driverType);
+        if (!typeWanted(type, rel.driverType, typeR)) continue;
         // The driver has no remarks for tables: an empty text.
-        out.add({database, schema, name, type, v(Cell(QString(QLatin1String(""))))});
+        out.add({database, rel.schema, rel.name, type, v(Cell(QString(QLatin1String(""))))});
+    }
+    return out.finish();
+}
+
+// The key's columns in the key's order.
+const char* const PrimaryKeySql =
+    "SELECT a.attname, k.ord, con.conname FROM pg_catalog.pg_constraint con "
+    "JOIN pg_catalog.pg_class c ON c.oid = con.conrelid "
+    "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+    "CROSS JOIN LATERAL unnest(con.conkey) WITH ORDINALITY AS k(attnum, ord) "
+    "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum = k.attnum "
+    "WHERE con.contype = 'p' AND n.nspname = $1 AND c.relname = $2 ORDER BY k.ord";
+
+Recordset primaryKeysRowset(const CatalogQuery& query, const QString& database, const SchemaRestrictions& r) {
+    RowsetWriter out = primaryKeysWriter();
+    if (!matches(database, restriction(r, 0))) return out.finish();
+    for (const Relation& rel : relations(query, restriction(r, 1), restriction(r, 2), true)) {
+        if (reportedType(rel.driverType).contains(QLatin1String("VIEW"))) continue;
+        for (const CatalogRow& key : query(QString::fromLatin1(PrimaryKeySql), {rel.schema, rel.name}))
+            out.add({database, rel.schema, rel.name, v(at(key, 1)), v(number(at(key, 2))), v(at(key, 3))});
     }
     return out.finish();
 }
@@ -86,6 +127,8 @@ std::optional<Recordset> openSchemaRowset(const CatalogQuery& query, const QStri
     switch (kind) {
     case SchemaKind::Tables:
         return tablesRowset(query, database, restrictions);
+    case SchemaKind::PrimaryKeys:
+        return primaryKeysRowset(query, database, restrictions);
     default:
         return std::nullopt;
     }
