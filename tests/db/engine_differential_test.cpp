@@ -365,6 +365,41 @@ TEST_F(PostgresEngines, ThePrimaryKeysAreTheSame) {
         native->execute(named(sql));
 }
 
+// Indexes of every kind: the key's, unique and descending, hashed, on an expression, partial, clustered.
+TEST_F(PostgresEngines, TheIndexesAreTheSame) {
+    native->execute(named("CREATE TABLE %T% (a int, b text, c int, PRIMARY KEY (c, a))"));
+    native->execute(named("CREATE UNIQUE INDEX %T%_b ON %T% (b DESC)"));
+    native->execute(named("CREATE INDEX %T%_h ON %T% USING hash (c)"));
+    native->execute(named("CREATE INDEX %T%_e ON %T% (lower(b), a) WHERE a > 0"));
+    native->execute(named("CREATE UNIQUE INDEX %T%_ca ON %T% (c, a)"));
+    native->execute(named("CLUSTER %T% USING %T%_b"));
+    const std::optional<QString> none;
+    const auto same = [&](const SchemaRestrictions& r, const std::string& what) {
+        const Recordset n = native->openSchema(SchemaKind::Indexes, r);
+        expectSameRows(n, odbc->openSchema(SchemaKind::Indexes, r), what);
+        return n.recordCount();
+    };
+    struct Case {
+        SchemaRestrictions restrictions;
+        const char* what;
+        int rows;
+    };
+    const Case cases[] = {
+        {{none, none, none, none, t}, "every index of the table", 8},
+        {{none, QStringLiteral("public"), none, none, t}, "with its schema", 8},
+        {{none, none, t + QStringLiteral("_e"), none, t}, "one index", 2},
+        {{none, none, none, QStringLiteral("1"), t}, "clustered", 1},
+        {{none, none, none, QStringLiteral("2"), t}, "hashed", 1},
+        {{none, none, none, QStringLiteral("4"), t}, "the others", 6},
+        {{none, none, none, none, t.toUpper()}, "a table in capitals", 8},
+        {{QStringLiteral("no_such_database"), none, none, none, t}, "another database", 0},
+        {{none, QStringLiteral("pg_catalog"), none, none, QStringLiteral("pg_class")}, "a system table", 5},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(same(c.restrictions, c.what), c.rows) << c.what;
+    EXPECT_GT(same({}, "every index of every table"), 100);
+}
+
 class MariaDbEngines : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -3,6 +3,7 @@
 #include "db/odbc/odbc_catalog_support.h"
 
 #include <algorithm>
+#include <map>
 
 namespace mv::pg {
 
@@ -120,6 +121,51 @@ Recordset primaryKeysRowset(const CatalogQuery& query, const QString& database, 
     return out.finish();
 }
 
+// Each index's columns in order (an expression as its text): the primary key's index first, then
+// the other indexes before the unique ones, by name, as the driver lists them.
+const char* const IndexesSql =
+    "SELECT ic.relname, i.indisunique, i.indisclustered, am.amname = 'hash', k.ord, "
+    "pg_catalog.pg_get_indexdef(i.indexrelid, k.ord::int, true), "
+    "CASE WHEN i.indoption[k.ord - 1] & 1 = 1 THEN 'D' ELSE 'A' END "
+    "FROM pg_catalog.pg_index i JOIN pg_catalog.pg_class c ON c.oid = i.indrelid "
+    "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+    "JOIN pg_catalog.pg_class ic ON ic.oid = i.indexrelid JOIN pg_catalog.pg_am am ON am.oid = ic.relam "
+    "CROSS JOIN LATERAL generate_series(1, i.indnkeyatts) AS k(ord) "
+    "WHERE n.nspname = $1 AND c.relname = $2 ORDER BY i.indisprimary DESC, i.indisunique, ic.relname, k.ord";
+
+Recordset indexesRowset(const CatalogQuery& query, const QString& database, const SchemaRestrictions& r) {
+    const auto indexR = restriction(r, 2), typeR = restriction(r, 3);
+    RowsetWriter out = indexesWriter();
+    if (!matches(database, restriction(r, 0))) return out.finish();
+    for (const Relation& rel : relations(query, restriction(r, 1), restriction(r, 4), true)) {
+        if (reportedType(rel.driverType).contains(QLatin1String("VIEW"))) continue;
+        QStringList keyColumns;
+        Cell keyName;
+        for (const CatalogRow& key : query(QString::fromLatin1(PrimaryKeySql), {rel.schema, rel.name})) {
+            keyColumns << at(key, 1).value_or(QString());
+            keyName = at(key, 3);
+        }
+        const std::vector<CatalogRow> rows = query(QString::fromLatin1(IndexesSql), {rel.schema, rel.name});
+        std::map<QString, QStringList> indexColumns;
+        for (const CatalogRow& row : rows)
+            indexColumns[at(row, 1).value_or(QString())] << at(row, 6).value_or(QString());
+        for (const CatalogRow& row : rows) {
+            const QString name = at(row, 1).value_or(QString());
+            if (!matches(name, indexR)) continue;
+            const bool unique = at(row, 2) == QStringLiteral("t"), clustered = at(row, 3) == QStringLiteral("t");
+            // On the OLE DB scale: clustered 1, hashed 2, any other 4.
+            const qint64 type = clustered ? 1 : at(row, 4) == QStringLiteral("t") ? 2 : 4;
+            if (nonEmpty(typeR) && QString::number(type) != typeR->trimmed()) continue;
+            const bool primary = (keyName && keyName->compare(name, Qt::CaseInsensitive) == 0) ||
+                                 (unique && !keyColumns.isEmpty() && indexColumns[name] == keyColumns);
+            out.add({database, rel.schema, rel.name, database, rel.schema, name, vBool(primary), vBool(unique),
+                     vBool(clustered), type, v(number(at(row, 5))), v(at(row, 6)),
+                     at(row, 7) == QStringLiteral("D") ? 2 : 1, QVariant(), QVariant()});
+        }
+    }
+    return out.finish();
+}
+
 } // namespace
 
 std::optional<Recordset> openSchemaRowset(const CatalogQuery& query, const QString& database, SchemaKind kind,
@@ -129,6 +175,8 @@ std::optional<Recordset> openSchemaRowset(const CatalogQuery& query, const QStri
         return tablesRowset(query, database, restrictions);
     case SchemaKind::PrimaryKeys:
         return primaryKeysRowset(query, database, restrictions);
+    case SchemaKind::Indexes:
+        return indexesRowset(query, database, restrictions);
     default:
         return std::nullopt;
     }
