@@ -400,6 +400,45 @@ TEST_F(PostgresEngines, TheIndexesAreTheSame) {
     EXPECT_GT(same({}, "every index of every table"), 100);
 }
 
+// Functions, an overloaded one, names in capitals, and a procedure.
+TEST_F(PostgresEngines, TheProceduresAreTheSame) {
+    native->execute(named("CREATE TABLE %T% (a int)"));
+    native->execute(named("CREATE FUNCTION %T%_f(a int) RETURNS int LANGUAGE sql AS 'SELECT a'"));
+    native->execute(named("CREATE FUNCTION %T%_f(a int, b int) RETURNS int LANGUAGE sql AS 'SELECT a + b'"));
+    native->execute(named("CREATE FUNCTION \"%T%_F\"() RETURNS int LANGUAGE sql AS 'SELECT 1'"));
+    native->execute(named("CREATE PROCEDURE %T%_p(a int) LANGUAGE sql AS 'INSERT INTO %T% VALUES (1)'"));
+    native->execute(named("COMMENT ON FUNCTION %T%_f(int) IS 'remarks stay empty'"));
+    const std::optional<QString> none;
+    const auto same = [&](const SchemaRestrictions& r, const std::string& what) {
+        const Recordset n = native->openSchema(SchemaKind::Procedures, r);
+        expectSameRows(n, odbc->openSchema(SchemaKind::Procedures, r), what);
+        return n.recordCount();
+    };
+    struct Case {
+        SchemaRestrictions restrictions;
+        const char* what;
+        int rows;
+    };
+    const QString f = t + QStringLiteral("_f");
+    const Case cases[] = {
+        {{none, none, f}, "an overloaded function once", 1},
+        {{none, none, t + QStringLiteral("_F")}, "a name in capitals", 1},
+        {{none, none, t + QStringLiteral("_p")}, "a procedure", 1},
+        {{none, none, t + QStringLiteral("_%")}, "a pattern is no wildcard", 0},
+        {{none, none, f, QStringLiteral("3")}, "by type", 1},
+        {{none, none, f, QStringLiteral("SYSTEM PROCEDURE")}, "not a system one", 0},
+        {{none, QStringLiteral("pg_catalog"), QStringLiteral("lower"), QStringLiteral("SYSTEM PROCEDURE")}, "a system one", 1},
+        {{QStringLiteral("morvenda"), none, f}, "the database as catalog", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(same(c.restrictions, c.what), c.rows) << c.what;
+    EXPECT_GE(same({none, QStringLiteral("public")}, "the user's schema"), 4);
+    EXPECT_GT(same({}, "every procedure"), 1000);
+    for (const char* sql : {"DROP FUNCTION %T%_f(int)", "DROP FUNCTION %T%_f(int, int)", "DROP FUNCTION \"%T%_F\"()",
+                            "DROP PROCEDURE %T%_p(int)"})
+        native->execute(named(sql));
+}
+
 class MariaDbEngines : public ::testing::Test {
   protected:
     void SetUp() override {

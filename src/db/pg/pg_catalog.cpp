@@ -4,12 +4,16 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace mv::pg {
 
 using namespace odbc::catalog;
 
 namespace {
+
+const QStringList SystemSchemas{QStringLiteral("pg_catalog"), QStringLiteral("information_schema"),
+                                QStringLiteral("pg_toast")};
 
 bool nonEmpty(const std::optional<QString>& v) {
     return v && !v->isEmpty();
@@ -166,6 +170,36 @@ Recordset indexesRowset(const CatalogQuery& query, const QString& database, cons
     return out.finish();
 }
 
+// Functions and procedures as the driver lists them: in the catalog's own order, every one a
+// function, with an empty catalog and empty remarks.
+const char* const ProceduresSql =
+    "SELECT n.nspname, p.proname FROM pg_catalog.pg_proc p "
+    "JOIN pg_catalog.pg_namespace n ON n.oid = p.pronamespace "
+    "WHERE n.nspname LIKE $1 AND p.proname LIKE $2 ORDER BY p.ctid";
+
+Recordset proceduresRowset(const CatalogQuery& query, const SchemaRestrictions& r) {
+    const auto catalogR = restriction(r, 0), schemaR = restriction(r, 1), nameR = restriction(r, 2),
+               typeR = restriction(r, 3);
+    const QString empty(QLatin1String(""));
+    const bool systemOnly =
+        typeR && typeR->trimmed().compare(QLatin1String("SYSTEM PROCEDURE"), Qt::CaseInsensitive) == 0;
+    // On the OLE DB scale, a function is 3.
+    const qint64 type = 3;
+    RowsetWriter out = proceduresWriter();
+    if (!matches(empty, catalogR)) return out.finish();
+    if (typeR && !typeR->trimmed().isEmpty() && !systemOnly && QString::number(type) != typeR->trimmed())
+        return out.finish();
+    std::set<std::pair<QString, QString>> seen;
+    for (const CatalogRow& row : query(QString::fromLatin1(ProceduresSql), {patternOf(schemaR), patternOf(nameR)})) {
+        const QString schema = at(row, 1).value_or(QString()), name = at(row, 2).value_or(QString());
+        if (!matches(schema, schemaR) || !matches(name, nameR)) continue;
+        if (systemOnly && !SystemSchemas.contains(schema)) continue;
+        if (!seen.insert({schema, name}).second) continue;
+        out.add({empty, schema, name, type, empty});
+    }
+    return out.finish();
+}
+
 } // namespace
 
 std::optional<Recordset> openSchemaRowset(const CatalogQuery& query, const QString& database, SchemaKind kind,
@@ -177,6 +211,8 @@ std::optional<Recordset> openSchemaRowset(const CatalogQuery& query, const QStri
         return primaryKeysRowset(query, database, restrictions);
     case SchemaKind::Indexes:
         return indexesRowset(query, database, restrictions);
+    case SchemaKind::Procedures:
+        return proceduresRowset(query, restrictions);
     default:
         return std::nullopt;
     }
