@@ -292,7 +292,8 @@ TEST_F(PostgresEngines, TheTableListsAreTheSame) {
         return n.recordCount();
     };
     const std::optional<QString> none;
-    EXPECT_GT(same({}, "every table"), 100) << "the system tables are listed";
+    // Other tests change the user's schemas meanwhile: whole lists are compared where nothing changes.
+    EXPECT_GT(same({none, QStringLiteral("pg_catalog")}, "every system table"), 50);
     struct Case {
         SchemaRestrictions restrictions;
         const char* what;
@@ -323,7 +324,8 @@ TEST_F(PostgresEngines, TheTableListsAreTheSame) {
     for (const Case& c : cases)
         EXPECT_EQ(same(c.restrictions, c.what), c.rows) << c.what;
     for (const char* type : {"TABLE", "VIEW", "SYSTEM TABLE", "SYSTEM VIEW", "MATVIEW", "table", "ALIAS"})
-        same({none, none, none, QString::fromLatin1(type)}, std::string("type ") + type);
+        for (const QString& schema : {s, QStringLiteral("pg_catalog")})
+            same({none, schema, none, QString::fromLatin1(type)}, std::string("type ") + type);
     for (const QString& sql : cleanup)
         native->execute(sql);
 }
@@ -342,7 +344,6 @@ TEST_F(PostgresEngines, ThePrimaryKeysAreTheSame) {
         expectSameRows(n, odbc->openSchema(SchemaKind::PrimaryKeys, r), what);
         return n.recordCount();
     };
-    EXPECT_GE(same({}, "every key"), 4);
     struct Case {
         SchemaRestrictions restrictions;
         const char* what;
@@ -397,7 +398,8 @@ TEST_F(PostgresEngines, TheIndexesAreTheSame) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(same(c.restrictions, c.what), c.rows) << c.what;
-    EXPECT_GT(same({}, "every index of every table"), 100);
+    // Other tests change the user's schemas meanwhile: the whole list is compared where nothing changes.
+    EXPECT_GT(same({none, QStringLiteral("pg_catalog")}, "every index of the system tables"), 100);
 }
 
 // Functions, an overloaded one, names in capitals, and a procedure.
@@ -432,8 +434,8 @@ TEST_F(PostgresEngines, TheProceduresAreTheSame) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(same(c.restrictions, c.what), c.rows) << c.what;
-    EXPECT_GE(same({none, QStringLiteral("public")}, "the user's schema"), 4);
-    EXPECT_GT(same({}, "every procedure"), 1000);
+    // Other tests change the user's schemas meanwhile: the whole list is compared where nothing changes.
+    EXPECT_GT(same({none, QStringLiteral("pg_catalog")}, "every system procedure"), 1000);
     for (const char* sql : {"DROP FUNCTION %T%_f(int)", "DROP FUNCTION %T%_f(int, int)", "DROP FUNCTION \"%T%_F\"()",
                             "DROP PROCEDURE %T%_p(int)"})
         native->execute(named(sql));
