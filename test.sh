@@ -90,7 +90,14 @@ if [[ ${MV_SKIP_SANITIZERS:-} != 1 ]]; then
         export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
         export LSAN_OPTIONS=suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0
         mv_say "running the tests with sanitizers"
-        ctest --test-dir "$ASAN_BUILD" --output-on-failure -j2 -E '^(odbc-engine:|packaging[.])' || rc=1
+        left_out='^(odbc-engine:|packaging[.])'
+        # MDBTools allocates through glib, whose frames the fast unwinder cannot walk past, so its
+        # leaks would not be seen inside the driver. The tests on Access files unwind fully (eight
+        # times slower, so only they do).
+        access='OrderDetails[.]|Mdb|Access|/access$'
+        ctest --test-dir "$ASAN_BUILD" --output-on-failure -j2 -E "$left_out|$access" || rc=1
+        ASAN_OPTIONS=$ASAN_OPTIONS:fast_unwind_on_malloc=0 \
+            ctest --test-dir "$ASAN_BUILD" --output-on-failure -j2 -R "$access" -E "$left_out" || rc=1
         mv_say "fuzzing (${MV_FUZZ_SECONDS:-20} s per target)"
         "$ROOT/scripts/fuzz.sh" "$ASAN_BUILD" "${MV_FUZZ_SECONDS:-20}" || rc=1
     else
