@@ -78,7 +78,10 @@ class XmlReader {
 
     void feed() {
         QByteArray chunk = m_device->read(ChunkSize);
-        if (chunk.isEmpty()) m_inputDone = true;
+        // The last bytes are said to be the last at once: the stand-ins hand on what they hold
+        // back, since the parser may end the document without asking for more (trailing bytes
+        // after the root would go unseen).
+        if (chunk.isEmpty() || m_device->atEnd()) m_inputDone = true;
         if (m_first) {
             m_first = false;
             // The stand-ins work on UTF-8 bytes; a UTF-16 file goes to the parser as it is.

@@ -107,6 +107,25 @@ TEST(RecordsetXmlRows, ReadTheSameAsTheParserAlone) {
     }
 }
 
+TEST(RecordsetXmlRows, BytesAfterTheDocumentAreSeenAsByTheParserAlone) {
+    // The whole file in one piece: the parser can end the document before the last held-back
+    // bytes reach it.
+    const Case cases[] = {
+        {"a cut end tag", "</", true},
+        {"a cut row", "<z:row id='9'", true},
+        {"text", "x", true},
+        {"white space", "\r\n  \r\n", false},
+        {"a comment", "<!-- end -->\r\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray xml = doc("<z:row id='1' extra=''/>\r\n") + c.data;
+        const QString scanned = outcome(xml, true);
+        EXPECT_EQ(scanned, outcome(xml, false));
+        EXPECT_EQ(scanned == "failed", c.fails) << scanned.toStdString();
+    }
+}
+
 TEST(RecordsetXmlRows, OtherEncodingsAndDocumentTypesReadTheSame) {
     const QByteArray latin1 = "<?xml version='1.0' encoding='ISO-8859-1'?>\r\n" + doc("<z:row id='1' note='Gr\xFC\xDF" "e'/>");
     EXPECT_EQ(outcome(latin1, true), outcome(latin1, false));
