@@ -2,86 +2,21 @@
 // value must be the same, so switching engines changes nothing the program shows.
 #include "db/ado_types.h"
 #include "db/db_engines.h"
-#include "support/test_databases.h"
+#include "support/engine_pair.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <gtest/gtest.h>
 
 using namespace mv;
+using mvtest::expectSameKeys;
+using mvtest::expectSameRows;
 
 namespace {
 
-QString describe(const Recordset& rs, int row, int col) {
-    const QVariant v = rs.value(row, col);
-    return v.isValid() ? QStringLiteral("%1 (%2)").arg(v.toString(), QString::fromLatin1(v.typeName()))
-                       : QStringLiteral("<null>");
-}
-
-// The SQLite ODBC driver reads reals through a text of 15 digits (1009.1400000000001 arrives as
-// 1009.14); the native engine keeps the value SQLite stores. Equal to those 15 digits is the same.
-bool sameReal(const Recordset& native, const Recordset& odbc, int r, int c) {
-    if (native.column(c).kind() != StorageKind::Real || native.isNull(r, c) || odbc.isNull(r, c)) return false;
-    const double a = native.value(r, c).toDouble(), b = odbc.value(r, c).toDouble();
-    return QString::number(a, 'g', 15) == QString::number(b, 'g', 15);
-}
-
-// Fields and every cell; the first difference is reported with its place.
-void expectSameRows(const Recordset& native, const Recordset& odbc, const std::string& what) {
-    ASSERT_EQ(native.fieldCount(), odbc.fieldCount()) << what;
-    for (int c = 0; c < native.fieldCount(); ++c) {
-        const FieldInfo& n = native.field(c);
-        const FieldInfo& o = odbc.field(c);
-        EXPECT_EQ(n.name, o.name) << what;
-        EXPECT_EQ(n.type, o.type) << what << " field " << n.name.toStdString();
-        EXPECT_EQ(n.definedSize, o.definedSize) << what << " field " << n.name.toStdString();
-        EXPECT_EQ(n.nullable, o.nullable) << what << " field " << n.name.toStdString();
-        EXPECT_EQ(n.precision, o.precision) << what << " field " << n.name.toStdString();
-        EXPECT_EQ(n.scale, o.scale) << what << " field " << n.name.toStdString();
-    }
-    ASSERT_EQ(native.recordCount(), odbc.recordCount()) << what;
-    for (int r = 0; r < native.recordCount(); ++r)
-        for (int c = 0; c < native.fieldCount(); ++c)
-            if (native.value(r, c) != odbc.value(r, c) && !sameReal(native, odbc, r, c)) {
-                ADD_FAILURE() << what << " row " << r << " field " << native.field(c).name.toStdString()
-                              << ": native " << describe(native, r, c).toStdString() << ", ODBC "
-                              << describe(odbc, r, c).toStdString();
-                return;
-            }
-}
-
-// Primary keys: the same columns of the same tables; the native MariaDB engine numbers them in
-// the key's order, where the driver numbers them in table order.
-void expectSameKeys(const Recordset& native, const Recordset& odbc, const std::string& what) {
-    auto keys = [](const Recordset& rs) {
-        QStringList out;
-        for (int r = 0; r < rs.recordCount(); ++r)
-            out << QStringList{rs.text(r, 0), rs.text(r, 1), rs.text(r, 2), rs.text(r, 3), rs.text(r, 5)}.join(u'|');
-        out.sort();
-        return out;
-    };
-    ASSERT_EQ(native.fieldCount(), odbc.fieldCount()) << what;
-    EXPECT_EQ(keys(native), keys(odbc)) << what;
-}
-
-class SqliteEngines : public ::testing::Test {
+class SqliteEngines : public mvtest::EnginePair {
   protected:
-    void SetUp() override {
-        m_db = mvtest::testDatabase("sqlite", m_folder);
-        MVTEST_REQUIRE(m_db);
-        const QString cs = withoutEngineKey(m_db.connectionString);
-        native = createDbConnection();
-        native->open(cs);
-        odbc = createDbConnection();
-        odbc->open(cs + QStringLiteral(";Engine=ODBC"));
-    }
-
-    std::unique_ptr<DbConnection> native;
-    std::unique_ptr<DbConnection> odbc;
-
-  private:
-    mvtest::TempFolder m_folder;
-    mvtest::TestDatabase m_db;
+    SqliteEngines() : EnginePair("sqlite", "mv_engines_sq") {}
 };
 
 TEST_F(SqliteEngines, TheConnectionsSayWhichEngineServesThem) {
@@ -187,33 +122,9 @@ TEST_F(SqliteEngines, EveryFetchedValueIsTheSame) {
     EXPECT_EQ(n.limitReached, o.limitReached);
 }
 
-class PostgresEngines : public ::testing::Test {
+class PostgresEngines : public mvtest::EnginePair {
   protected:
-    void SetUp() override {
-        m_db = mvtest::testDatabase("postgresql", m_folder);
-        MVTEST_REQUIRE(m_db);
-        const QString cs = withoutEngineKey(m_db.connectionString);
-        native = createDbConnection();
-        native->open(cs);
-        odbc = createDbConnection();
-        odbc->open(cs + QStringLiteral(";Engine=ODBC"));
-        native->execute(QStringLiteral("DROP TABLE IF EXISTS ") + t);
-    }
-    void TearDown() override {
-        if (native) native->execute(QStringLiteral("DROP TABLE IF EXISTS ") + t);
-    }
-
-    // Statements name the test's table as %T%.
-    static QString named(const char* text) { return QString::fromUtf8(text).replace(QLatin1String("%T%"), t); }
-
-    std::unique_ptr<DbConnection> native;
-    std::unique_ptr<DbConnection> odbc;
-    // Of this process: the test runs under both engine prefixes at once.
-    static inline const QString t = QStringLiteral("mv_engines_pg%1").arg(QCoreApplication::applicationPid());
-
-  private:
-    mvtest::TempFolder m_folder;
-    mvtest::TestDatabase m_db;
+    PostgresEngines() : EnginePair("postgresql", "mv_engines_pg") {}
 };
 
 TEST_F(PostgresEngines, EveryFetchedValueIsTheSame) {
@@ -261,14 +172,185 @@ TEST_F(PostgresEngines, EveryFetchedValueIsTheSame) {
     EXPECT_TRUE(n.messages.front().message.contains(QLatin1String("does not exist, skipping")));
 }
 
-TEST_F(PostgresEngines, TheCatalogRowsetsAreTheSame) {
-    native->execute(named("CREATE TABLE %T% (id integer PRIMARY KEY, v varchar(20) NOT NULL)"));
-    const SchemaRestrictions byTable{std::nullopt, std::nullopt, t};
-    for (SchemaKind kind : {SchemaKind::Columns, SchemaKind::PrimaryKeys})
-        expectSameRows(native->openSchema(kind, byTable), odbc->openSchema(kind, byTable),
-                       "rowset " + std::to_string(int(kind)));
-    expectSameRows(native->openSchema(SchemaKind::ProviderTypes), odbc->openSchema(SchemaKind::ProviderTypes),
-                   "provider types");
+// Every type of the type matrix, a domain and an enum, defaults (one longer than the driver
+// keeps), identity, generated and dropped columns, and a view: whole tables, single columns, names
+// in capitals, patterns, and the system's tables.
+TEST_F(PostgresEngines, TheColumnsAreTheSame) {
+    const QStringList cleanup{named("DROP VIEW IF EXISTS %T%_v"), named("DROP TABLE IF EXISTS %T%"),
+                              named("DROP DOMAIN IF EXISTS %T%_dom"), named("DROP TYPE IF EXISTS %T%_en")};
+    for (const QString& sql : cleanup)
+        native->execute(sql);
+    native->execute(named("CREATE DOMAIN %T%_dom AS varchar(10)"));
+    native->execute(named("CREATE TYPE %T%_en AS ENUM ('a', 'b')"));
+    native->execute(named(
+        "CREATE TABLE %T% (i2 smallint, i4 integer NOT NULL DEFAULT 7, i8 bigint, n numeric(10,2), nn numeric, "
+        "nneg numeric(5,-2), f4 real, f8 double precision, b boolean DEFAULT true, v varchar(50) DEFAULT 'x', "
+        "v80 varchar(80), vv varchar, vl varchar(300), t text DEFAULT repeat('long default ', 30), c char(3), cc char, "
+        "cl char(300), d date, tm time, tm3 time(3), ttz timetz(2), ts timestamp DEFAULT now(), ts3 timestamp(3), "
+        "tz timestamptz, tz0 timestamptz(0), by bytea, u uuid, j json, jb jsonb, iv interval, "
+        "ivd interval day to second, ivs interval minute to second(2), iv3 interval(3), ivh interval hour to minute, "
+        "ar int[], va varchar(10)[], x xml, m money, s serial, bs bigserial, nm name, ch \"char\", o oid, ip inet, "
+        "ci cidr, ma macaddr, pt point, bt bit(3), vb varbit(7), dm %T%_dom, en %T%_en, "
+        "idn int GENERATED ALWAYS AS IDENTITY, gen int GENERATED ALWAYS AS (i4 * 2) STORED, gone int, "
+        "tv tsvector, r int4range, \"Mixed Case\" int)"));
+    native->execute(named("ALTER TABLE %T% DROP COLUMN gone"));
+    native->execute(named("COMMENT ON COLUMN %T%.v IS 'remarks stay empty'"));
+    native->execute(named("CREATE VIEW %T%_v AS SELECT i4, v, iv, dm FROM %T%"));
+    const std::optional<QString> none;
+    const auto same = [&](const SchemaRestrictions& r, const std::string& what) {
+        const Recordset n = native->openSchema(SchemaKind::Columns, r);
+        expectSameRows(n, odbc->openSchema(SchemaKind::Columns, r), what);
+        return n.recordCount();
+    };
+    struct Case {
+        SchemaRestrictions restrictions;
+        const char* what;
+        int rows;
+    };
+    const Case cases[] = {
+        {{none, none, t}, "every column of the table", 56},
+        {{none, QStringLiteral("public"), t}, "with its schema", 56},
+        {{none, none, t.toUpper()}, "a table in capitals", 56},
+        {{none, none, t + QStringLiteral("_v")}, "a view", 4},
+        {{none, none, t, QStringLiteral("vl")}, "one column", 1},
+        {{none, none, t, QStringLiteral("VL")}, "a column in capitals", 1},
+        {{none, none, t, QStringLiteral("Mixed Case")}, "a quoted column", 1},
+        {{none, none, t, QStringLiteral("iv_")}, "a pattern is no wildcard", 0},
+        {{none, none, t, QStringLiteral("gone")}, "a dropped column", 0},
+        {{none, none, t + QStringLiteral("_v"), QStringLiteral("DM")}, "a view's column", 1},
+        {{none, none, QStringLiteral("no_such_table")}, "no table", 0},
+        {{QStringLiteral("no_such_database"), none, t}, "another database", 0},
+        {{none, QStringLiteral("pg_catalog"), QStringLiteral("pg_class"), QStringLiteral("RELNAME")},
+         "a column of a system table", 1},
+        {{none, QStringLiteral("information_schema"), QStringLiteral("columns")}, "a system view", -1},
+    };
+    for (const Case& c : cases) {
+        const int rows = same(c.restrictions, c.what);
+        if (c.rows < 0)
+            EXPECT_GT(rows, 0) << c.what;
+        else
+            EXPECT_EQ(rows, c.rows) << c.what;
+    }
+    // Other tests change the user's schemas meanwhile: the whole list is compared where nothing changes.
+    EXPECT_GT(same({none, QStringLiteral("pg_catalog")}, "every column of the system tables"), 1000);
+    for (const QString& sql : cleanup)
+        native->execute(sql);
+}
+
+// Routines of every shape: a single value returned, OUT, INOUT, VARIADIC and TABLE arguments, rows
+// of a table's type, no arguments, unnamed ones, overloads and a procedure; parameters of every
+// built-in type.
+TEST_F(PostgresEngines, TheParametersAreTheSame) {
+    native->execute(named("CREATE TABLE %T% (a int, c interval, h varchar(10)[], m char(300), n numeric(5,2))"));
+    const char* const routines[] = {
+        "FUNCTION %T%_one(a int, b text DEFAULT 'q') RETURNS numeric LANGUAGE sql AS 'SELECT 1.0'",
+        "FUNCTION %T%_one(c int) RETURNS int LANGUAGE sql AS 'SELECT 1'",
+        "FUNCTION %T%_out(OUT x int, INOUT y varchar(10), VARIADIC z int[]) LANGUAGE sql AS 'SELECT 1, y'",
+        "FUNCTION %T%_rows() RETURNS SETOF %T% LANGUAGE sql AS 'SELECT * FROM %T%'",
+        "FUNCTION %T%_row(a date) RETURNS %T% LANGUAGE sql AS 'SELECT * FROM %T%'",
+        "FUNCTION %T%_tab(p int) RETURNS TABLE(q int, r text) LANGUAGE sql AS 'SELECT 1, null::text'",
+        "FUNCTION %T%_void() RETURNS void LANGUAGE sql AS 'SELECT'",
+        "FUNCTION %T%_rec(a int, OUT b int, OUT c text) RETURNS SETOF record LANGUAGE sql AS 'SELECT 1, null::text'",
+        "FUNCTION %T%_anon(int, text) RETURNS int LANGUAGE sql AS 'SELECT 1'",
+        "FUNCTION %T%_ints() RETURNS SETOF int LANGUAGE sql AS 'SELECT 1'",
+        "PROCEDURE %T%_p(a int, INOUT b varchar, c numeric(5,2)) LANGUAGE sql AS 'SELECT 1'",
+        "FUNCTION %T%_types(a smallint, b bigint, c numeric(5,2), d real, e double precision, f boolean, "
+        "g varchar(5), h char(3), i date, j time, k timestamp, l timestamptz, m bytea, n uuid, o json, p interval, "
+        "q xml, r money, s name, t \"char\", u oid, v inet, w cidr, x macaddr, y timetz, z bit(3), aa text, "
+        "ab int4range) RETURNS void LANGUAGE sql AS 'SELECT'",
+        "FUNCTION %T%_set(a text, b date) RETURNS SETOF numeric LANGUAGE sql AS 'SELECT 1.0'",
+    };
+    // Every routine of the test's, whatever its arguments (they use the table's type: before the table).
+    struct Dropper {
+        DbConnection* c;
+        QString prefix;
+        void run() {
+            c->execute(QStringLiteral(
+                "DO $$ DECLARE r record; BEGIN FOR r IN SELECT p.oid::regprocedure AS sig, p.prokind FROM pg_proc p "
+                "WHERE starts_with(p.proname, '%1_') LOOP EXECUTE (CASE WHEN r.prokind = 'p' THEN 'DROP PROCEDURE ' "
+                "ELSE 'DROP FUNCTION ' END) || r.sig; END LOOP; END $$").arg(prefix));
+        }
+        ~Dropper() { run(); }
+    } dropper{native.get(), t};
+    for (const char* routine : routines)
+        native->execute(QStringLiteral("CREATE ") + named(routine));
+    const std::optional<QString> none;
+    const auto same = [&](const SchemaRestrictions& r, const std::string& what) {
+        const Recordset n = native->openSchema(SchemaKind::ProcedureParameters, r);
+        expectSameRows(n, odbc->openSchema(SchemaKind::ProcedureParameters, r), what);
+        return n.recordCount();
+    };
+    struct Case {
+        const char* routine;
+        std::optional<QString> parameter;
+        int rows;
+    };
+    const Case cases[] = {
+        {"_one", none, 5},  {"_out", none, 3},  {"_rows", none, 5}, {"_row", none, 6},  {"_tab", none, 3},
+        {"_void", none, 0}, {"_rec", none, 3},  {"_anon", none, 3}, {"_ints", none, 1}, {"_p", none, 3},
+        {"_types", none, 28}, {"_one", QStringLiteral("B"), 1}, {"_anon", QString(), 3}, {"_no_such", none, 0},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.routine) + " " + c.parameter.value_or(QStringLiteral("-")).toStdString();
+        EXPECT_EQ(same({none, none, t + QString::fromLatin1(c.routine), c.parameter}, what), c.rows) << what;
+    }
+    EXPECT_EQ(same({QStringLiteral("morvenda"), none, t + QStringLiteral("_one")}, "the database as catalog"), 0);
+    EXPECT_EQ(same({none, QStringLiteral("public"), t + QStringLiteral("_one")}, "with its schema"), 5);
+    for (const char* system : {"lower", "substr", "now", "concat", "pg_get_expr", "to_char", "array_agg"})
+        EXPECT_GT(same({none, QStringLiteral("pg_catalog"), QString::fromLatin1(system)}, system), 0) << system;
+
+    // The one column of a set of single values has the type returned. (The ODBC driver gives the
+    // type of the routine's last argument there.)
+    const Recordset set = native->openSchema(SchemaKind::ProcedureParameters, {none, none, t + QStringLiteral("_set")});
+    ASSERT_EQ(set.recordCount(), 3);
+    EXPECT_TRUE(set.isNull(2, 3));
+    EXPECT_EQ(set.text(2, 15), QStringLiteral("numeric"));
+    EXPECT_EQ(set.value(2, 9).toInt(), ado::adNumeric);
+}
+
+TEST_F(PostgresEngines, TheProviderTypesAreTheSame) {
+    const std::optional<QString> none;
+    for (const SchemaRestrictions& r :
+         {SchemaRestrictions{}, SchemaRestrictions{QStringLiteral("131")},
+          SchemaRestrictions{QStringLiteral("202"), QStringLiteral("true")}, SchemaRestrictions{none, QStringLiteral("false")},
+          SchemaRestrictions{QStringLiteral("999")}})
+        expectSameRows(native->openSchema(SchemaKind::ProviderTypes, r), odbc->openSchema(SchemaKind::ProviderTypes, r),
+                       "provider types " + (r.empty() ? std::string("-") : r[0].value_or(QString()).toStdString()));
+}
+
+// In a transaction a failed statement takes back only itself: the transaction goes on, its catalog
+// shows what it made, savepoints of the user's own keep working, and its end keeps the rest.
+TEST_F(PostgresEngines, AFailedStatementInATransactionTakesBackOnlyItself) {
+    const std::optional<QString> none;
+    for (DbConnection* c : {native.get(), odbc.get()}) {
+        const std::string engine = c == native.get() ? "native" : "ODBC";
+        c->beginTransaction();
+        c->execute(named("CREATE TABLE %T% (a int)"));
+        c->execute(named("INSERT INTO %T% VALUES (1)"));
+        EXPECT_THROW(c->execute(QStringLiteral("SELECT * FROM mv_no_such_table_here")), DbError) << engine;
+        EXPECT_EQ(c->openSchema(SchemaKind::Tables, {none, none, t}).recordCount(), 1) << engine;
+        EXPECT_EQ(c->openSchema(SchemaKind::Columns, {none, none, t}).recordCount(), 1) << engine;
+        c->execute(QStringLiteral("SAVEPOINT mine"));
+        c->execute(named("INSERT INTO %T% VALUES (2)"));
+        c->execute(QStringLiteral("ROLLBACK TO SAVEPOINT mine"));
+        EXPECT_THROW(c->execute(named("INSERT INTO %T% VALUES ('not a number')")), DbError) << engine;
+        c->execute(named("INSERT INTO %T% VALUES (3)"));
+        c->commitTransaction();
+        const ExecResult sum = c->execute(named("SELECT sum(a) FROM %T%"));
+        ASSERT_TRUE(sum.rows) << engine;
+        EXPECT_EQ(sum.rows->value(0, 0).toLongLong(), 4) << engine;
+        c->execute(named("DROP TABLE %T%"));
+    }
+    // Where a statement of the user's own leaves the transaction aborted all the same, the native
+    // engine reads the catalog on a second session until the transaction ends.
+    native->beginTransaction();
+    EXPECT_THROW(native->execute(QStringLiteral("ROLLBACK TO SAVEPOINT mv_no_such_savepoint")), DbError);
+    EXPECT_EQ(native->openSchema(SchemaKind::Columns, {none, QStringLiteral("pg_catalog"), QStringLiteral("pg_am")})
+                  .recordCount(),
+              4);
+    EXPECT_THROW(native->execute(QStringLiteral("SELECT 1")), DbError);
+    native->rollbackTransaction();
+    EXPECT_TRUE(native->execute(QStringLiteral("SELECT 1")).rows.has_value());
 }
 
 // Tables of every kind the server has, in a second schema too, and the system ones.
@@ -441,21 +523,9 @@ TEST_F(PostgresEngines, TheProceduresAreTheSame) {
         native->execute(named(sql));
 }
 
-class MariaDbEngines : public ::testing::Test {
+class MariaDbEngines : public mvtest::EnginePair {
   protected:
-    void SetUp() override {
-        m_db = mvtest::testDatabase("mariadb", m_folder);
-        MVTEST_REQUIRE(m_db);
-        const QString cs = withoutEngineKey(m_db.connectionString);
-        native = createDbConnection();
-        native->open(cs);
-        odbc = createDbConnection();
-        odbc->open(cs + QStringLiteral(";Engine=ODBC"));
-        native->execute(QStringLiteral("DROP TABLE IF EXISTS ") + t);
-    }
-    void TearDown() override {
-        if (native) native->execute(QStringLiteral("DROP TABLE IF EXISTS ") + t);
-    }
+    MariaDbEngines() : EnginePair("mariadb", "mv_engines_my") {}
 
     // Both engines run the statement; their results must not differ.
     void expectSame(const QString& sql, const ExecOptions& options = {}) {
@@ -465,18 +535,6 @@ class MariaDbEngines : public ::testing::Test {
         if (n.rows) expectSameRows(*n.rows, *o.rows, sql.toStdString());
         EXPECT_EQ(n.recordsAffected, o.recordsAffected) << sql.toStdString();
     }
-
-    // Statements name the test's table as %T%.
-    static QString named(const char* text) { return QString::fromUtf8(text).replace(QLatin1String("%T%"), t); }
-
-    std::unique_ptr<DbConnection> native;
-    std::unique_ptr<DbConnection> odbc;
-    // Of this process: the test runs under both engine prefixes at once.
-    static inline const QString t = QStringLiteral("mv_engines_my%1").arg(QCoreApplication::applicationPid());
-
-  private:
-    mvtest::TempFolder m_folder;
-    mvtest::TestDatabase m_db;
 };
 
 TEST_F(MariaDbEngines, TheConnectionsSayWhichEngineServesThem) {
@@ -574,7 +632,7 @@ TEST_F(MariaDbEngines, TheCatalogRowsetsAreTheSame) {
     // A database of this test's own: listings of every table would otherwise see the tables other
     // tests make meanwhile. Its objects are dropped one by one (dropping a database stalls the
     // server for the other tests running at the same time).
-    const QString database = QStringLiteral("mv_catalog_%1").arg(QCoreApplication::applicationPid());
+    const QString database = mvtest::ownName(QStringLiteral("mv_catalog_"));
     native->execute(QStringLiteral("CREATE DATABASE IF NOT EXISTS ") + database + QStringLiteral(" CHARACTER SET utf8mb4"));
     const QStringList objects{QStringLiteral("VIEW IF EXISTS %1.%2_v").arg(database, t),
                               QStringLiteral("TABLE IF EXISTS %1.%2").arg(database, t),

@@ -1,6 +1,8 @@
 #include "db/pg/pg_catalog.h"
 
+#include "app/texts.h"
 #include "db/odbc/odbc_catalog_support.h"
+#include "db/pg/pg_catalog_support.h"
 
 #include <algorithm>
 #include <map>
@@ -15,9 +17,13 @@ namespace {
 const QStringList SystemSchemas{QStringLiteral("pg_catalog"), QStringLiteral("information_schema"),
                                 QStringLiteral("pg_toast")};
 
+} // namespace
+
 bool nonEmpty(const std::optional<QString>& v) {
     return v && !v->isEmpty();
 }
+
+namespace {
 
 // The driver lists the system schemas' tables and views (as SYSTEM TABLE) only when asked for that
 // type; every other schema gives tables, views, materialized views, foreign and partitioned tables.
@@ -33,6 +39,8 @@ const char* const TablesSql =
     "AND n.nspname LIKE $1 AND c.relname LIKE $2 "
     "ORDER BY n.nspname IN ('pg_catalog', 'information_schema'), n.nspname, c.relname";
 
+} // namespace
+
 std::optional<qint64> number(const std::optional<QString>& text) {
     bool ok = false;
     const qint64 n = text ? text->toLongLong(&ok) : 0;
@@ -42,6 +50,8 @@ std::optional<qint64> number(const std::optional<QString>& text) {
 QString patternOf(const std::optional<QString>& wanted) {
     return nonEmpty(wanted) ? *wanted : QStringLiteral("%");
 }
+
+namespace {
 
 QString reportedType(const QString& driverType) {
     return driverType == QLatin1String("MATVIEW") ? QStringLiteral("VIEW") : driverType;
@@ -53,14 +63,8 @@ bool typeWanted(const QString& reported, const QString& driverType, const std::o
     return reported.compare(w, Qt::CaseInsensitive) == 0 || driverType.compare(w, Qt::CaseInsensitive) == 0;
 }
 
-struct Relation {
-    QString schema;
-    QString name;
-    QString driverType;
-};
+} // namespace
 
-// The relations the driver lists for the restrictions, the user's first, then (where asked for) the
-// system's.
 std::vector<Relation> relations(const CatalogQuery& query, const std::optional<QString>& schemaR,
                                 const std::optional<QString>& nameR, bool withSystem) {
     const QStringList args{patternOf(schemaR), patternOf(nameR)};
@@ -90,6 +94,8 @@ std::vector<Relation> relations(const CatalogQuery& query, const std::optional<Q
     }
     return found;
 }
+
+namespace {
 
 Recordset tablesRowset(const CatalogQuery& query, const QString& database, const SchemaRestrictions& r) {
     const auto catalogR = restriction(r, 0), typeR = restriction(r, 3);
@@ -202,20 +208,26 @@ Recordset proceduresRowset(const CatalogQuery& query, const SchemaRestrictions& 
 
 } // namespace
 
-std::optional<Recordset> openSchemaRowset(const CatalogQuery& query, const QString& database, SchemaKind kind,
+Recordset openSchemaRowset(const CatalogQuery& query, const QString& database, SchemaKind kind,
                            const SchemaRestrictions& restrictions) {
     switch (kind) {
     case SchemaKind::Tables:
         return tablesRowset(query, database, restrictions);
+    case SchemaKind::Columns:
+        return columnsRowset(query, database, restrictions);
     case SchemaKind::PrimaryKeys:
         return primaryKeysRowset(query, database, restrictions);
     case SchemaKind::Indexes:
         return indexesRowset(query, database, restrictions);
     case SchemaKind::Procedures:
         return proceduresRowset(query, restrictions);
-    default:
-        return std::nullopt;
+    case SchemaKind::ProcedureParameters:
+        return procedureParametersRowset(query, database, restrictions);
+    case SchemaKind::ProviderTypes:
+        return providerTypesRowset(restrictions);
     }
+    throw DbError(DbError::Kind::NotSupported, ui_text("Der Vorgang wird vom Provider nicht unterstützt.",
+                                                       "Operation is not supported by this provider."));
 }
 
 } // namespace mv::pg

@@ -1,7 +1,6 @@
 #pragma once
 // The schema rowsets the PostgreSQL engine reads from pg_catalog itself, with the rows and values the
 // PostgreSQL ODBC driver gives, so the explorer and completion show the same on either engine.
-// The kinds not read here yet still come from the driver.
 #include "db/db_access.h"
 
 #include <functional>
@@ -15,8 +14,8 @@ using CatalogRow = std::vector<std::optional<QString>>;
 // texts. Throws DbError.
 using CatalogQuery = std::function<std::vector<CatalogRow>(const QString& sql, const QStringList& params)>;
 
-// `database` is the connection's database; nothing for a kind not read here. Throws DbError.
-std::optional<Recordset> openSchemaRowset(const CatalogQuery& query, const QString& database, SchemaKind kind,
+// `database` is the connection's database. Throws DbError.
+Recordset openSchemaRowset(const CatalogQuery& query, const QString& database, SchemaKind kind,
                            const SchemaRestrictions& restrictions);
 
 } // namespace mv::pg

@@ -3,7 +3,7 @@
 #include "app/texts.h"
 #include "db/connection_string.h"
 #include "db/db_engines.h"
-#include "db/odbc/odbc_session.h"
+#include "db/odbc/odbc_session.h" // maskPasswords
 #include "db/pg/pg_catalog.h"
 #include "db/pg/pg_types.h"
 #include "db/recordset_builder.h"
@@ -15,6 +15,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <mutex>
 
 namespace mv {
 
@@ -214,6 +215,48 @@ QString firstWord(const QString& sql) {
     return sql.mid(i, end - i).toUpper();
 }
 
+// A new session for the PostgreSQL ODBC driver's keys. Throws DbError.
+PGconn* connectTo(const QString& connectionString) {
+    QString error;
+    const std::optional<ConnectionKeys> keys = parseConnectionKeys(connectionString, &error);
+    if (!keys) throw DbError(DbError::Kind::Failed, error);
+    auto value = [&](std::initializer_list<const char*> names) {
+        for (const char* n : names)
+            if (const auto v = keys->find(QLatin1String(n)); v && !v->isEmpty()) return v->toUtf8();
+        return QByteArray();
+    };
+    // The ODBC driver's keys and their libpq names.
+    std::vector<std::pair<const char*, QByteArray>> params{
+        {"host", value({"Server", "Servername", "Host"})},
+        {"port", value({"Port"})},
+        {"dbname", value({"Database", "DB"})},
+        {"user", value({"Uid", "UserName", "User"})},
+        {"password", value({"Pwd", "Password"})},
+        {"sslmode", value({"SSLmode", "SSLMode", "sslmode"}).toLower()},
+        {"connect_timeout", value({"ConnectTimeout", "LoginTimeout"}).isEmpty() ? QByteArray("15")
+                                                                                : value({"ConnectTimeout", "LoginTimeout"})},
+        {"client_encoding", QByteArray("UTF8")},
+        {"application_name", QByteArray("Morvenda")},
+    };
+    std::vector<const char*> names, values;
+    for (const auto& [name, v] : params) {
+        if (v.isEmpty()) continue;
+        names.push_back(name);
+        values.push_back(v.constData());
+    }
+    names.push_back(nullptr);
+    values.push_back(nullptr);
+    PGconn* c = PQconnectdbParams(names.data(), values.data(), 0);
+    if (!c || PQstatus(c) != CONNECTION_OK) {
+        const DbError e = connectionError(c);
+        PQfinish(c);
+        throw e;
+    }
+    // Dates as ISO texts whatever the server's default, so values read the same everywhere.
+    PQclear(PQexec(c, "SET DateStyle = 'ISO, YMD'; SET IntervalStyle = 'postgres'; SET extra_float_digits = 3"));
+    return c;
+}
+
 } // namespace
 
 void closeIdleConnections() {
@@ -240,45 +283,7 @@ void PgDbConnection::open(const QString& connectionString) {
     if (m_conn) close();
     auto [c, serverTimeout] = Pool::instance().take(connectionString);
     const bool pooled = c != nullptr;
-    if (!c) {
-        QString error;
-        const std::optional<ConnectionKeys> keys = parseConnectionKeys(connectionString, &error);
-        if (!keys) throw DbError(DbError::Kind::Failed, error);
-        auto value = [&](std::initializer_list<const char*> names) {
-            for (const char* n : names)
-                if (const auto v = keys->find(QLatin1String(n)); v && !v->isEmpty()) return v->toUtf8();
-            return QByteArray();
-        };
-        // The ODBC driver's keys and their libpq names.
-        std::vector<std::pair<const char*, QByteArray>> params{
-            {"host", value({"Server", "Servername", "Host"})},
-            {"port", value({"Port"})},
-            {"dbname", value({"Database", "DB"})},
-            {"user", value({"Uid", "UserName", "User"})},
-            {"password", value({"Pwd", "Password"})},
-            {"sslmode", value({"SSLmode", "SSLMode", "sslmode"}).toLower()},
-            {"connect_timeout", value({"ConnectTimeout", "LoginTimeout"}).isEmpty() ? QByteArray("15")
-                                                                                    : value({"ConnectTimeout", "LoginTimeout"})},
-            {"client_encoding", QByteArray("UTF8")},
-            {"application_name", QByteArray("Morvenda")},
-        };
-        std::vector<const char*> names, values;
-        for (const auto& [name, v] : params) {
-            if (v.isEmpty()) continue;
-            names.push_back(name);
-            values.push_back(v.constData());
-        }
-        names.push_back(nullptr);
-        values.push_back(nullptr);
-        c = PQconnectdbParams(names.data(), values.data(), 0);
-        if (!c || PQstatus(c) != CONNECTION_OK) {
-            const DbError e = connectionError(c);
-            PQfinish(c);
-            throw e;
-        }
-        // Dates as ISO texts whatever the server's default, so values read the same everywhere.
-        PQclear(PQexec(c, "SET DateStyle = 'ISO, YMD'; SET IntervalStyle = 'postgres'; SET extra_float_digits = 3"));
-    }
+    if (!c) c = connectTo(connectionString);
     PQsetNoticeReceiver(c, noticeReceiver, this);
     setConnection(c);
     m_connectionString = connectionString;
@@ -322,7 +327,6 @@ void PgDbConnection::open(const QString& connectionString) {
 
 void PgDbConnection::close() {
     m_open = false;
-    if (m_catalog) m_catalog->close();
     PGconn* c = m_conn;
     if (!c) return;
     setConnection(nullptr);
@@ -338,7 +342,6 @@ void PgDbConnection::close() {
 
 void PgDbConnection::disconnect() {
     m_open = false;
-    if (m_catalog) m_catalog->disconnect();
     PGconn* c = m_conn;
     setConnection(nullptr);
     m_inTransaction = false;
@@ -347,10 +350,8 @@ void PgDbConnection::disconnect() {
 
 void PgDbConnection::cancel() {
     // Only the waiting thread talks to the server (see StopSender); it looks at this within a
-    // poll step. The catalog's own connection is stopped directly.
+    // poll step.
     m_cancelRequested = true;
-    std::lock_guard lock(m_catalogMutex);
-    if (m_catalog) m_catalog->cancel();
 }
 
 void PgDbConnection::fail(const DbError& error) {
@@ -393,16 +394,42 @@ ExecResult PgDbConnection::execute(const QString& sql, const ExecOptions& option
     const int timeout = qMax(0, options.timeoutSeconds);
     applyTimeout(timeout);
 
+    const QString word = firstWord(sql);
+    // Inside a transaction a failed statement takes back only itself, as with the ODBC driver: the
+    // transaction goes on, and its catalog stays readable. Statements that end transactions or
+    // handle savepoints themselves are left as they are.
+    static const QStringList transactionWords{
+        QStringLiteral("BEGIN"),     QStringLiteral("START"),   QStringLiteral("COMMIT"),
+        QStringLiteral("END"),       QStringLiteral("ROLLBACK"), QStringLiteral("ABORT"),
+        QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE"), QStringLiteral("PREPARE")};
+    const bool guarded = PQtransactionStatus(c) == PQTRANS_INTRANS && !transactionWords.contains(word);
+    if (guarded) run("SAVEPOINT mv_statement");
+
     if (!PQsendQuery(c, sql.toUtf8().constData())) fail(connectionError(c));
     PQsetSingleRowMode(c);
     // Past the server's own time-out the engine stops the statement itself.
     m_deadline = timeout > 0 ? std::optional(Clock::now() + std::chrono::seconds(timeout) + TimeoutGrace) : std::nullopt;
     // Rows past the limit of a query are not even produced: the rest is cancelled. Anything that
     // may change data runs to its end, its surplus rows read past.
-    const QString word = firstWord(sql);
     const bool stopAtLimit = !m_inTransaction && (word == QLatin1String("SELECT") || word == QLatin1String("VALUES") ||
                                                   word == QLatin1String("TABLE"));
-    return readResults(options, stopAtLimit);
+    if (!guarded) return readResults(options, stopAtLimit);
+    ExecResult result;
+    try {
+        result = readResults(options, stopAtLimit);
+    } catch (const DbError&) {
+        if (m_conn && PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_INERROR) {
+            m_cancelRequested = false; // the stop met the statement; this only ends it
+            try {
+                run("ROLLBACK TO SAVEPOINT mv_statement; RELEASE SAVEPOINT mv_statement");
+            } catch (const DbError&) {
+                // The transaction stays aborted; its end reports what remains.
+            }
+        }
+        throw;
+    }
+    if (PQtransactionStatus(c) == PQTRANS_INTRANS) run("RELEASE SAVEPOINT mv_statement");
+    return result;
 }
 
 ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLimit) {
@@ -576,29 +603,51 @@ void PgDbConnection::rollbackTransaction() {
 }
 
 Recordset PgDbConnection::openSchema(SchemaKind kind, const SchemaRestrictions& restrictions) {
-    conn();
+    PGconn* c = conn();
     m_cancelRequested = false;
-    const auto query = [this](const QString& sql, const QStringList& params) { return catalogRows(sql, params); };
-    if (std::optional<Recordset> native = openSchemaRowset(query, m_info.databaseName, kind, restrictions))
-        return std::move(*native);
-    if (!m_catalog) {
-        std::unique_ptr<DbConnection> catalog = odbc::createConnection();
-        std::lock_guard lock(m_catalogMutex);
-        m_catalog = std::move(catalog);
+    if (PQtransactionStatus(c) != PQTRANS_INERROR) {
+        const auto query = [this, c](const QString& sql, const QStringList& params) {
+            return catalogRows(c, m_cancel, sql, params);
+        };
+        return openSchemaRowset(query, m_info.databaseName, kind, restrictions);
     }
-    if (!m_catalog->isOpen()) m_catalog->open(m_connectionString);
-    return m_catalog->openSchema(kind, restrictions);
+    // A failed statement has aborted the open transaction, and the session answers nothing until it
+    // ends: the catalog is read on a second session of the same connection string (it sees what
+    // the transaction's statements that went through did not commit, as nothing will).
+    PGconn* side = Pool::instance().take(m_connectionString).first;
+    if (!side) side = connectTo(m_connectionString);
+    struct Side {
+        PGconn* conn;
+        PGcancel* cancel;
+        const QString& key;
+        ~Side() {
+            PQfreeCancel(cancel);
+            if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE)
+                Pool::instance().give(key, conn, -1);
+            else
+                PQfinish(conn);
+        }
+    } guard{side, PQgetCancel(side), m_connectionString};
+    const auto query = [&](const QString& sql, const QStringList& params) {
+        return catalogRows(guard.conn, guard.cancel, sql, params);
+    };
+    return openSchemaRowset(query, m_info.databaseName, kind, restrictions);
 }
 
-std::vector<CatalogRow> PgDbConnection::catalogRows(const QString& sql, const QStringList& params) {
-    PGconn* c = conn();
+std::vector<CatalogRow> PgDbConnection::catalogRows(PGconn* c, PGcancel* cancel, const QString& sql,
+                                                    const QStringList& params) {
+    // A failure of a second session is not one of this connection's.
+    const auto failWith = [&](const DbError& e) {
+        if (c == m_conn) fail(e);
+        throw e;
+    };
     std::vector<QByteArray> texts;
     for (const QString& p : params) texts.push_back(p.toUtf8());
     std::vector<const char*> values;
     for (const QByteArray& t : texts) values.push_back(t.constData());
     if (!PQsendQueryParams(c, sql.toUtf8().constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0))
-        fail(connectionError(c));
-    StopSender stop(m_cancel);
+        failWith(connectionError(c));
+    StopSender stop(cancel);
     std::optional<DbDiagnostic> failure;
     std::vector<CatalogRow> rows;
     while (PGresult* raw = nextResult(c, [&] { stop.sendIfDue(m_cancelRequested.load()); })) {
@@ -618,10 +667,10 @@ std::vector<CatalogRow> PgDbConnection::catalogRows(const QString& sql, const QS
             rows.push_back(std::move(out));
         }
     }
-    if (PQstatus(c) != CONNECTION_OK) fail(connectionError(c));
+    if (PQstatus(c) != CONNECTION_OK) failWith(connectionError(c));
     if (failure && failure->sqlState == QLatin1String("57014") && m_cancelRequested)
-        fail(DbError(DbError::Kind::Cancelled, cancelledByUserText(), {*failure}));
-    if (failure) fail(DbError(DbError::Kind::Failed, failure->message, {*failure}));
+        failWith(DbError(DbError::Kind::Cancelled, cancelledByUserText(), {*failure}));
+    if (failure) failWith(DbError(DbError::Kind::Failed, failure->message, {*failure}));
     return rows;
 }
 

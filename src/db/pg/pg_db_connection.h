@@ -5,9 +5,8 @@
 // PostgreSQL ODBC driver's keys (Server, Port, Database, Uid, Pwd, SSLmode). Closed connections
 // wait a few seconds for the next statement, as with ODBC.
 //
-// The schema rowsets are read from pg_catalog on this connection where pg_catalog.h does so; the
-// others still come from the ODBC driver, through a second connection opened on the first such
-// request: they are the driver's catalog rows, on either engine.
+// The schema rowsets are read from pg_catalog on this connection (pg_catalog.h), on a second one
+// while a failed statement holds the transaction aborted.
 #include "db/db_access.h"
 #include "db/pg/pg_catalog.h"
 
@@ -15,7 +14,6 @@
 #include <chrono>
 #include <optional>
 #include <map>
-#include <mutex>
 
 typedef struct pg_conn PGconn;
 typedef struct pg_cancel PGcancel;
@@ -57,7 +55,7 @@ class PgDbConnection final : public DbConnection {
     // Marks a connection the server or the network dropped, so it is never pooled.
     [[noreturn]] void fail(const DbError& error);
     ExecResult readResults(const ExecOptions& options, bool stopAtLimit);
-    std::vector<CatalogRow> catalogRows(const QString& sql, const QStringList& params);
+    std::vector<CatalogRow> catalogRows(PGconn* c, PGcancel* cancel, const QString& sql, const QStringList& params);
     void fillNullability(RecordsetBuilder& builder, const std::vector<std::pair<unsigned, int>>& origins);
 
     QString m_connectionString;
@@ -79,8 +77,6 @@ class PgDbConnection final : public DbConnection {
     bool m_timedOut = false;
     std::optional<std::chrono::steady_clock::time_point> m_deadline;
     bool m_limitCancel = false;
-    std::mutex m_catalogMutex; // cancel() reaches the catalog connection from another thread
-    std::unique_ptr<DbConnection> m_catalog;
 };
 
 // Closes the idle pooled connections now.
