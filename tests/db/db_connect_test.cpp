@@ -4,7 +4,6 @@
 #include "support/scripted_user_port.h"
 #include "support/test_databases.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTimer>
@@ -152,7 +151,7 @@ TEST_P(DbConnectOn, RowLimitAndAffectedCounts) {
     Recordset rs;
     ASSERT_EQ(cn.Execute("select * from orders", rs, true, 7, true), C_DbConnect::ExecSucceeded);
     EXPECT_EQ(rs.recordCount(), 7);
-    const QString table = QString("mv_affected_%1").arg(QCoreApplication::applicationPid());
+    const QString table = mvtest::ownName(QStringLiteral("mv_affected_"));
     Recordset none;
     ASSERT_EQ(cn.Execute("create table " + table + " (id int, v int)", none, true, 0, false), -1);
     ASSERT_EQ(cn.Execute("insert into " + table + " values (1, 1), (2, 1), (3, 2)", none, true, 0, false), -1);

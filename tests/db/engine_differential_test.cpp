@@ -198,16 +198,9 @@ TEST_F(PostgresEngines, TheColumnsAreTheSame) {
     native->execute(named("CREATE VIEW %T%_v AS SELECT i4, v, iv, dm FROM %T%"));
     const std::optional<QString> none;
     const auto same = [&](const SchemaRestrictions& r, const std::string& what) {
-        const Recordset n = native->openSchema(SchemaKind::Columns, r);
-        expectSameRows(n, odbc->openSchema(SchemaKind::Columns, r), what);
-        return n.recordCount();
+        return sameRowset(SchemaKind::Columns, r, what);
     };
-    struct Case {
-        SchemaRestrictions restrictions;
-        const char* what;
-        int rows;
-    };
-    const Case cases[] = {
+    expectRowsetCases(SchemaKind::Columns, {
         {{none, none, t}, "every column of the table", 56},
         {{none, QStringLiteral("public"), t}, "with its schema", 56},
         {{none, none, t.toUpper()}, "a table in capitals", 56},
@@ -223,14 +216,7 @@ TEST_F(PostgresEngines, TheColumnsAreTheSame) {
         {{none, QStringLiteral("pg_catalog"), QStringLiteral("pg_class"), QStringLiteral("RELNAME")},
          "a column of a system table", 1},
         {{none, QStringLiteral("information_schema"), QStringLiteral("columns")}, "a system view", -1},
-    };
-    for (const Case& c : cases) {
-        const int rows = same(c.restrictions, c.what);
-        if (c.rows < 0)
-            EXPECT_GT(rows, 0) << c.what;
-        else
-            EXPECT_EQ(rows, c.rows) << c.what;
-    }
+    });
     // Other tests change the user's schemas meanwhile: the whole list is compared where nothing changes.
     EXPECT_GT(same({none, QStringLiteral("pg_catalog")}, "every column of the system tables"), 1000);
     for (const QString& sql : cleanup)
@@ -276,9 +262,7 @@ TEST_F(PostgresEngines, TheParametersAreTheSame) {
         native->execute(QStringLiteral("CREATE ") + named(routine));
     const std::optional<QString> none;
     const auto same = [&](const SchemaRestrictions& r, const std::string& what) {
-        const Recordset n = native->openSchema(SchemaKind::ProcedureParameters, r);
-        expectSameRows(n, odbc->openSchema(SchemaKind::ProcedureParameters, r), what);
-        return n.recordCount();
+        return sameRowset(SchemaKind::ProcedureParameters, r, what);
     };
     struct Case {
         const char* routine;
@@ -369,19 +353,12 @@ TEST_F(PostgresEngines, TheTableListsAreTheSame) {
                               named("DROP MATERIALIZED VIEW IF EXISTS %T%_m"), named("DROP SEQUENCE IF EXISTS %T%_seq"),
                               named("DROP VIEW IF EXISTS %T%_v")};
     const auto same = [&](const SchemaRestrictions& r, const std::string& what) {
-        const Recordset n = native->openSchema(SchemaKind::Tables, r);
-        expectSameRows(n, odbc->openSchema(SchemaKind::Tables, r), what);
-        return n.recordCount();
+        return sameRowset(SchemaKind::Tables, r, what);
     };
     const std::optional<QString> none;
     // Other tests change the user's schemas meanwhile: whole lists are compared where nothing changes.
     EXPECT_GT(same({none, QStringLiteral("pg_catalog")}, "every system table"), 50);
-    struct Case {
-        SchemaRestrictions restrictions;
-        const char* what;
-        int rows;
-    };
-    const Case cases[] = {
+    expectRowsetCases(SchemaKind::Tables, {
         {{none, none, t}, "one table", 1},
         {{none, none, t.toUpper()}, "a name in capitals is asked for again in lower case", 1},
         {{none, QStringLiteral("PUBLIC"), t.toUpper()}, "so is the schema", 1},
@@ -402,9 +379,7 @@ TEST_F(PostgresEngines, TheTableListsAreTheSame) {
         {{none, none, t, QStringLiteral("VIEW")}, "a table asked for as view", 0},
         {{none, none, t + QStringLiteral("_m"), QStringLiteral("VIEW")}, "materialized views are views", 1},
         {{none, none, QStringLiteral("pg_class"), QStringLiteral("TABLE")}, "system tables by user type", 0},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(same(c.restrictions, c.what), c.rows) << c.what;
+    });
     for (const char* type : {"TABLE", "VIEW", "SYSTEM TABLE", "SYSTEM VIEW", "MATVIEW", "table", "ALIAS"})
         for (const QString& schema : {s, QStringLiteral("pg_catalog")})
             same({none, schema, none, QString::fromLatin1(type)}, std::string("type ") + type);
@@ -422,16 +397,9 @@ TEST_F(PostgresEngines, ThePrimaryKeysAreTheSame) {
     native->execute(named("CREATE TABLE %T%_part1 PARTITION OF %T%_part FOR VALUES FROM ('2024-01-01') TO ('2025-01-01')"));
     const std::optional<QString> none;
     const auto same = [&](const SchemaRestrictions& r, const std::string& what) {
-        const Recordset n = native->openSchema(SchemaKind::PrimaryKeys, r);
-        expectSameRows(n, odbc->openSchema(SchemaKind::PrimaryKeys, r), what);
-        return n.recordCount();
+        return sameRowset(SchemaKind::PrimaryKeys, r, what);
     };
-    struct Case {
-        SchemaRestrictions restrictions;
-        const char* what;
-        int rows;
-    };
-    const Case cases[] = {
+    expectRowsetCases(SchemaKind::PrimaryKeys, {
         {{none, none, t}, "a key of two columns", 2},
         {{none, QStringLiteral("public"), t}, "with its schema", 2},
         {{none, none, t.toUpper()}, "a name in capitals", 2},
@@ -440,9 +408,7 @@ TEST_F(PostgresEngines, ThePrimaryKeysAreTheSame) {
         {{none, none, t + QStringLiteral("_part")}, "a partitioned table", 2},
         {{none, none, t + QStringLiteral("_part1")}, "a partition", 2},
         {{QStringLiteral("no_such_database"), none, t}, "another database", 0},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(same(c.restrictions, c.what), c.rows) << c.what;
+    });
     EXPECT_GT(same({none, QStringLiteral("pg_catalog")}, "the system tables' keys"), 0);
     for (const char* sql : {"DROP VIEW %T%_v", "DROP TABLE %T%_nokey", "DROP TABLE %T%_part"})
         native->execute(named(sql));
@@ -458,16 +424,9 @@ TEST_F(PostgresEngines, TheIndexesAreTheSame) {
     native->execute(named("CLUSTER %T% USING %T%_b"));
     const std::optional<QString> none;
     const auto same = [&](const SchemaRestrictions& r, const std::string& what) {
-        const Recordset n = native->openSchema(SchemaKind::Indexes, r);
-        expectSameRows(n, odbc->openSchema(SchemaKind::Indexes, r), what);
-        return n.recordCount();
+        return sameRowset(SchemaKind::Indexes, r, what);
     };
-    struct Case {
-        SchemaRestrictions restrictions;
-        const char* what;
-        int rows;
-    };
-    const Case cases[] = {
+    expectRowsetCases(SchemaKind::Indexes, {
         {{none, none, none, none, t}, "every index of the table", 8},
         {{none, QStringLiteral("public"), none, none, t}, "with its schema", 8},
         {{none, none, t + QStringLiteral("_e"), none, t}, "one index", 2},
@@ -477,9 +436,7 @@ TEST_F(PostgresEngines, TheIndexesAreTheSame) {
         {{none, none, none, none, t.toUpper()}, "a table in capitals", 8},
         {{QStringLiteral("no_such_database"), none, none, none, t}, "another database", 0},
         {{none, QStringLiteral("pg_catalog"), none, none, QStringLiteral("pg_class")}, "a system table", 5},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(same(c.restrictions, c.what), c.rows) << c.what;
+    });
     // Other tests change the user's schemas meanwhile: the whole list is compared where nothing changes.
     EXPECT_GT(same({none, QStringLiteral("pg_catalog")}, "every index of the system tables"), 100);
 }
@@ -494,17 +451,10 @@ TEST_F(PostgresEngines, TheProceduresAreTheSame) {
     native->execute(named("COMMENT ON FUNCTION %T%_f(int) IS 'remarks stay empty'"));
     const std::optional<QString> none;
     const auto same = [&](const SchemaRestrictions& r, const std::string& what) {
-        const Recordset n = native->openSchema(SchemaKind::Procedures, r);
-        expectSameRows(n, odbc->openSchema(SchemaKind::Procedures, r), what);
-        return n.recordCount();
-    };
-    struct Case {
-        SchemaRestrictions restrictions;
-        const char* what;
-        int rows;
+        return sameRowset(SchemaKind::Procedures, r, what);
     };
     const QString f = t + QStringLiteral("_f");
-    const Case cases[] = {
+    expectRowsetCases(SchemaKind::Procedures, {
         {{none, none, f}, "an overloaded function once", 1},
         {{none, none, t + QStringLiteral("_F")}, "a name in capitals", 1},
         {{none, none, t + QStringLiteral("_p")}, "a procedure", 1},
@@ -513,9 +463,7 @@ TEST_F(PostgresEngines, TheProceduresAreTheSame) {
         {{none, none, f, QStringLiteral("SYSTEM PROCEDURE")}, "not a system one", 0},
         {{none, QStringLiteral("pg_catalog"), QStringLiteral("lower"), QStringLiteral("SYSTEM PROCEDURE")}, "a system one", 1},
         {{QStringLiteral("morvenda"), none, f}, "the database as catalog", 0},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(same(c.restrictions, c.what), c.rows) << c.what;
+    });
     // Other tests change the user's schemas meanwhile: the whole list is compared where nothing changes.
     EXPECT_GT(same({none, QStringLiteral("pg_catalog")}, "every system procedure"), 1000);
     for (const char* sql : {"DROP FUNCTION %T%_f(int)", "DROP FUNCTION %T%_f(int, int)", "DROP FUNCTION \"%T%_F\"()",

@@ -10,7 +10,6 @@
 #include "support/scripted_user_port.h"
 #include "support/test_databases.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QRegularExpression>
 #include <QTimer>
@@ -97,7 +96,7 @@ protected:
         for (int r = first; r < session.records().recordCount(); ++r) types << session.records().value(r, 0).toInt();
         return types;
     }
-    QString table() const { return QString("mv_exec_%1").arg(QCoreApplication::applicationPid()); }
+    QString table() const { return mvtest::ownName(QStringLiteral("mv_exec_")); }
 
     mvtest::TempFolder folder;
     mvtest::TestDatabase db;

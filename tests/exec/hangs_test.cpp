@@ -16,7 +16,6 @@
 #include "support/scripted_user_port.h"
 #include "support/test_databases.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
@@ -71,7 +70,7 @@ protected:
     }
     void TearDown() override { setLanguage(2); }
     bool connect() { return db.usable() && cn.Init(db.connectionString, "", "", true); }
-    QString table() const { return QString("mv_hang_%1").arg(QCoreApplication::applicationPid()); }
+    QString table() const { return mvtest::ownName(QStringLiteral("mv_hang_")); }
     // A connection of the test's own, on this thread: it kills the other one's session and reads
     // what is committed.
     std::unique_ptr<DbConnection> admin() {

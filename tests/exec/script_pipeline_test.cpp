@@ -10,7 +10,6 @@
 #include "support/scripted_user_port.h"
 #include "support/test_databases.h"
 
-#include <QCoreApplication>
 #include <limits>
 #include <gtest/gtest.h>
 
@@ -56,7 +55,7 @@ class ScriptPipeline : public ::testing::TestWithParam<std::string> {
         }
     }
     bool connect() { return db.usable() && cn.Init(db.connectionString, "", "", true); }
-    QString table() const { return QString("mv_pipe_%1").arg(QCoreApplication::applicationPid()); }
+    QString table() const { return mvtest::ownName(QStringLiteral("mv_pipe_")); }
     void makeTable() {
         Recordset none;
         cn.Execute("drop table if exists " + table(), none, true, 0, false);

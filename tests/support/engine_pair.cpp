@@ -3,8 +3,6 @@
 #include "db/db_engines.h"
 #include "db/recordset.h"
 
-#include <QCoreApplication>
-
 namespace mvtest {
 
 namespace {
@@ -24,14 +22,6 @@ bool sameReal(const mv::Recordset& native, const mv::Recordset& odbc, int r, int
 }
 
 } // namespace
-
-QString ownName(const QString& stem) {
-    return stem + QString::number(QCoreApplication::applicationPid());
-}
-
-QString withTable(const char* text, const QString& table) {
-    return QString::fromUtf8(text).replace(QLatin1String("%T%"), table);
-}
 
 void expectSameRows(const mv::Recordset& native, const mv::Recordset& odbc, const std::string& what) {
     ASSERT_EQ(native.fieldCount(), odbc.fieldCount()) << what;
@@ -80,6 +70,22 @@ void EnginePair::SetUp() {
     odbc = mv::createDbConnection();
     odbc->open(cs + QStringLiteral(";Engine=ODBC"));
     native->execute(QStringLiteral("DROP TABLE IF EXISTS ") + t);
+}
+
+int EnginePair::sameRowset(mv::SchemaKind kind, const mv::SchemaRestrictions& restrictions, const std::string& what) {
+    const mv::Recordset n = native->openSchema(kind, restrictions);
+    expectSameRows(n, odbc->openSchema(kind, restrictions), what);
+    return n.recordCount();
+}
+
+void EnginePair::expectRowsetCases(mv::SchemaKind kind, std::initializer_list<RowsetCase> cases) {
+    for (const RowsetCase& c : cases) {
+        const int rows = sameRowset(kind, c.restrictions, c.what);
+        if (c.rows < 0)
+            EXPECT_GT(rows, 0) << c.what;
+        else
+            EXPECT_EQ(rows, c.rows) << c.what;
+    }
 }
 
 void EnginePair::TearDown() {

@@ -12,13 +12,6 @@
 
 namespace mvtest {
 
-// A name of this test process's own, `stem` and the process number: the tests run under both
-// engine prefixes at once, and a table of a fixed name would be dropped by the other run.
-QString ownName(const QString& stem);
-
-// The statement with every %T% replaced by `table`.
-QString withTable(const char* text, const QString& table);
-
 // Fields and every cell; the first difference is reported with its place.
 void expectSameRows(const mv::Recordset& native, const mv::Recordset& odbc, const std::string& what);
 
@@ -36,6 +29,17 @@ class EnginePair : public ::testing::Test {
 
     // Statements name the test's table as %T%.
     QString named(const char* text) const { return withTable(text, t); }
+
+    // Compares the schema rowset of both engines; the native one's row count.
+    int sameRowset(mv::SchemaKind kind, const mv::SchemaRestrictions& restrictions, const std::string& what);
+
+    // Restrictions, what they ask for, and how many rows answer (-1: some).
+    struct RowsetCase {
+        mv::SchemaRestrictions restrictions;
+        const char* what;
+        int rows;
+    };
+    void expectRowsetCases(mv::SchemaKind kind, std::initializer_list<RowsetCase> cases);
 
     std::unique_ptr<mv::DbConnection> native;
     std::unique_ptr<mv::DbConnection> odbc;

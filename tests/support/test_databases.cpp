@@ -1,5 +1,6 @@
 #include "support/test_databases.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -123,6 +124,14 @@ std::vector<TestDatabase> testDatabases(const TempFolder& folder) {
 void PrintTo(const TestDatabase& db, std::ostream* os) {
     *os << db.name.toStdString();
     if (!db.usable()) *os << " (" << db.skipReason.toStdString() << ")";
+}
+
+QString ownName(const QString& stem) {
+    return stem + QString::number(QCoreApplication::applicationPid());
+}
+
+QString withTable(const char* text, const QString& table) {
+    return QString::fromUtf8(text).replace(QLatin1String("%T%"), table);
 }
 
 } // namespace mvtest

@@ -40,6 +40,13 @@ QString demoSqliteSql();
 // the source folder. Empty when it is not there; `why` then says where it was looked for.
 QString fixtureFile(const QString& name, QString* why = nullptr);
 
+// A name of this test process's own, `stem` and the process number: the tests run under both
+// engine prefixes at once, and a table of a fixed name would be dropped by the other run.
+QString ownName(const QString& stem);
+
+// The statement with every %T% replaced by `table`.
+QString withTable(const char* text, const QString& table);
+
 // True when the tests run under CI (CI=true): a missing database is then a failure, not a skip.
 bool underCI();
 

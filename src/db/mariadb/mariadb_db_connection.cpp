@@ -2,6 +2,7 @@
 
 #include "app/texts.h"
 #include "db/db_engines.h"
+#include "db/idle_pool.h"
 #include "db/mariadb/mariadb_catalog.h"
 #include "db/mariadb/mariadb_keywords.h"
 #include "db/mariadb/mariadb_types.h"
@@ -10,11 +11,10 @@
 
 #include <mysql.h>
 #include <mysqld_error.h>
-#include <poll.h>
 
 #include <chrono>
-#include <deque>
 #include <map>
+#include <tuple>
 
 namespace mv {
 
@@ -32,9 +32,6 @@ using Clock = std::chrono::steady_clock;
 
 // The server ends a statement at its time-out; the watchdog steps in this long after.
 constexpr auto TimeoutGrace = std::chrono::seconds(2);
-// An idle connection waits this long for the next statement of a disconnected connection.
-constexpr auto PoolIdleTime = std::chrono::seconds(5);
-constexpr size_t PoolCapacity = 4;
 // Rows between two looks at the stop request.
 constexpr qint64 RowsBetweenStopChecks = 1024;
 
@@ -42,67 +39,12 @@ DbError notOpen() {
     return DbError(DbError::Kind::NotOpen, ui_text("Die Verbindung ist nicht geöffnet.", "The connection is not open."));
 }
 
-// Idle connections of disconnected connection objects, by connection string.
-class Pool {
-  public:
-    static Pool& instance() {
-        static Pool pool;
-        return pool;
-    }
-    ~Pool() { clear(); }
-
-    std::pair<MYSQL*, SessionSettings> take(const QString& key) {
-        std::lock_guard lock(m_mutex);
-        expire();
-        for (auto it = m_idle.rbegin(); it != m_idle.rend(); ++it) {
-            if (it->key != key) continue;
-            const std::pair<MYSQL*, SessionSettings> found{it->mysql, it->settings};
-            m_idle.erase(std::next(it).base());
-            if (alive(found.first)) return found;
-            mysql_close(found.first);
-            return {nullptr, {}};
-        }
-        return {nullptr, {}};
-    }
-    void give(const QString& key, MYSQL* mysql, const SessionSettings& settings) {
-        std::lock_guard lock(m_mutex);
-        expire();
-        if (m_idle.size() >= PoolCapacity) {
-            mysql_close(m_idle.front().mysql);
-            m_idle.pop_front();
-        }
-        m_idle.push_back({key, mysql, settings, Clock::now() + PoolIdleTime});
-    }
-    void clear() {
-        std::lock_guard lock(m_mutex);
-        for (const Entry& e : m_idle)
-            mysql_close(e.mysql);
-        m_idle.clear();
-    }
-
-  private:
-    // A server that ended (restart, shutdown, a killed session) has closed the idle connection:
-    // the end of the stream waits to be read. An idle connection has nothing to read otherwise.
-    static bool alive(MYSQL* mysql) {
-        pollfd p{int(mysql_get_socket(mysql)), POLLIN, 0};
-        return p.fd >= 0 && ::poll(&p, 1, 0) == 0;
-    }
-    struct Entry {
-        QString key;
-        MYSQL* mysql;
-        SessionSettings settings;
-        Clock::time_point expires;
-    };
-    void expire() {
-        const auto now = Clock::now();
-        while (!m_idle.empty() && m_idle.front().expires <= now) {
-            mysql_close(m_idle.front().mysql);
-            m_idle.pop_front();
-        }
-    }
-    std::mutex m_mutex;
-    std::deque<Entry> m_idle;
+// Sessions of closed connections wait here, with the settings they have.
+struct PoolTraits {
+    static void close(MYSQL* m) { mysql_close(m); }
+    static bool usable(MYSQL* m) { return idleSocketQuiet(int(mysql_get_socket(m))); }
 };
+using Pool = IdlePool<MYSQL, SessionSettings, PoolTraits>;
 
 // The result of mysql_use_result freed whatever way the block is left (the rest of its rows is
 // read past then).
@@ -153,11 +95,12 @@ void MariaDbConnection::open(const QString& connectionString) {
     QString error;
     const std::optional<ServerAddress> address = serverAddress(connectionString, &error);
     if (!address) throw DbError(DbError::Kind::Failed, error);
-    auto [m, settings] = Pool::instance().take(connectionString);
-    if (!m) {
+    MYSQL* m = nullptr;
+    SessionSettings settings;
+    if (auto idle = Pool::instance().take(connectionString))
+        std::tie(m, settings) = *idle;
+    else
         m = connectTo(*address);
-        settings = SessionSettings{};
-    }
     m_mysql = m;
     m_settings = settings;
     m_address = *address;

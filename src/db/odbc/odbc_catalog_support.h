@@ -122,6 +122,20 @@ CatalogType catalogColumnType(DriverFamily family, const std::optional<qint64>& 
 // The PROVIDER_TYPES rowset from the rows of SQLGetTypeInfo (in its column order).
 Recordset providerTypesFromTypeInfo(const std::vector<Row>& typeInfoRows, const SchemaRestrictions& restrictions);
 
+// The same from a driver's type table written out as texts (nullptr: Null), for the engines that
+// answer as a driver would without asking one.
+template <class Table>
+Recordset providerTypesFromTexts(const Table& table, const SchemaRestrictions& restrictions) {
+    std::vector<Row> rows;
+    for (const auto& type : table) {
+        Row row;
+        for (const char* cell : type)
+            row.push_back(cell ? Cell(QString::fromLatin1(cell)) : std::nullopt);
+        rows.push_back(std::move(row));
+    }
+    return providerTypesFromTypeInfo(rows, restrictions);
+}
+
 // The ADO type of a catalog row's ODBC type and type name.
 int adoTypeOfCatalog(const std::optional<qint64>& sqlType, const Cell& typeName);
 

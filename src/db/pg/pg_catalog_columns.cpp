@@ -260,14 +260,7 @@ const char* const TypeInfo[][15] = {
 } // namespace
 
 Recordset providerTypesRowset(const SchemaRestrictions& r) {
-    std::vector<Row> rows;
-    for (const auto& type : TypeInfo) {
-        Row row;
-        for (const char* cell : type)
-            row.push_back(cell ? Cell(QString::fromLatin1(cell)) : std::nullopt);
-        rows.push_back(std::move(row));
-    }
-    return providerTypesFromTypeInfo(rows, r);
+    return providerTypesFromTexts(TypeInfo, r);
 }
 
 } // namespace mv::pg

@@ -3,6 +3,7 @@
 #include "app/texts.h"
 #include "db/connection_string.h"
 #include "db/db_engines.h"
+#include "db/idle_pool.h"
 #include "db/odbc/odbc_session.h" // maskPasswords
 #include "db/pg/pg_catalog.h"
 #include "db/pg/pg_types.h"
@@ -13,9 +14,8 @@
 #include <cerrno>
 
 #include <chrono>
-#include <deque>
 #include <functional>
-#include <mutex>
+#include <tuple>
 
 namespace mv {
 
@@ -37,9 +37,6 @@ constexpr auto TimeoutGrace = std::chrono::seconds(2);
 constexpr int PollStepMs = 20;
 // A stop not yet known to have met the statement is sent again after this long.
 constexpr auto StopResendInterval = std::chrono::milliseconds(100);
-// An idle connection waits this long for the next statement of a disconnected connection.
-constexpr auto PoolIdleTime = std::chrono::seconds(5);
-constexpr size_t PoolCapacity = 4;
 
 DbError notOpen() {
     return DbError(DbError::Kind::NotOpen, ui_text("Die Verbindung ist nicht geöffnet.", "The connection is not open."));
@@ -127,71 +124,15 @@ PGresult* nextResult(PGconn* c, const std::function<void()>& between) {
     return PQgetResult(c);
 }
 
-// Idle connections of disconnected connection objects, by connection string.
-class Pool {
-  public:
-    static Pool& instance() {
-        static Pool pool;
-        return pool;
+// Sessions of closed connections wait here, with the statement_timeout they have (-1: not known).
+struct PoolTraits {
+    static void close(PGconn* c) { PQfinish(c); }
+    // Neither ended by the server nor left in a transaction.
+    static bool usable(PGconn* c) {
+        return PQstatus(c) == CONNECTION_OK && idleSocketQuiet(PQsocket(c)) && PQtransactionStatus(c) == PQTRANS_IDLE;
     }
-    ~Pool() { clear(); }
-
-    // A connection and the statement_timeout its session has (-1: not known).
-    std::pair<PGconn*, int> take(const QString& key) {
-        std::lock_guard lock(m_mutex);
-        expire();
-        for (auto it = m_idle.rbegin(); it != m_idle.rend(); ++it) {
-            if (it->key != key) continue;
-            PGconn* conn = it->conn;
-            const int timeout = it->serverTimeout;
-            m_idle.erase(std::next(it).base());
-            if (alive(conn) && PQtransactionStatus(conn) == PQTRANS_IDLE) return {conn, timeout};
-            PQfinish(conn);
-            return {nullptr, -1};
-        }
-        return {nullptr, -1};
-    }
-    void give(const QString& key, PGconn* conn, int serverTimeout) {
-        std::lock_guard lock(m_mutex);
-        expire();
-        if (m_idle.size() >= PoolCapacity) {
-            PQfinish(m_idle.front().conn);
-            m_idle.pop_front();
-        }
-        m_idle.push_back({key, conn, serverTimeout, Clock::now() + PoolIdleTime});
-    }
-    void clear() {
-        std::lock_guard lock(m_mutex);
-        for (const Entry& e : m_idle)
-            PQfinish(e.conn);
-        m_idle.clear();
-    }
-
-  private:
-    // A server that ended (restart, shutdown, a terminated session) has said so on the idle
-    // connection: its last message and the end of the stream wait there. An idle connection
-    // of ours has nothing to read otherwise, so anything waiting means it is not reused.
-    static bool alive(PGconn* conn) {
-        if (PQstatus(conn) != CONNECTION_OK) return false;
-        pollfd p{PQsocket(conn), POLLIN, 0};
-        return p.fd >= 0 && ::poll(&p, 1, 0) == 0;
-    }
-    struct Entry {
-        QString key;
-        PGconn* conn;
-        int serverTimeout;
-        Clock::time_point expires;
-    };
-    void expire() {
-        const auto now = Clock::now();
-        while (!m_idle.empty() && m_idle.front().expires <= now) {
-            PQfinish(m_idle.front().conn);
-            m_idle.pop_front();
-        }
-    }
-    std::mutex m_mutex;
-    std::deque<Entry> m_idle;
 };
+using Pool = IdlePool<PGconn, int, PoolTraits>;
 
 // The first word of a statement after blanks and comments, upper-cased.
 QString firstWord(const QString& sql) {
@@ -281,7 +222,9 @@ void PgDbConnection::setConnection(PGconn* conn) {
 
 void PgDbConnection::open(const QString& connectionString) {
     if (m_conn) close();
-    auto [c, serverTimeout] = Pool::instance().take(connectionString);
+    PGconn* c = nullptr;
+    int serverTimeout = -1;
+    if (auto idle = Pool::instance().take(connectionString)) std::tie(c, serverTimeout) = *idle;
     const bool pooled = c != nullptr;
     if (!c) c = connectTo(connectionString);
     PQsetNoticeReceiver(c, noticeReceiver, this);
@@ -614,8 +557,8 @@ Recordset PgDbConnection::openSchema(SchemaKind kind, const SchemaRestrictions& 
     // A failed statement has aborted the open transaction, and the session answers nothing until it
     // ends: the catalog is read on a second session of the same connection string (it sees what
     // the transaction's statements that went through did not commit, as nothing will).
-    PGconn* side = Pool::instance().take(m_connectionString).first;
-    if (!side) side = connectTo(m_connectionString);
+    const auto idle = Pool::instance().take(m_connectionString);
+    PGconn* side = idle ? idle->first : connectTo(m_connectionString);
     struct Side {
         PGconn* conn;
         PGcancel* cancel;

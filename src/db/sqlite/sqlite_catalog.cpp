@@ -207,14 +207,7 @@ Recordset indexesRowset(sqlite3* db, const SchemaRestrictions& r) {
 }
 
 Recordset providerTypesRowset(const SchemaRestrictions& r) {
-    std::vector<Row> rows;
-    for (const auto& type : TypeInfo) {
-        Row row;
-        for (const char* cell : type)
-            row.push_back(cell ? Cell(QString::fromLatin1(cell)) : std::nullopt);
-        rows.push_back(std::move(row));
-    }
-    return providerTypesFromTypeInfo(rows, r);
+    return providerTypesFromTexts(TypeInfo, r);
 }
 
 } // namespace
