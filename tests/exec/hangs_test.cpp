@@ -13,6 +13,7 @@
 #include "session/session_log.h"
 #include "support/hang_guard.h"
 #include "support/own_server.h"
+#include "support/quiet_execute_host.h"
 #include "support/scripted_user_port.h"
 #include "support/test_databases.h"
 
@@ -25,29 +26,14 @@ using namespace mv;
 
 namespace {
 
-struct Inputs : ParameterInputs {
-    QString parameterInput(const QString&) const override { return {}; }
-};
 
-struct Host : ExecuteHost {
-    QString text;
+struct Host : mvtest::QuietExecuteHost {
     std::optional<Recordset> bound;
     QList<int> gridStates;
-    Inputs inputs;
-    QString editorSelectedText() const override { return {}; }
-    QString editorText() const override { return text; }
     void unbindGrid() override { bound.reset(); }
     void bindGrid(const Recordset& rows) override { bound = rows; }
     int gridColumnsShown() const override { return bound ? bound->fieldCount() : 0; }
-    void refreshGrid() override {}
-    void setGridBusy(bool) override {}
-    void setPanelText(const QString&, const QString&) override {}
     void SetGridState(int state) override { gridStates << state; }
-    void showParameters(const ParameterSet&) override {}
-    const ParameterInputs& parameterInputs() const override { return inputs; }
-    bool sessionTabSelected() const override { return false; }
-    void showSessionText(const QString&) override {}
-    void setExecuteEnabled(bool) override {}
 };
 
 // A statement that runs until it is stopped, per target. On MariaDB it works rather than sleeps:
@@ -220,9 +206,9 @@ TEST_P(Hangs, ConnectionLostInsideATransactionEndsItAsARollbackAndNeverReconnect
     auto other = admin();
     other->execute("create table " + table() + " (id int)");
     ASSERT_TRUE(tx.cmdStartTrans_Click()) << port.lastText().toStdString();
-    host.text = "insert into " + table() + " values (1)";
+    host.script = "insert into " + table() + " values (1)";
     command.cmdExecute();
-    host.text = GetParam() == "postgresql" ? "select pg_backend_pid()" : "select connection_id()";
+    host.script = GetParam() == "postgresql" ? "select pg_backend_pid()" : "select connection_id()";
     command.cmdExecute();
     ASSERT_TRUE(host.bound.has_value());
     ASSERT_EQ(settings.transactionStmtCount, 2);
@@ -230,7 +216,7 @@ TEST_P(Hangs, ConnectionLostInsideATransactionEndsItAsARollbackAndNeverReconnect
     other->execute(GetParam() == "postgresql" ? QString("select pg_terminate_backend(%1)").arg(backend)
                                               : QString("kill connection %1").arg(backend));
     port.messages.clear();
-    host.text = "insert into " + table() + " values (2)";
+    host.script = "insert into " + table() + " values (2)";
     command.cmdExecute();
     // The statement failed, the user hears that the transaction is gone, and everything ends as
     // after a rollback.
@@ -251,7 +237,7 @@ TEST_P(Hangs, ConnectionLostInsideATransactionEndsItAsARollbackAndNeverReconnect
     EXPECT_TRUE(log.value(last - 1, 10).toBool()) << "it ran inside the transaction";
     EXPECT_TRUE(session.SessionText().contains("// { Rollback Transaction at '"));
     // The next statement opens a new connection and commits on its own.
-    host.text = "insert into " + table() + " values (3)";
+    host.script = "insert into " + table() + " values (3)";
     command.cmdExecute();
     EXPECT_FALSE(log.value(log.recordCount() - 1, 4).toBool()) << log.text(log.recordCount() - 1, 11).toStdString();
     EXPECT_FALSE(log.value(log.recordCount() - 1, 10).toBool());
@@ -278,7 +264,7 @@ TEST_P(Hangs, ScriptStopsWhenItsTransactionIsLost) {
               C_DbConnect::ExecSucceeded);
     other->execute(GetParam() == "postgresql" ? QString("select pg_terminate_backend(%1)").arg(pid.value(0, 0).toLongLong())
                                               : QString("kill connection %1").arg(pid.value(0, 0).toLongLong()));
-    host.text = "insert into " + table() + " values (1);\ninsert into " + table() + " values (2);\ninsert into " +
+    host.script = "insert into " + table() + " values (1);\ninsert into " + table() + " values (2);\ninsert into " +
                 table() + " values (3)";
     command.cmdExecute();
     EXPECT_FALSE(cn.Transaction());
@@ -326,13 +312,13 @@ TEST_P(Hangs, ServerRestartInsideATransactionLosesItOpenlyAndTheNextStatementRec
 
     ASSERT_TRUE(tx.cmdStartTrans_Click()) << port.lastText().toStdString();
     for (int id : {3, 4}) {
-        host.text = QString("insert into restart_probe values (%1)").arg(id);
+        host.script = QString("insert into restart_probe values (%1)").arg(id);
         command.cmdExecute();
     }
     ASSERT_EQ(settings.transactionStmtCount, 2);
     ASSERT_TRUE(server.restart()) << server.why().toStdString();
     port.messages.clear();
-    host.text = "insert into restart_probe values (5)";
+    host.script = "insert into restart_probe values (5)";
     command.cmdExecute();
     EXPECT_FALSE(cn.Transaction());
     EXPECT_EQ(settings.transactionStmtCount, 0);
@@ -344,7 +330,7 @@ TEST_P(Hangs, ServerRestartInsideATransactionLosesItOpenlyAndTheNextStatementRec
         << port.lastText().toStdString();
     // The next statement opens a new connection and commits on its own; nothing of the lost
     // transaction was committed.
-    host.text = "insert into restart_probe values (6)";
+    host.script = "insert into restart_probe values (6)";
     command.cmdExecute();
     EXPECT_EQ(committed(), (QList<int>{1, 2, 6}));
 
@@ -411,7 +397,7 @@ TEST_P(Hangs, CopyWithClientDataIsRefusedBeforeItIsSent) {
     EXPECT_TRUE(cn.LastError().contains("Verwenden Sie \\copy in psql")) << cn.LastError().toStdString();
     setLanguage(2);
     // A pg_dump section as a script: the COPY is refused, the rest runs.
-    host.text = "insert into " + table() + " values (1, 'a');\nCOPY public." + table() +
+    host.script = "insert into " + table() + " values (1, 'a');\nCOPY public." + table() +
                 " (id, name) FROM stdin;\ninsert into " + table() + " values (2, 'b')";
     command.cmdExecute();
     Recordset rows;

@@ -3,6 +3,7 @@
 #include "exec/run_settings.h"
 #include "session/session_log.h"
 #include "support/scripted_user_port.h"
+#include "support/quiet_execute_host.h"
 #include "support/test_databases.h"
 
 #include <gtest/gtest.h>
@@ -11,28 +12,11 @@ using namespace mv;
 
 namespace {
 
-struct NoInputs : ParameterInputs {
-    QString parameterInput(const QString&) const override { return {}; }
-};
 
 // The record-count report touches only the time panel of the window.
-struct PanelHost : ExecuteHost {
+struct PanelHost : mvtest::QuietExecuteHost {
     QMap<QString, QString> panels;
-    NoInputs inputs;
-    QString editorSelectedText() const override { return {}; }
-    QString editorText() const override { return {}; }
-    void unbindGrid() override {}
-    void bindGrid(const Recordset&) override {}
-    int gridColumnsShown() const override { return 0; }
-    void refreshGrid() override {}
-    void setGridBusy(bool) override {}
     void setPanelText(const QString& key, const QString& t) override { panels[key] = t; }
-    void SetGridState(int) override {}
-    void showParameters(const ParameterSet&) override {}
-    const ParameterInputs& parameterInputs() const override { return inputs; }
-    bool sessionTabSelected() const override { return false; }
-    void showSessionText(const QString&) override {}
-    void setExecuteEnabled(bool) override {}
 };
 
 class RecordCountOn : public ::testing::TestWithParam<std::string> {

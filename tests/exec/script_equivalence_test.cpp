@@ -6,6 +6,7 @@
 #include "exec/run_settings.h"
 #include "session/session_log.h"
 #include "support/scripted_user_port.h"
+#include "support/quiet_execute_host.h"
 #include "support/test_databases.h"
 
 #include <QCoreApplication>
@@ -19,29 +20,9 @@ using namespace mv;
 
 namespace {
 
-struct NoInputs : ParameterInputs {
-    QString parameterInput(const QString&) const override { return {}; }
-};
 
 // The editor holds the script; everything else of the window is left out.
-struct ScriptHost : ExecuteHost {
-    QString script;
-    NoInputs inputs;
-    QString editorSelectedText() const override { return {}; }
-    QString editorText() const override { return script; }
-    void unbindGrid() override {}
-    void bindGrid(const Recordset&) override {}
-    int gridColumnsShown() const override { return 0; }
-    void refreshGrid() override {}
-    void setGridBusy(bool) override {}
-    void setPanelText(const QString&, const QString&) override {}
-    void SetGridState(int) override {}
-    void showParameters(const ParameterSet&) override {}
-    const ParameterInputs& parameterInputs() const override { return inputs; }
-    bool sessionTabSelected() const override { return false; }
-    void showSessionText(const QString&) override {}
-    void setExecuteEnabled(bool) override {}
-};
+using ScriptHost = mvtest::QuietExecuteHost;
 
 QString scriptPath(const std::string& target) {
     const char* file = target == "postgresql" ? "postgresql_rental.sql"

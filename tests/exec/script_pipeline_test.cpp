@@ -8,6 +8,7 @@
 #include "session/session_log.h"
 #include "support/hang_guard.h"
 #include "support/scripted_user_port.h"
+#include "support/quiet_execute_host.h"
 #include "support/test_databases.h"
 
 #include <limits>
@@ -17,28 +18,12 @@ using namespace mv;
 
 namespace {
 
-struct NoInputs : ParameterInputs {
-    QString parameterInput(const QString&) const override { return {}; }
-};
 
-struct ScriptHost : ExecuteHost {
-    QString script;
-    NoInputs inputs;
+// The session tab shows: every protocol line the run writes reaches it.
+struct ScriptHost : mvtest::QuietExecuteHost {
     int shown = 0;
-    QString editorSelectedText() const override { return {}; }
-    QString editorText() const override { return script; }
-    void unbindGrid() override {}
-    void bindGrid(const Recordset&) override {}
-    int gridColumnsShown() const override { return 0; }
-    void refreshGrid() override {}
-    void setGridBusy(bool) override {}
-    void setPanelText(const QString&, const QString&) override {}
-    void SetGridState(int) override {}
-    void showParameters(const ParameterSet&) override {}
-    const ParameterInputs& parameterInputs() const override { return inputs; }
     bool sessionTabSelected() const override { return true; }
     void showSessionText(const QString&) override { ++shown; }
-    void setExecuteEnabled(bool) override {}
 };
 
 class ScriptPipeline : public ::testing::TestWithParam<std::string> {

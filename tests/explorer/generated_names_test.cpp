@@ -12,6 +12,7 @@
 #include "explorer/sql_generation.h"
 #include "session/session_log.h"
 #include "support/scripted_user_port.h"
+#include "support/quiet_execute_host.h"
 #include "support/test_databases.h"
 
 #include <QCoreApplication>
@@ -21,27 +22,8 @@ using namespace mv;
 
 namespace {
 
-struct NoInputs : ParameterInputs {
-    QString parameterInput(const QString&) const override { return {}; }
-};
 
-struct QuietHost : ExecuteHost {
-    NoInputs inputs;
-    QString editorSelectedText() const override { return {}; }
-    QString editorText() const override { return {}; }
-    void unbindGrid() override {}
-    void bindGrid(const Recordset&) override {}
-    int gridColumnsShown() const override { return 0; }
-    void refreshGrid() override {}
-    void setGridBusy(bool) override {}
-    void setPanelText(const QString&, const QString&) override {}
-    void SetGridState(int) override {}
-    void showParameters(const ParameterSet&) override {}
-    const ParameterInputs& parameterInputs() const override { return inputs; }
-    bool sessionTabSelected() const override { return false; }
-    void showSessionText(const QString&) override {}
-    void setExecuteEnabled(bool) override {}
-};
+using QuietHost = mvtest::QuietExecuteHost;
 
 const QStringList TableNames{"MixedCase", "order", "Order Details", "qu\"ote", "back`tick"};
 

@@ -140,7 +140,6 @@ struct Parameter {
 };
 
 struct Routine {
-    QString oid;
     std::vector<Parameter> parameters;
 };
 
@@ -170,7 +169,7 @@ std::map<std::pair<QString, QString>, std::vector<Routine>> routines(const Catal
         const unsigned returnType = unsigned(number(at(first, 5)).value_or(0));
         const bool composite = number(at(first, 6)).value_or(0) != 0;
         const bool resultArguments = at(first, 11) == QStringLiteral("t");
-        Routine routine{oid, {}};
+        Routine routine;
         if (!returnsSet && returnType != VoidOid && !composite && !resultArguments)
             routine.parameters.push_back({QString(QLatin1String("")), 0, ReturnValue, returnType});
         for (; i < rows.size() && at(rows[i], 3) == oid; ++i) {
