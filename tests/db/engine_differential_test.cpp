@@ -8,6 +8,9 @@
 #include <QDateTime>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 using namespace mv;
 using mvtest::expectSameKeys;
 using mvtest::expectSameRows;
@@ -325,6 +328,25 @@ TEST_F(PostgresEngines, AFailedStatementInATransactionTakesBackOnlyItself) {
         EXPECT_EQ(sum.rows->value(0, 0).toLongLong(), 4) << engine;
         c->execute(named("DROP TABLE %T%"));
     }
+    // A catalog read that is stopped takes back only itself too, wherever the stop meets it.
+    native->beginTransaction();
+    native->execute(named("CREATE TABLE %T% (a int)"));
+    for (const int delayMs : {0, 1, 2, 5, 10, 20}) {
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            native->cancel();
+        });
+        try {
+            native->openSchema(SchemaKind::Columns, {none, QStringLiteral("pg_catalog")});
+        } catch (const DbError& e) {
+            EXPECT_EQ(e.kind(), DbError::Kind::Cancelled) << e.what();
+        }
+        stopper.join();
+        native->execute(named("INSERT INTO %T% VALUES (1)"));
+    }
+    native->commitTransaction();
+    EXPECT_EQ(native->execute(named("SELECT count(*) FROM %T%")).rows->value(0, 0).toLongLong(), 6);
+    native->execute(named("DROP TABLE %T%"));
     // Where a statement of the user's own leaves the transaction aborted all the same, the native
     // engine reads the catalog on a second session until the transaction ends.
     native->beginTransaction();

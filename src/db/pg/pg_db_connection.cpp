@@ -302,12 +302,12 @@ void PgDbConnection::fail(const DbError& error) {
     throw error;
 }
 
-void PgDbConnection::run(const char* sql) {
+void PgDbConnection::run(const char* sql, bool stoppable) {
     PGconn* c = conn();
     if (!PQsendQuery(c, sql)) fail(connectionError(c));
     StopSender stop(m_cancel);
     std::optional<DbDiagnostic> failure;
-    while (PGresult* raw = nextResult(c, [&] { stop.sendIfDue(m_cancelRequested.load()); })) {
+    while (PGresult* raw = nextResult(c, [&] { stop.sendIfDue(stoppable && m_cancelRequested.load()); })) {
         ResultGuard r{raw};
         stop.heard();
         const ExecStatusType status = PQresultStatus(raw);
@@ -338,15 +338,12 @@ ExecResult PgDbConnection::execute(const QString& sql, const ExecOptions& option
     applyTimeout(timeout);
 
     const QString word = firstWord(sql);
-    // Inside a transaction a failed statement takes back only itself, as with the ODBC driver: the
-    // transaction goes on, and its catalog stays readable. Statements that end transactions or
-    // handle savepoints themselves are left as they are.
+    // Statements that end transactions or handle savepoints themselves are left as they are.
     static const QStringList transactionWords{
         QStringLiteral("BEGIN"),     QStringLiteral("START"),   QStringLiteral("COMMIT"),
         QStringLiteral("END"),       QStringLiteral("ROLLBACK"), QStringLiteral("ABORT"),
         QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE"), QStringLiteral("PREPARE")};
-    const bool guarded = PQtransactionStatus(c) == PQTRANS_INTRANS && !transactionWords.contains(word);
-    if (guarded) run("SAVEPOINT mv_statement");
+    const bool guarded = !transactionWords.contains(word) && openStatementSavepoint();
 
     if (!PQsendQuery(c, sql.toUtf8().constData())) fail(connectionError(c));
     PQsetSingleRowMode(c);
@@ -361,18 +358,33 @@ ExecResult PgDbConnection::execute(const QString& sql, const ExecOptions& option
     try {
         result = readResults(options, stopAtLimit);
     } catch (const DbError&) {
-        if (m_conn && PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_INERROR) {
-            m_cancelRequested = false; // the stop met the statement; this only ends it
-            try {
-                run("ROLLBACK TO SAVEPOINT mv_statement; RELEASE SAVEPOINT mv_statement");
-            } catch (const DbError&) {
-                // The transaction stays aborted; its end reports what remains.
-            }
-        }
+        rollBackToStatementSavepoint();
         throw;
     }
-    if (PQtransactionStatus(c) == PQTRANS_INTRANS) run("RELEASE SAVEPOINT mv_statement");
+    releaseStatementSavepoint();
     return result;
+}
+
+// Inside a transaction a failed statement takes back only itself, as with the ODBC driver: the
+// transaction goes on, and its catalog stays readable.
+bool PgDbConnection::openStatementSavepoint() {
+    if (PQtransactionStatus(conn()) != PQTRANS_INTRANS) return false;
+    // A stop waits for the work itself: a savepoint cut short would abort the transaction.
+    run("SAVEPOINT mv_statement", false);
+    return true;
+}
+
+void PgDbConnection::releaseStatementSavepoint() {
+    if (m_conn && PQtransactionStatus(m_conn) == PQTRANS_INTRANS) run("RELEASE SAVEPOINT mv_statement", false);
+}
+
+void PgDbConnection::rollBackToStatementSavepoint() {
+    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK || PQtransactionStatus(m_conn) != PQTRANS_INERROR) return;
+    try {
+        run("ROLLBACK TO SAVEPOINT mv_statement; RELEASE SAVEPOINT mv_statement", false);
+    } catch (const DbError&) {
+        // The transaction stays aborted; its end reports what remains.
+    }
 }
 
 ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLimit) {
@@ -552,7 +564,16 @@ Recordset PgDbConnection::openSchema(SchemaKind kind, const SchemaRestrictions& 
         const auto query = [this, c](const QString& sql, const QStringList& params) {
             return catalogRows(c, m_cancel, sql, params);
         };
-        return openSchemaRowset(query, m_info.databaseName, kind, restrictions);
+        // A read that fails (a stop, a time-out) must not take the open transaction with it.
+        const bool guarded = openStatementSavepoint();
+        try {
+            Recordset rows = openSchemaRowset(query, m_info.databaseName, kind, restrictions);
+            if (guarded) releaseStatementSavepoint();
+            return rows;
+        } catch (const DbError&) {
+            if (guarded) rollBackToStatementSavepoint();
+            throw;
+        }
     }
     // A failed statement has aborted the open transaction, and the session answers nothing until it
     // ends: the catalog is read on a second session of the same connection string (it sees what

@@ -50,8 +50,13 @@ class PgDbConnection final : public DbConnection {
   private:
     PGconn* conn() const;
     void setConnection(PGconn* conn);
-    void run(const char* sql); // a statement of the engine's own, without rows
+    // A statement of the engine's own, without rows; `stoppable`: a stop may cut it short.
+    void run(const char* sql, bool stoppable = true);
     void applyTimeout(int seconds);
+    // A savepoint around one statement or catalog read of an open transaction; false outside one.
+    bool openStatementSavepoint();
+    void releaseStatementSavepoint();
+    void rollBackToStatementSavepoint();
     // Marks a connection the server or the network dropped, so it is never pooled.
     [[noreturn]] void fail(const DbError& error);
     ExecResult readResults(const ExecOptions& options, bool stopAtLimit);
