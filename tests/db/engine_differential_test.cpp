@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -303,6 +304,29 @@ TEST_F(PostgresEngines, TheProviderTypesAreTheSame) {
           SchemaRestrictions{QStringLiteral("999")}})
         expectSameRows(native->openSchema(SchemaKind::ProviderTypes, r), odbc->openSchema(SchemaKind::ProviderTypes, r),
                        "provider types " + (r.empty() ? std::string("-") : r[0].value_or(QString()).toStdString()));
+}
+
+// The native engine needs no ODBC driver for anything it shows: every schema rowset is read on a
+// connection whose driver is not installed.
+TEST_F(PostgresEngines, EverySchemaRowsetWithoutTheOdbcDriver) {
+    QString cs = native->connectionString();
+    cs.replace(QRegularExpression(QStringLiteral("Driver=\\{[^}]*\\}"), QRegularExpression::CaseInsensitiveOption),
+               QStringLiteral("Driver={PostgreSQL Not Installed Here}"));
+    ASSERT_TRUE(cs.contains(QLatin1String("Not Installed Here")));
+    ASSERT_EQ(engineFor(cs), DbEngine::Postgres);
+    std::unique_ptr<DbConnection> alone = createDbConnection();
+    alone->open(cs);
+    const std::optional<QString> none;
+    const QString system = QStringLiteral("pg_catalog");
+    const std::pair<SchemaKind, SchemaRestrictions> kinds[] = {
+        {SchemaKind::Tables, {none, system}},      {SchemaKind::Columns, {none, system, QStringLiteral("pg_am")}},
+        {SchemaKind::PrimaryKeys, {none, system}}, {SchemaKind::Indexes, {none, system, none, none, QStringLiteral("pg_am")}},
+        {SchemaKind::Procedures, {none, system, QStringLiteral("lower")}},
+        {SchemaKind::ProcedureParameters, {none, system, QStringLiteral("lower")}},
+        {SchemaKind::ProviderTypes, {}},
+    };
+    for (const auto& [kind, restrictions] : kinds)
+        EXPECT_GT(alone->openSchema(kind, restrictions).recordCount(), 0) << int(kind);
 }
 
 // In a transaction a failed statement takes back only itself: the transaction goes on, its catalog
