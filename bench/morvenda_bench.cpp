@@ -42,6 +42,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -49,6 +50,8 @@
 #include <QStringList>
 
 #include <sys/resource.h>
+
+#include <algorithm>
 
 #include <clocale>
 #include <cstdio>
@@ -127,6 +130,25 @@ double peakRssMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+// The seconds each thread of the process has run so far, and those it was ready to run but waited
+// for a processor, busiest first: where a run's time went apart from waiting for each other.
+QString threadSeconds() {
+    QList<std::pair<double, double>> threads;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(tid + QStringLiteral("/schedstat")));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QList<QByteArray> fields = stat.readAll().trimmed().split(' ');
+        if (fields.size() < 2) continue;
+        threads.append({fields[0].toDouble() / 1e9, fields[1].toDouble() / 1e9});
+    }
+    std::sort(threads.begin(), threads.end(), std::greater<>());
+    QStringList parts;
+    for (const auto& [ran, waited] : threads)
+        if (ran >= 0.005) parts << QStringLiteral("%1 (waited %2)").arg(ran, 0, 'f', 3).arg(waited, 0, 'f', 3);
+    return QStringLiteral("threads ran s %1").arg(parts.join(u' '));
 }
 
 class PhaseClock {
@@ -245,6 +267,7 @@ int runScript(const Request& r, mvbench::ConsoleUserPort& port) {
     command.cmdExecute();
     clock.note(QStringLiteral("history %1 entries").arg(history.count()));
     clock.lap("script");
+    clock.note(threadSeconds());
     const int records = session.records().recordCount();
     clock.note(QStringLiteral("protocol %1 characters shown %2 times").arg(host.shownChars()).arg(host.shown()));
     cn.EndCn();

@@ -42,7 +42,7 @@ struct C_DbConnect::ScriptOutcome {
 // The finished statements on their way from the worker to the window. Bounded, so a window that
 // falls behind holds the worker back instead of piling up outcomes.
 struct C_DbConnect::ScriptChannel {
-    static constexpr size_t Room = 1024;
+    static constexpr size_t Room = 4096;
     std::mutex mutex;
     std::condition_variable room;
     std::deque<ScriptOutcome> ready;

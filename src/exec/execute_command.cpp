@@ -202,6 +202,9 @@ void ExecuteCommand::runScript(const QStringList& statements) {
                     QString(32, u'-') + kCrLf + kCrLf;
     bool failed = false;
     QElapsedTimer shown;
+    // The protocol as last shown: the text before the script (screenHead characters), then block.
+    QString screen;
+    qsizetype screenHead = -1;
     const SqlDialect dialect = sqlDialectOf(m_cn);
     QStringList runTexts;
     runTexts.reserve(statements.size());
@@ -264,7 +267,18 @@ void ExecuteCommand::runScript(const QStringList& statements) {
         // statement would cost the whole text per statement.
         if (m_host.sessionTabSelected() && (!shown.isValid() || shown.elapsed() >= ScreenUpdateMs)) {
             m_host.refreshGrid();
-            m_host.showSessionText(m_session.SessionText() + block);
+            // The text on screen grows by what came since it was last shown; it is made anew only
+            // when the protocol before the script changed meanwhile.
+            const QString& head = m_session.SessionText();
+            const qsizetype tailOfHead = std::min<qsizetype>(head.size(), 256);
+            if (screenHead != head.size() ||
+                QStringView(screen).mid(screenHead - tailOfHead, tailOfHead) != QStringView(head).right(tailOfHead)) {
+                screen = head + block;
+                screenHead = head.size();
+            } else {
+                screen += QStringView(block).mid(screen.size() - screenHead);
+            }
+            m_host.showSessionText(screen);
             shown.start();
         }
         // Stop ends the whole script, and so does a transaction lost with its connection (on a
@@ -279,7 +293,9 @@ void ExecuteCommand::runScript(const QStringList& statements) {
                                  .arg(secs % 60, 2, 10, QLatin1Char('0'));
     block += ui_text("// { Skriptaussführung beendet! [", "// { Script execution finished! [") + footTime +
              QStringLiteral("] }") + QString(18, u'-') + kCrLf;
-    m_session.append(block + kCrLf);
+    screen = QString(); // a second copy of the protocol is not needed any more
+    block += kCrLf;
+    m_session.append(block);
     SessionLogRecord stop;
     stop.logType = LogBatchStop;
     stop.execStart = scriptStart;

@@ -21,6 +21,24 @@ constexpr int SqliteNext[8][8] = {
     /* 7 END     */ {1, 7, 5, 5, 5, 5, 5, 5},
 };
 
+bool isAscii(QStringView w) {
+    for (const QChar c : w)
+        if (c.unicode() >= 0x80) return false;
+    return true;
+}
+
+// An ASCII word against an upper-case keyword, as the word's upper case would compare.
+bool sameAscii(QStringView word, const char* keyword) {
+    qsizetype i = 0;
+    for (; keyword[i]; ++i) {
+        if (i >= word.size()) return false;
+        char16_t c = word[i].unicode();
+        if (c >= u'a' && c <= u'z') c = char16_t(c - 32);
+        if (c != char16_t(keyword[i])) return false;
+    }
+    return i == word.size();
+}
+
 class Splitter {
   public:
     Splitter(const QString& text, SqlDialect dialect) : m_text(text), m_dialect(dialect), m_lexer(text, dialect) {}
@@ -41,6 +59,7 @@ class Splitter {
     SqlTokenizer m_lexer;
     QList<SqlStatementRange> m_ranges;
     QString m_delimiter = QStringLiteral(";");
+    bool m_ownDelimiter = false; // m_delimiter is not ";"
 
     // The statement being read.
     qsizetype m_begin = -1;
@@ -98,7 +117,10 @@ bool Splitter::tryClientCommandLine(qsizetype pos) {
             if (blank >= 0) arg.truncate(blank);
         }
         // The client refuses an empty delimiter and keeps the old one.
-        if (!arg.isEmpty() && !arg.contains(u'\\')) m_delimiter = arg;
+        if (!arg.isEmpty() && !arg.contains(u'\\')) {
+            m_delimiter = arg;
+            m_ownDelimiter = arg != u";";
+        }
     } else if (m_dialect == SqlDialect::SqlServer) {
         static const QRegularExpression go(QStringLiteral("^go(\\s+\\d+)?$"), QRegularExpression::CaseInsensitiveOption);
         if (!go.match(line).hasMatch()) return false;
@@ -184,12 +206,22 @@ void Splitter::track(const SqlToken& t) {
     if (m_dialect == SqlDialect::SQLite) {
         SqliteClass cls = TkOther;
         if (t.kind == SqlTokenKind::Word) {
-            const QString w = m_text.mid(t.begin, t.size()).toUpper();
-            if (w == u"EXPLAIN") cls = TkExplain;
-            else if (w == u"CREATE") cls = TkCreate;
-            else if (w == u"TEMP" || w == u"TEMPORARY") cls = TkTemp;
-            else if (w == u"TRIGGER") cls = TkTrigger;
-            else if (w == u"END") cls = TkEnd;
+            const QStringView word = QStringView(m_text).mid(t.begin, t.size());
+            if (isAscii(word)) {
+                // Read in place: a script has a dozen words per statement.
+                if (sameAscii(word, "EXPLAIN")) cls = TkExplain;
+                else if (sameAscii(word, "CREATE")) cls = TkCreate;
+                else if (sameAscii(word, "TEMP") || sameAscii(word, "TEMPORARY")) cls = TkTemp;
+                else if (sameAscii(word, "TRIGGER")) cls = TkTrigger;
+                else if (sameAscii(word, "END")) cls = TkEnd;
+            } else {
+                const QString w = word.toString().toUpper();
+                if (w == u"EXPLAIN") cls = TkExplain;
+                else if (w == u"CREATE") cls = TkCreate;
+                else if (w == u"TEMP" || w == u"TEMPORARY") cls = TkTemp;
+                else if (w == u"TRIGGER") cls = TkTrigger;
+                else if (w == u"END") cls = TkEnd;
+            }
         } else if (t.kind == SqlTokenKind::Punctuation && m_text[t.begin] == u';') {
             cls = TkSemi;
         }
@@ -207,8 +239,12 @@ void Splitter::track(const SqlToken& t) {
 
 // True when the delimiter at the token's start ends the statement.
 bool Splitter::cutsHere(const SqlToken& t) {
-    if (!QStringView(m_text).mid(t.begin).startsWith(m_delimiter)) return false;
-    if (m_delimiter != u";") return true; // a delimiter of the user's own always cuts
+    if (!m_ownDelimiter) {
+        if (m_text[t.begin] != u';') return false;
+    } else {
+        // A delimiter of the user's own always cuts.
+        return QStringView(m_text).mid(t.begin).startsWith(m_delimiter);
+    }
     switch (m_dialect) {
     case SqlDialect::SQLite:
         return SqliteNext[m_sqliteState][TkSemi] == 1;
@@ -226,7 +262,7 @@ QList<SqlStatementRange> Splitter::run() {
         if (clientCommands && m_lineStart && tryClientCommandLine(pos)) continue;
         // A delimiter of the user's own comes before any other reading: "//" ends a statement
         // after DELIMITER //, though it starts a comment elsewhere.
-        if (m_delimiter != u";" && QStringView(m_text).mid(pos).startsWith(m_delimiter)) {
+        if (m_ownDelimiter && QStringView(m_text).mid(pos).startsWith(m_delimiter)) {
             m_lineStart = false;
             cut();
             m_lexer.setPosition(pos + m_delimiter.size());
@@ -234,7 +270,14 @@ QList<SqlStatementRange> Splitter::run() {
         }
         SqlToken t = m_lexer.next();
         if (t.kind == SqlTokenKind::Space) {
-            if (QStringView(m_text).mid(t.begin, t.size()).contains(u'\n')) m_lineStart = true;
+            if (!m_lineStart) {
+                for (qsizetype i = t.begin; i < t.end; ++i) {
+                    if (m_text[i] == u'\n') {
+                        m_lineStart = true;
+                        break;
+                    }
+                }
+            }
             continue;
         }
         m_lineStart = false;
@@ -248,7 +291,7 @@ QList<SqlStatementRange> Splitter::run() {
                 continue;
             }
             // A delimiter of the user's own may stand inside what reads as one token ("END$$").
-            if (m_delimiter != u";") {
+            if (m_ownDelimiter) {
                 const qsizetype inner = QStringView(m_text).mid(t.begin + 1, t.size() - 1).indexOf(m_delimiter);
                 if (inner >= 0) {
                     t.end = t.begin + 1 + inner;

@@ -19,7 +19,22 @@ bool isTrimBlank(QChar c) {
     return c == u'\r' || c == u'\n' || c == u'\t' || c == QChar(11) || c == QChar(160) || c == u' ';
 }
 
+// No dialect opens a comment without one of these ("--", "#", "//", "/*"): a text without them
+// is given back as it is, unread (a script's statements mostly have none).
+bool mayHoldComment(QStringView t) {
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const char16_t c = t[i].unicode();
+        if (c == u'#') return true;
+        if ((c == u'-' || c == u'/') && i + 1 < t.size()) {
+            const char16_t n = t[i + 1].unicode();
+            if ((c == u'-' && n == u'-') || (c == u'/' && (n == u'/' || n == u'*'))) return true;
+        }
+    }
+    return false;
+}
+
 QString stripComments(const QString& t, SqlDialect dialect) {
+    if (!mayHoldComment(t)) return t;
     const qsizetype n = t.size();
     QString out;
     out.reserve(n);
@@ -169,7 +184,11 @@ QString StripComment(const QString& text, SqlDialect dialect) {
 
 QString TrimStr(const QString& text) {
     return guarded(Reporter::ErrorMsg, "TrimStr", Module, QString(),
-                   [&] { return trimmed(text, isTrimBlank); });
+                   [&] {
+                       // Nothing to cut: the text itself, not a copy of it.
+                       if (text.isEmpty() || (!isTrimBlank(text.front()) && !isTrimBlank(text.back()))) return text;
+                       return trimmed(text, isTrimBlank);
+                   });
 }
 
 QStringList SplitStmts(const QString& text, SqlDialect dialect) {

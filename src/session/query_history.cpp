@@ -18,20 +18,94 @@ namespace mv {
 namespace {
 // How long added entries may wait in memory, and how many at most.
 constexpr qint64 GroupCommitMs = 250;
-constexpr qsizetype WaitingMost = 2000;
+constexpr qsizetype WaitingMost = 500;
 } // namespace
 
 namespace {
 
 QAtomicInteger<int> g_connections;
 
-// A null text would be bound as SQL NULL; the columns hold empty text instead.
-QString text(const QString& s) {
-    return s.isNull() ? QStringLiteral("") : s;
-}
-
 QString stamp(const QDateTime& t) {
     return t.toString(Qt::ISODateWithMs);
+}
+
+// The text of stamp() for a local time ("2026-03-14T09:26:53.589"), written digit by digit: a
+// script makes one per statement.
+void appendStamp(QByteArray& out, const QDateTime& t) {
+    const QDate d = t.date();
+    const QTime tm = t.time();
+    if (t.timeSpec() != Qt::LocalTime || !d.isValid() || !tm.isValid() || d.year() < 0 || d.year() > 9999) {
+        out += stamp(t).toUtf8();
+        return;
+    }
+    char text[23];
+    auto put = [&](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            text[at + i] = char('0' + value % 10);
+    };
+    put(0, d.year(), 4);
+    text[4] = '-';
+    put(5, d.month(), 2);
+    text[7] = '-';
+    put(8, d.day(), 2);
+    text[10] = 'T';
+    put(11, tm.hour(), 2);
+    text[13] = ':';
+    put(14, tm.minute(), 2);
+    text[16] = ':';
+    put(17, tm.second(), 2);
+    text[19] = '.';
+    put(20, tm.msec(), 3);
+    out.append(text, sizeof text);
+}
+
+// A JSON string of the text (a null text is an empty one): quotes, backslashes and control
+// characters escaped, the rest UTF-8.
+void appendJsonString(QByteArray& out, const QString& s) {
+    static const char hex[] = "0123456789abcdef";
+    const QByteArray utf8 = s.toUtf8();
+    out += '"';
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 0x20 && c != '"' && c != '\\') continue;
+        out.append(utf8.constData() + from, i - from);
+        from = i + 1;
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else {
+            const char escaped[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
+            out.append(escaped, sizeof escaped);
+        }
+    }
+    out.append(utf8.constData() + from, utf8.size() - from);
+    out += '"';
+}
+
+// The entries as [[started, connection, sql, duration, rows, ok, error], ...].
+QByteArray entriesJson(const QList<HistoryEntry>& entries) {
+    QByteArray out;
+    out.reserve(entries.size() * 256);
+    out += '[';
+    for (const HistoryEntry& e : entries) {
+        if (out.size() > 1) out += ',';
+        out += "[\"";
+        appendStamp(out, e.started);
+        out += "\",";
+        appendJsonString(out, e.connection);
+        out += ',';
+        appendJsonString(out, e.sql);
+        out += ',';
+        out += QByteArray::number(e.durationMs);
+        out += ',';
+        out += QByteArray::number(e.rows);
+        out += e.ok ? ",1," : ",0,";
+        appendJsonString(out, e.error);
+        out += ']';
+    }
+    out += ']';
+    return out;
 }
 
 HistoryEntry readEntry(const QSqlQuery& q) {
@@ -277,37 +351,22 @@ bool QueryHistory::writeWaiting(QString& error) {
         error = db.lastError().text();
         return false;
     }
-    // The entries go to a table of this connection first, then into the history with one
-    // statement: the index's triggers run within it and its new terms are written once.
-    QSqlQuery stage(db);
-    bool ok = stage.exec(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS history_waiting (started, connection, sql, "
-                                        "duration_ms, row_count, ok, error)")) &&
-              stage.prepare(QStringLiteral("INSERT INTO history_waiting VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    for (qsizetype i = 0; ok && i < waiting.size(); ++i) {
-        const HistoryEntry& e = waiting[i];
-        stage.bindValue(0, stamp(e.started));
-        stage.bindValue(1, text(e.connection));
-        stage.bindValue(2, text(e.sql));
-        stage.bindValue(3, e.durationMs);
-        stage.bindValue(4, e.rows);
-        stage.bindValue(5, e.ok ? 1 : 0);
-        stage.bindValue(6, text(e.error));
-        ok = stage.exec();
-    }
+    // The entries go into the history with one statement, handed over as one JSON array: the
+    // index's triggers run within it and its new terms are written once.
     QSqlQuery move(db);
-    ok = ok && move.exec(QStringLiteral("INSERT INTO history (started, connection, sql, duration_ms, row_count, ok, "
-                                        "error) SELECT started, connection, sql, duration_ms, row_count, ok, error "
-                                        "FROM history_waiting ORDER BY rowid"));
+    move.prepare(QStringLiteral("INSERT INTO history (started, connection, sql, duration_ms, row_count, ok, error) "
+                                "SELECT value ->> 0, value ->> 1, value ->> 2, value ->> 3, value ->> 4, "
+                                "value ->> 5, value ->> 6 FROM json_each(CAST(? AS TEXT)) ORDER BY key"));
+    // Bound as bytes, read as the UTF-8 text they are: no conversion to UTF-16 and back.
+    move.addBindValue(entriesJson(waiting));
+    bool ok = move.exec();
     if (ok) m_lastId = move.lastInsertId().toLongLong();
-    ok = ok && move.exec(QStringLiteral("DELETE FROM history_waiting"));
     if (!ok) {
-        error = stage.lastError().isValid() ? stage.lastError().text() : move.lastError().text();
-        stage = QSqlQuery();
+        error = move.lastError().text();
         move = QSqlQuery();
         db.rollback();
         return false;
     }
-    stage.finish();
     move.finish();
     // The oldest go in the same transaction.
     QSqlQuery q(db);

@@ -11,6 +11,8 @@
 #include "support/quiet_execute_host.h"
 #include "support/test_databases.h"
 
+#include <QThread>
+#include <functional>
 #include <limits>
 #include <gtest/gtest.h>
 
@@ -22,8 +24,15 @@ namespace {
 // The session tab shows: every protocol line the run writes reaches it.
 struct ScriptHost : mvtest::QuietExecuteHost {
     int shown = 0;
+    QStringList shownTexts; // kept when keepShown is set
+    bool keepShown = false;
+    std::function<void()> onShow;
     bool sessionTabSelected() const override { return true; }
-    void showSessionText(const QString&) override { ++shown; }
+    void showSessionText(const QString& text) override {
+        ++shown;
+        if (keepShown) shownTexts << text;
+        if (onShow) onShow();
+    }
 };
 
 class ScriptPipeline : public ::testing::TestWithParam<std::string> {
@@ -150,6 +159,38 @@ TEST_P(ScriptPipeline, StopLeavesExactlyWhatTheLogReports) {
     host.script = "insert into " + table() + " values (0, 'after');\ninsert into " + table() + " values (-1, 'after')";
     command.cmdExecute();
     EXPECT_EQ(rowsInTable(), done + 2);
+}
+
+// The protocol on screen while a script runs is the protocol so far: each text shown is the start
+// of the final one, also after something else was written to the protocol during the run.
+TEST_P(ScriptPipeline, ProtocolShownDuringTheRunIsTheProtocolSoFar) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    mvtest::HangGuard guard(std::chrono::seconds(60), "protocol shown");
+    makeTable();
+    host.script = inserts(40).join(";\n");
+    host.keepShown = true;
+    host.onShow = [&] {
+        if (host.shown == 1) session.append("// written by someone else during the run\r\n");
+    };
+    int logged = 0;
+    // A slow moment in the middle: the screen is brought up to date after it.
+    command.statementLogged = [&](const SessionLogRecord&, bool) {
+        if (++logged == 20) QThread::msleep(300);
+    };
+    const QString before = session.SessionText();
+    command.cmdExecute();
+    const QString final = session.SessionText();
+    ASSERT_GE(host.shownTexts.size(), 3);
+    EXPECT_TRUE(host.shownTexts.first().startsWith(before + "//-{ Script execution start! }"))
+        << host.shownTexts.first().left(400).toStdString();
+    for (qsizetype i = 1; i < host.shownTexts.size(); ++i) {
+        EXPECT_TRUE(final.startsWith(host.shownTexts[i])) << "text shown " << i;
+        EXPECT_GT(host.shownTexts[i].size(), host.shownTexts[i - 1].size()) << "text shown " << i;
+    }
+    EXPECT_EQ(host.shownTexts.last(), final);
+    EXPECT_TRUE(host.shownTexts[1].contains("// written by someone else during the run\r\n//-{ Script execution start! }"));
+    EXPECT_EQ(rowsInTable(), 40);
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, ScriptPipeline, ::testing::ValuesIn(mvtest::testDatabaseNames()),

@@ -116,6 +116,12 @@ const SplitCase SplitCases[] = {
       "SELECT 1"}},
     {"SqliteTempTrigger", D::SQLite, "CREATE TEMP TRIGGER t AFTER DELETE ON a BEGIN DELETE FROM b; END;\nBEGIN; END;",
      {"CREATE TEMP TRIGGER t AFTER DELETE ON a BEGIN DELETE FROM b; END", "BEGIN", "END"}},
+    // The keywords in any case, as sqlite3_complete reads them; a word that only looks like one
+    // in upper case ("endß") is none.
+    {"SqliteTriggerAnyCase", D::SQLite,
+     "create Temporary trigger t after insert on a begin update b set n = n + 1; eNd; explain select 1; select endß;",
+     {"create Temporary trigger t after insert on a begin update b set n = n + 1; eNd", "explain select 1",
+      "select endß"}},
     {"SqliteBracketAndBacktick", D::SQLite, "SELECT [a;b], `c;d` FROM t; SELECT 2", {"SELECT [a;b], `c;d` FROM t", "SELECT 2"}},
     {"SqliteBackslashIsText", D::SQLite, "SELECT 'a\\'; SELECT 2", {"SELECT 'a\\'", "SELECT 2"}},
 

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <limits>
 
 static void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -123,6 +124,61 @@ TEST(QueryHistory, EntriesOfARunAreCommittedTogetherAndFlushedAtItsEnd) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
     EXPECT_EQ(sqlite3(file, "SELECT count(*) FROM history WHERE sql = 'VACUUM'"), "1");
     EXPECT_TRUE(port.messages.isEmpty()) << port.lastText().toStdString();
+}
+
+// Entries go into the file together in one statement: every text comes back exactly as it was
+// given, whatever characters it holds, and the sqlite3 client reads the same text.
+TEST(QueryHistory, EveryCharacterOfAnEntryArrivesUnchanged) {
+    mvtest::TempFolder dir;
+    mvtest::ScriptedUserPort port;
+    const QString file = dir.file("MorvendaHistory.sqlite");
+    struct Case {
+        QString sql;
+        QString connection;
+        QString error;
+        qint64 durationMs;
+        qint64 rows;
+    };
+    const QList<Case> cases = {
+        {"SELECT 'it''s', \"quoted\" FROM t WHERE a = 'C:\\temp\\new'", "DSN=Lager;Uid=anna;Pwd=******", "", 0, 0},
+        {"SELECT 1\r\n\t-- Zeile 2\r\nFROM dual", "Driver={SQLite3};Database=/tmp/ä ö ü.db", "", 12, -1},
+        {QString("SELECT '") + QChar(1) + QChar(31) + QChar(127) + "'", "x", "ERROR:  syntax error at or near \"\\\"", 5, 3},
+        {"INSERT INTO emoji VALUES ('\U0001F600 \u00DF \u20AC \u65E5\u672C')", "", "Überlauf: \"x\" > 9\u00B2", 1, 1},
+        {"", "", "", std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::min()},
+        {QString(5000, QChar(u'x')) + "]\",[\"", "{\"json\":[1,2]}", "\\u0041", 7, 8},
+    };
+    QList<qint64> ids;
+    {
+        QueryHistory h(file, 1000);
+        ASSERT_TRUE(h.open());
+        for (const Case& c : cases) {
+            HistoryEntry e = entry(c.sql, c.error.isEmpty(), c.error);
+            e.connection = c.connection;
+            e.durationMs = c.durationMs;
+            e.rows = c.rows;
+            ASSERT_TRUE(h.add(e));
+            ids << e.id;
+        }
+    }
+    QueryHistory again(file, 1000);
+    ASSERT_TRUE(again.open());
+    for (qsizetype i = 0; i < cases.size(); ++i) {
+        const std::optional<HistoryEntry> e = again.entry(ids[i]);
+        ASSERT_TRUE(e) << "case " << i;
+        EXPECT_EQ(e->sql, cases[i].sql) << "case " << i;
+        EXPECT_EQ(e->connection, cases[i].connection) << "case " << i;
+        EXPECT_EQ(e->error, cases[i].error) << "case " << i;
+        EXPECT_EQ(e->durationMs, cases[i].durationMs) << "case " << i;
+        EXPECT_EQ(e->rows, cases[i].rows) << "case " << i;
+        EXPECT_EQ(e->ok, cases[i].error.isEmpty()) << "case " << i;
+        EXPECT_EQ(e->started, QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53, 589))) << "case " << i;
+    }
+    EXPECT_TRUE(port.messages.isEmpty()) << port.lastText().toStdString();
+    if (!haveSqlite3()) GTEST_SKIP() << "sqlite3 client missing";
+    EXPECT_EQ(sqlite3(file, QString("SELECT hex(sql) FROM history WHERE id = %1").arg(ids[3])),
+              QString::fromLatin1(cases[3].sql.toUtf8().toHex().toUpper()));
+    EXPECT_EQ(sqlite3(file, QString("SELECT started, typeof(duration_ms), typeof(ok) FROM history WHERE id = %1").arg(ids[0])),
+              "2026-03-14T09:26:53.589|integer|integer");
 }
 
 struct SearchCase {
