@@ -322,6 +322,7 @@ int run(const Request& r, mvbench::ConsoleUserPort& port) {
     mv::Recordset rs;
     const qint32 status = cn.Execute(r.sql, rs, true, 0, false);
     clock.lap("execute and fetch");
+    clock.note(threadSeconds());
     int rc = 0;
     if (status != mv::C_DbConnect::ExecSucceeded) {
         // A failed statement was shown as a message; a stop has no message of its own.

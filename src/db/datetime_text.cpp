@@ -2,7 +2,45 @@
 
 namespace mv {
 
+namespace {
+
+// The form servers send a date and time in, "YYYY-MM-DD HH:MM:SS" with up to nine digits of
+// fraction, read without the general path's steps: a fetch reads one per row and column. Nothing
+// for any other text, which the general path then reads.
+std::optional<DateTimeParts> canonicalDateTime(std::string_view s) {
+    const size_t n = s.size();
+    if (n < 19 || n == 20 || n > 29) return std::nullopt;
+    const char* c = s.data();
+    if (c[4] != '-' || c[7] != '-' || c[10] != ' ' || c[13] != ':' || c[16] != ':') return std::nullopt;
+    if (n > 19 && c[19] != '.') return std::nullopt;
+    auto digit = [&](size_t i) { return unsigned(c[i] - '0') <= 9u; };
+    for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18})
+        if (!digit(i)) return std::nullopt;
+    auto two = [&](size_t i) { return (c[i] - '0') * 10 + (c[i + 1] - '0'); };
+    DateTimeParts p;
+    p.year = two(0) * 100 + two(2);
+    p.month = two(5);
+    p.day = two(8);
+    p.hour = two(11);
+    p.minute = two(14);
+    p.second = two(17);
+    if (n > 19) {
+        quint32 nanos = 0;
+        for (size_t i = 20; i < n; ++i) {
+            if (!digit(i)) return std::nullopt;
+            nanos = nanos * 10 + quint32(c[i] - '0');
+        }
+        for (size_t digits = n - 20; digits < 9; ++digits)
+            nanos *= 10;
+        p.nanos = nanos;
+    }
+    return p;
+}
+
+} // namespace
+
 std::optional<DateTimeParts> parseDateTimeText(std::string_view s) {
+    if (const std::optional<DateTimeParts> p = canonicalDateTime(s)) return p;
     size_t i = 0;
     auto number = [&](size_t digits, int& out) {
         if (i + digits > s.size()) return false;

@@ -133,12 +133,35 @@ std::optional<TimeParts> readTime(std::string_view s, size_t& pos) {
 
 } // namespace
 
+namespace {
+
+// The Julian day of a Gregorian date of the years 1 to 9999, as QDate counts it; nullopt for a
+// day the month does not have. Computed here: every date and time value fetched comes this way.
+std::optional<qint64> commonEraJulianDay(int year, int month, int day) {
+    if (month < 1 || month > 12 || day < 1) return std::nullopt;
+    static constexpr int lengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    if (day > lengths[month - 1] + (month == 2 && leap ? 1 : 0)) return std::nullopt;
+    const qint64 a = (14 - month) / 12;
+    const qint64 y = qint64(year) + 4800 - a;
+    const qint64 m = month + 12 * a - 3;
+    return day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045;
+}
+
+} // namespace
+
 std::optional<DateTimeValue> DateTimeValue::fromParts(int year, int month, int day, int hour, int minute,
                                                       int second, quint32 nanos) {
-    if (!QDate::isValid(year, month, day)) return std::nullopt;
+    std::optional<qint64> julianDay;
+    if (year >= 1 && year <= 9999) {
+        julianDay = commonEraJulianDay(year, month, day);
+    } else if (QDate::isValid(year, month, day)) {
+        julianDay = QDate(year, month, day).toJulianDay();
+    }
+    if (!julianDay) return std::nullopt;
     auto time = fromTimeParts(hour, minute, second, nanos);
     if (!time) return std::nullopt;
-    time->seconds += QDate(year, month, day).toJulianDay() * SecondsPerDay;
+    time->seconds += *julianDay * SecondsPerDay;
     return time;
 }
 

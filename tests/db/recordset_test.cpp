@@ -432,3 +432,37 @@ TEST(RecordsetBuilder, StorageStaysCompact) {
 }
 
 } // namespace
+
+namespace {
+
+// Dates come from every engine's text or parts: each day of the calendar, and each day a month
+// does not have, gives what QDate gives.
+TEST(DateTimeValue, FromPartsAgreesWithQDateOnEveryDay) {
+    int checked = 0;
+    for (int year : {-4713, -1, 0, 1, 2, 3, 4, 99, 100, 400, 1582, 1600, 1700, 1899, 1900, 1970, 2000, 2024, 2100,
+                     2400, 9998, 9999, 10000, 275759}) {
+        for (int month = -1; month <= 14; ++month) {
+            for (int day = -1; day <= 33; ++day) {
+                const std::optional<DateTimeValue> v = DateTimeValue::fromParts(year, month, day, 23, 59, 58, 7);
+                ASSERT_EQ(v.has_value(), QDate::isValid(year, month, day)) << year << '-' << month << '-' << day;
+                if (!v) continue;
+                EXPECT_EQ(v->seconds, QDate(year, month, day).toJulianDay() * 86400 + 86398) << year << '-' << month;
+                EXPECT_EQ(v->nanos, 7u);
+                EXPECT_EQ(v->date(), QDate(year, month, day));
+                ++checked;
+            }
+        }
+    }
+    // Every day of four centuries, the Gregorian cycle.
+    for (QDate d(1999, 12, 1); d < QDate(2400, 3, 1); d = d.addDays(1)) {
+        const std::optional<DateTimeValue> v = DateTimeValue::fromParts(d.year(), d.month(), d.day());
+        ASSERT_TRUE(v) << d.toString(Qt::ISODate).toStdString();
+        ASSERT_EQ(v->seconds, d.toJulianDay() * 86400) << d.toString(Qt::ISODate).toStdString();
+        ++checked;
+    }
+    EXPECT_GT(checked, 140000);
+    EXPECT_FALSE(DateTimeValue::fromParts(2024, 2, 29, 24, 0, 0));
+    EXPECT_FALSE(DateTimeValue::fromParts(2024, 2, 29, 0, 0, 0, 1'000'000'000u));
+}
+
+} // namespace
