@@ -329,6 +329,27 @@ TEST_F(PostgresEngines, EverySchemaRowsetWithoutTheOdbcDriver) {
         EXPECT_GT(alone->openSchema(kind, restrictions).recordCount(), 0) << int(kind);
 }
 
+// The server's time-out is set inside a transaction; its end takes it back, and the next statement
+// has it set again.
+TEST_F(PostgresEngines, ATimeOutHoldsAfterTheTransactionThatSetItEnds) {
+    ExecOptions oneSecond;
+    oneSecond.timeoutSeconds = 1;
+    for (const char* end : {"rollback", "commit", "ROLLBACK as a statement"}) {
+        native->beginTransaction();
+        native->execute(QStringLiteral("SELECT 1"), oneSecond);
+        if (QByteArray(end) == "rollback")
+            native->rollbackTransaction();
+        else if (QByteArray(end) == "commit")
+            native->commitTransaction();
+        else
+            native->execute(QStringLiteral("ROLLBACK"));
+        const ExecResult shown = native->execute(QStringLiteral("SHOW statement_timeout"), oneSecond);
+        ASSERT_TRUE(shown.rows) << end;
+        EXPECT_EQ(shown.rows->text(0, 0), QStringLiteral("1s")) << end;
+        EXPECT_EQ(native->execute(QStringLiteral("SHOW statement_timeout")).rows->text(0, 0), QStringLiteral("0")) << end;
+    }
+}
+
 // In a transaction a failed statement takes back only itself: the transaction goes on, its catalog
 // shows what it made, savepoints of the user's own keep working, and its end keeps the rest.
 TEST_F(PostgresEngines, AFailedStatementInATransactionTakesBackOnlyItself) {

@@ -335,6 +335,16 @@ ExecResult PgDbConnection::execute(const QString& sql, const ExecOptions& option
     if (m_cancelRequested || (options.stopRequested && options.stopRequested->load()))
         throw DbError(DbError::Kind::Cancelled, cancelledByUserText());
     const int timeout = qMax(0, options.timeoutSeconds);
+    // A transaction the statement ends takes back the time-out set inside it (a rollback does): it
+    // is set again for the next statement.
+    struct TransactionEndWatch {
+        PgDbConnection* self;
+        bool inTransaction;
+        ~TransactionEndWatch() {
+            if (inTransaction && self->m_conn && PQtransactionStatus(self->m_conn) == PQTRANS_IDLE)
+                self->m_serverTimeout = -1;
+        }
+    } watch{this, PQtransactionStatus(c) != PQTRANS_IDLE};
     applyTimeout(timeout);
 
     const QString word = firstWord(sql);
@@ -545,6 +555,7 @@ void PgDbConnection::commitTransaction() {
     if (!m_inTransaction)
         throw DbError(DbError::Kind::Failed, ui_text("Es ist keine Transaktion geöffnet.", "No transaction is open."));
     m_cancelRequested = false;
+    m_serverTimeout = -1; // the commit of an aborted transaction takes its settings back
     run("COMMIT");
     m_inTransaction = false;
 }
@@ -553,6 +564,7 @@ void PgDbConnection::rollbackTransaction() {
     if (!m_inTransaction)
         throw DbError(DbError::Kind::Failed, ui_text("Es ist keine Transaktion geöffnet.", "No transaction is open."));
     m_cancelRequested = false;
+    m_serverTimeout = -1; // a time-out set inside the transaction is taken back with it
     run("ROLLBACK");
     m_inTransaction = false;
 }
