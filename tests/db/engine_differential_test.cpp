@@ -181,6 +181,7 @@ TEST_F(PostgresEngines, EveryFetchedValueIsTheSame) {
 // in capitals, patterns, and the system's tables.
 TEST_F(PostgresEngines, TheColumnsAreTheSame) {
     const QStringList cleanup{named("DROP VIEW IF EXISTS %T%_v"), named("DROP TABLE IF EXISTS %T%"),
+                              named("DROP TABLE IF EXISTS \"%T%\\back\""),
                               named("DROP DOMAIN IF EXISTS %T%_dom"), named("DROP TYPE IF EXISTS %T%_en")};
     for (const QString& sql : cleanup)
         native->execute(sql);
@@ -200,6 +201,7 @@ TEST_F(PostgresEngines, TheColumnsAreTheSame) {
     native->execute(named("ALTER TABLE %T% DROP COLUMN gone"));
     native->execute(named("COMMENT ON COLUMN %T%.v IS 'remarks stay empty'"));
     native->execute(named("CREATE VIEW %T%_v AS SELECT i4, v, iv, dm FROM %T%"));
+    native->execute(named("CREATE TABLE \"%T%\\back\" (a int, b_c int)"));
     const std::optional<QString> none;
     const auto same = [&](const SchemaRestrictions& r, const std::string& what) {
         return sameRowset(SchemaKind::Columns, r, what);
@@ -215,6 +217,8 @@ TEST_F(PostgresEngines, TheColumnsAreTheSame) {
         {{none, none, t, QStringLiteral("iv_")}, "a pattern is no wildcard", 0},
         {{none, none, t, QStringLiteral("gone")}, "a dropped column", 0},
         {{none, none, t + QStringLiteral("_v"), QStringLiteral("DM")}, "a view's column", 1},
+        {{none, none, t + QStringLiteral("\\back")}, "a name with a backslash", 2},
+        {{none, none, t + QStringLiteral("\\back"), QStringLiteral("b_c")}, "a column with an underscore", 1},
         {{none, none, QStringLiteral("no_such_table")}, "no table", 0},
         {{QStringLiteral("no_such_database"), none, t}, "another database", 0},
         {{none, QStringLiteral("pg_catalog"), QStringLiteral("pg_class"), QStringLiteral("RELNAME")},

@@ -48,7 +48,22 @@ std::optional<qint64> number(const std::optional<QString>& text) {
 }
 
 QString patternOf(const std::optional<QString>& wanted) {
-    return nonEmpty(wanted) ? *wanted : QStringLiteral("%");
+    if (!nonEmpty(wanted)) return QStringLiteral("%");
+    // A backslash escapes only a wildcard or a backslash, as the driver reads patterns; before any
+    // other character it is the character itself.
+    QString out;
+    const QString& w = *wanted;
+    for (qsizetype i = 0; i < w.size(); ++i) {
+        if (w[i] != u'\\') {
+            out += w[i];
+        } else if (i + 1 < w.size() && (w[i + 1] == u'%' || w[i + 1] == u'_' || w[i + 1] == u'\\')) {
+            out += w[i];
+            out += w[++i];
+        } else {
+            out += QLatin1String("\\\\");
+        }
+    }
+    return out;
 }
 
 namespace {

@@ -46,6 +46,11 @@ const char* const ColumnsSql =
 
 using ColumnRows = std::map<QString, std::vector<CatalogRow>>; // by relation name
 
+// A name as a LIKE pattern that matches it alone.
+QString likeLiteral(QString name) {
+    return name.replace(u'\\', QLatin1String("\\\\")).replace(u'%', QLatin1String("\\%")).replace(u'_', QLatin1String("\\_"));
+}
+
 ColumnRows columnsIn(const CatalogQuery& query, const QString& schema, const QString& relation, const QString& column) {
     ColumnRows out;
     for (CatalogRow& row : query(QString::fromLatin1(ColumnsSql), {schema, relation, column}))
@@ -69,7 +74,7 @@ Recordset columnsRowset(const CatalogQuery& query, const QString& database, cons
         wanted[rel.schema].insert(rel.name);
     std::map<QString, ColumnRows> bySchema;
     for (const auto& [schema, names] : wanted) {
-        const QString relation = names.size() == 1 ? *names.begin() : QStringLiteral("%");
+        const QString relation = names.size() == 1 ? likeLiteral(*names.begin()) : QStringLiteral("%");
         ColumnRows rows = columnsIn(query, schema, relation, columnPattern);
         if (const auto lower = loweredPattern(columnPattern)) {
             std::optional<ColumnRows> again;
