@@ -159,7 +159,7 @@ TEST_P(MariaDbNative, ALostSessionIsReportedAndNeverPooled) {
 }
 
 TEST_P(MariaDbNative, OnlyTheFirstResultOfAProcedureCountsAndALaterErrorFails) {
-    const QString p = QStringLiteral("mvp%1_proc").arg(QCoreApplication::applicationPid());
+    const QString p = mvtest::ownName(QStringLiteral("mvp_proc"));
     exec(QStringLiteral("DROP PROCEDURE IF EXISTS %1").arg(p));
     dropLater(QStringLiteral("DROP PROCEDURE IF EXISTS %1").arg(p));
     exec(QStringLiteral("CREATE PROCEDURE %1(IN fail INT) BEGIN SELECT 1 AS a UNION ALL SELECT 2; SELECT 'second'; "

@@ -12,7 +12,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -64,7 +63,7 @@ class ExplorerOn : public ::testing::TestWithParam<std::string> {
     }
     QString file(const QString& name) const { return QString::fromUtf8(folder.read(name)); }
     QString uniqueTable(const char* stem) const {
-        return QString("mvx_%1_%2").arg(stem).arg(QCoreApplication::applicationPid());
+        return mvtest::ownName(QString("mvx_%1_").arg(stem));
     }
 
     mvtest::TempFolder folder;

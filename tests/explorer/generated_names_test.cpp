@@ -15,7 +15,6 @@
 #include "support/quiet_execute_host.h"
 #include "support/test_databases.h"
 
-#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 using namespace mv;
@@ -47,11 +46,10 @@ class GeneratedSqlOn : public ::testing::TestWithParam<std::string> {
     // Each test has its own MariaDB database: a pooled connection keeps the database it was in.
     // Both carry the process number: the test runs under both engine prefixes at once.
     void connect(const QString& myDatabaseStem) {
-        const QString pid = QString::number(QCoreApplication::applicationPid());
-        const QString myDatabase = myDatabaseStem + u'_' + pid;
+        const QString myDatabase = mvtest::ownName(myDatabaseStem + u'_');
         ASSERT_TRUE(cn.Init(db.connectionString, "", "", true)) << port.lastText().toStdString();
         if (pg()) {
-            schema = "Weird Names " + pid;
+            schema = mvtest::ownName("Weird Names ");
             exec("DROP SCHEMA IF EXISTS \"" + schema + "\" CASCADE");
             exec("CREATE SCHEMA \"" + schema + "\"");
         } else if (my()) {
