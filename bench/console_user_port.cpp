@@ -37,6 +37,7 @@ mv::MsgResult ConsoleUserPort::message(const mv::MessageRequest& request) {
 }
 
 std::optional<QString> ConsoleUserPort::chooseFile(const mv::FileDialogRequest& request) {
+    if (m_fileAnswer) return m_fileAnswer;
     printLine(QStringLiteral("no file dialog without a screen: %1").arg(request.title));
     return std::nullopt;
 }

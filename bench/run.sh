@@ -11,12 +11,15 @@
 #   MV_BENCH_ROWS        rows of the table (default 1000000)
 #   MV_BENCH_RUNS        timed runs per side and case (default 5)
 #   MV_BENCH_DATABASES   which databases (default "sqlite postgresql mariadb")
-#   MV_BENCH_CASES       which cases (default "fetch fetch-odbc csv csv-odbc script script-odbc stop stop-odbc"):
+#   MV_BENCH_CASES       which cases (default "fetch fetch-odbc csv csv-odbc csv-stream csv-stream-odbc script
+#                        script-odbc stop stop-odbc"):
 #                          fetch   the whole result into our recordset / the native client to /dev/null
 #                          stream  our fetch through ODBC, the connection string adding the driver's
 #                                  streaming option (SQLite StepAPI=1, PostgreSQL UseDeclareFetch=1;Fetch=10000;
 #                                  MariaDB's driver has none, so it is left out there)
 #                          csv     our CSV export / the native client's CSV (tab-separated for mariadb)
+#                          csv-stream  Execute to File: the rows written to the CSV while they are fetched /
+#                                  the native client's CSV
 #                          xml, binary  our recordset files, against the native client's CSV
 #                          script  a script of MV_BENCH_SCRIPT_STATEMENTS INSERTs (default 10000) run as
 #                                  the Execute command runs it (protocol and log included) / the native
@@ -48,7 +51,7 @@ source "$ROOT/scripts/setup.sh"
 ROWS=${MV_BENCH_ROWS:-1000000}
 RUNS=${MV_BENCH_RUNS:-5}
 DATABASES=${MV_BENCH_DATABASES:-sqlite postgresql mariadb}
-CASES=${MV_BENCH_CASES:-fetch fetch-odbc csv csv-odbc script script-odbc stop stop-odbc}
+CASES=${MV_BENCH_CASES:-fetch fetch-odbc csv csv-odbc csv-stream csv-stream-odbc script script-odbc stop stop-odbc}
 STATEMENTS=${MV_BENCH_SCRIPT_STATEMENTS:-10000}
 STOP_AFTER_MS=${MV_BENCH_STOP_AFTER_MS:-250}
 # The databases whose connection strings reach a native engine by default (the others use ODBC).
@@ -60,7 +63,7 @@ BUILD=${MV_BUILD_DIR:-$ROOT/build}
 [[ $STATEMENTS =~ ^[1-9][0-9]*$ ]] || { echo "error: MV_BENCH_SCRIPT_STATEMENTS must be a positive whole number" >&2; exit 2; }
 [[ $STOP_AFTER_MS =~ ^[0-9]+$ ]] || { echo "error: MV_BENCH_STOP_AFTER_MS must be a whole number" >&2; exit 2; }
 for c in $CASES; do
-    [[ $c =~ ^(fetch|stream|csv|xml|binary|script|stop)(-odbc)?$ ]] || { echo "error: unknown case '$c' in MV_BENCH_CASES" >&2; exit 2; }
+    [[ $c =~ ^(fetch|stream|csv|csv-stream|xml|binary|script|stop)(-odbc)?$ ]] || { echo "error: unknown case '$c' in MV_BENCH_CASES" >&2; exit 2; }
 done
 for d in $DATABASES; do
     [[ $d =~ ^(sqlite|postgresql|mariadb)$ ]] || { echo "error: unknown database '$d' in MV_BENCH_DATABASES" >&2; exit 2; }
@@ -243,7 +246,7 @@ check_ours() {
             return 1
         }
         ;;
-    csv)
+    csv | csv-stream)
         local lines
         lines=$(wc -l <"$file")
         ((lines == ROWS + 1)) || { echo "error: our CSV has $lines lines, expected $((ROWS + 1))" >&2; return 1; }

@@ -51,6 +51,7 @@ const std::vector<MenuEntry>& menuTable() {
         {E::Command, "kStop", "&Stop Query", "Abfrage &stoppen", "F3"},
         {E::Command, "kStartStatement", "Execute S&tatement at Cursor", "Anweisung am &Cursor ausführen",
          "Ctrl+Return"},
+        {E::Command, "kStartToFile", "Execute to &File...", "In &Datei ausführen...", "Shift+F2"},
         {E::Separator, "", "", nullptr, ""},
         {E::Command, "kBuildUpdate", "Build &Update", "&Update erzeugen", ""},
         {E::Command, "kBuildWhere", "Build &Where", "&Where erzeugen", ""},

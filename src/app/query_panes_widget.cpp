@@ -293,6 +293,23 @@ void QueryPanes::startStatementAtCaret() {
     emit runFinished();
 }
 
+void QueryPanes::startToFile() {
+    if (running()) return;
+    // The selection, or else the statement the caret is in.
+    QString sql = m_editor->selectedText();
+    if (sql.trimmed().isEmpty()) {
+        const QString text = m_editor->text();
+        const SqlEditorWidget::TextPos caret = m_editor->caretPos();
+        const TextSpan span = statementAtCaret(text, offsetOfLineColumn(text, caret.line, caret.column),
+                                               sqlDialectOf(m_connection.cn()));
+        if (span.isEmpty()) return;
+        sql = text.mid(span.start, span.end - span.start);
+    }
+    m_execute->cmdExecuteToFile(sql);
+    m_options->showValues();
+    emit runFinished();
+}
+
 bool QueryPanes::running() const {
     return m_execute->running();
 }
@@ -308,6 +325,7 @@ void QueryPanes::registerCommands(CommandDispatcher& d) {
     d.add(QStringLiteral("kStart"), [this] { startExecute(); });
     d.add(QStringLiteral("kExecute"), [this] { startExecute(); });
     d.add(QStringLiteral("kStartStatement"), [this] { startStatementAtCaret(); });
+    d.add(QStringLiteral("kStartToFile"), [this] { startToFile(); });
     d.add(QStringLiteral("kStop"), [this] { m_connection.cn().ExecuteStop(); });
     d.add(QStringLiteral("kUndo"), [this] { m_editor->undo(); });
     d.add(QStringLiteral("kRedo"), [this] { m_editor->redo(); });

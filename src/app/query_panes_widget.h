@@ -68,6 +68,8 @@ public:
     void startExecute();
     // Runs the one statement around the caret, marked for a moment in the editor.
     void startStatementAtCaret();
+    // Execute to File: the selection or the statement at the caret, its rows into a CSV file.
+    void startToFile();
     bool running() const;
     // The explorer's filter text, for the record-count report.
     std::function<QString()> tableFilter;

@@ -5,6 +5,7 @@
 // knows which client library is underneath: ODBC, or a database's own client library.
 #include "app/mv_error.h"
 #include "db/recordset.h"
+#include "db/recordset_builder.h"
 
 #include <QList>
 #include <QString>
@@ -67,6 +68,9 @@ struct ExecOptions {
     // An extra stop request of the caller, read before the statement starts and between fetched
     // blocks (a stop requested before the worker reached execute() is not lost).
     const std::atomic<bool>* stopRequested = nullptr;
+    // When set, the rows of a result set go to it block by block while they are fetched, and the
+    // result's recordset holds the fields only.
+    RowBlockSink* rowBlocks = nullptr;
 };
 
 struct ExecResult {

@@ -65,8 +65,13 @@ public:
     void RepeatInitLog();
 
     // --- executing ---
-    qint32 Execute(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool bReadOnly);
-    void exec(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool bReadOnly);
+    // With `blocks` a result's rows stream to it on the worker while they are fetched (rs gets the
+    // fields only); everything else is as without. The job shares the sink, so a job given up on
+    // never hands rows to a sink that is gone.
+    qint32 Execute(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool bReadOnly,
+                   std::shared_ptr<RowBlockSink> blocks = {});
+    void exec(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool bReadOnly,
+              std::shared_ptr<RowBlockSink> blocks = {});
     void ExecuteStop();
     // Runs a script's statements one after the other, each as Execute runs it, without waiting for
     // the window between two of them. `each` gets every statement's index and status in order on

@@ -32,7 +32,8 @@ void C_DbConnect::ExecuteStop() {
     if (m_cn) m_cn->cancel();
 }
 
-qint32 C_DbConnect::Execute(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool bReadOnly) {
+qint32 C_DbConnect::Execute(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool bReadOnly,
+                            std::shared_ptr<RowBlockSink> blocks) {
     // A second Execute while one waits (an event processed in the wait loop) must not start.
     if (m_execRunning) return ExecFailed;
     qint32 status = ExecFailed;
@@ -42,7 +43,7 @@ qint32 C_DbConnect::Execute(const QString& sSQL, Recordset& rs, bool bUseClient,
         // A fresh flag per run: a job abandoned earlier keeps its own.
         m_stopFlag = std::make_shared<std::atomic<bool>>(false);
         m_execRunning = true;
-        exec(sSQL, rs, bUseClient, nMaxRecords, bReadOnly);
+        exec(sSQL, rs, bUseClient, nMaxRecords, bReadOnly, blocks);
         if (m_pendingJob) {
             auto job = std::static_pointer_cast<ConnectionWorker::Job>(m_pendingJob);
             auto completion = m_pendingCompletion;
@@ -87,7 +88,8 @@ qint32 C_DbConnect::Execute(const QString& sSQL, Recordset& rs, bool bUseClient,
     return status;
 }
 
-void C_DbConnect::exec(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool /*bReadOnly*/) {
+void C_DbConnect::exec(const QString& sSQL, Recordset& rs, bool bUseClient, qint32 nMaxRecords, bool /*bReadOnly*/,
+                       std::shared_ptr<RowBlockSink> blocks) {
     const QDateTime attempt = now();
     // The duration counts from here: reopening the connection is part of running the statement.
     m_execStartTick = steadyMsecs();
@@ -114,8 +116,15 @@ void C_DbConnect::exec(const QString& sSQL, Recordset& rs, bool bUseClient, qint
             m_lastMessages.clear();
             auto completion = std::make_shared<Completion>();
             // The job owns what it reads: a job given up on never touches this object.
-            m_pendingJob = m_worker->post([cn = m_cn, sql = sSQL, options, stop = m_stopFlag, completion]() mutable {
+            m_pendingJob = m_worker->post([cn = m_cn, sql = sSQL, options, stop = m_stopFlag, completion,
+                                           blocks]() mutable {
                 options.stopRequested = stop.get();
+                options.rowBlocks = blocks.get();
+                if (blocks)
+                    blocks->stopFetch = [cn, stop] {
+                        *stop = true;
+                        cn->cancel();
+                    };
                 try {
                     completion->result = cn->execute(sql, options);
                 } catch (...) {

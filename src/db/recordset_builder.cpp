@@ -161,7 +161,35 @@ void RecordsetBuilder::setRowOrder(std::vector<int> rows, const QString& sortTex
     m_sortText = sortText;
 }
 
+void RecordsetBuilder::streamTo(RowBlockSink* sink) {
+    m_sink = sink;
+    m_blockRows = sink ? std::max<qsizetype>(1, sink->blockRows()) : 0;
+    m_blockFill = 0;
+    if (sink) reserve(m_blockRows);
+}
+
+void RecordsetBuilder::handOff(bool last) {
+    // The block keeps its columns as grown: each block is written and dropped, so trimming them
+    // would only copy.
+    Recordset block = takeRows(false);
+    m_blockFill = 0;
+    if (!last) reserve(m_blockRows);
+    m_sink->take(std::move(block), last);
+}
+
 Recordset RecordsetBuilder::finish() {
+    if (m_sink) {
+        const QList<FieldInfo> fields = m_fields;
+        handOff(true);
+        *this = RecordsetBuilder();
+        return RecordsetBuilder(fields).finish();
+    }
+    Recordset rs = takeRows(true);
+    *this = RecordsetBuilder();
+    return rs;
+}
+
+Recordset RecordsetBuilder::takeRows(bool squeeze) {
     const qsizetype rows = rowCount();
     for (const ColumnStore& c : m_columns)
         if (c.size() != rows)
@@ -186,18 +214,23 @@ Recordset RecordsetBuilder::finish() {
     Recordset rs;
     {
         RecordsetData* data = rs.d.data();
-        data->fields = std::move(m_fields);
-        data->columns = std::move(m_columns);
-        for (ColumnStore& c : data->columns)
-            c.squeeze();
+        data->fields = m_fields;
+        data->columns.reserve(m_columns.size());
+        for (ColumnStore& c : m_columns) {
+            const StorageKind kind = c.kind();
+            data->columns.push_back(std::move(c));
+            c = ColumnStore(kind);
+            if (squeeze) data->columns.back().squeeze();
+        }
         data->rows = rows;
         RecordsetOrder* order = rs.m_order.data();
         order->rows = std::move(m_order);
         order->sortText = std::move(m_sortText);
+        m_order.clear();
+        m_sortText.clear();
     }
     rs.m_updatable = m_updatable;
     rs.open();
-    *this = RecordsetBuilder();
     return rs;
 }
 

@@ -7,9 +7,25 @@
 // a column of another storage kind throws MvError 13 (a programming error, reported loudly).
 #include "db/recordset.h"
 
+#include <functional>
 #include <string_view>
 
 namespace mv {
+
+// Takes a result's rows while they are fetched instead of a whole recordset at the end: blocks of
+// about blockRows() rows, each a recordset of its own with the result's fields, in order. The last
+// block (possibly without rows) comes when the result is complete; a result that fails or is
+// stopped ends without it. take() runs on the fetching thread and may wait (a full queue), which
+// holds the fetch back: memory stays at a few blocks.
+class RowBlockSink {
+  public:
+    virtual ~RowBlockSink() = default;
+    virtual qsizetype blockRows() const { return 10000; }
+    virtual void take(Recordset&& block, bool last) = 0;
+    // Set by whoever runs the statement: ends it as stopped (a sink that can take no more rows
+    // calls it from take()).
+    std::function<void()> stopFetch;
+};
 
 class RecordsetBuilder {
   public:
@@ -49,6 +65,15 @@ class RecordsetBuilder {
     // Rows complete in every column.
     qsizetype rowCount() const;
 
+    // With a sink the rows stream: endRow() after each row hands a full block over, finish() the
+    // rest as the last block and returns the result's fields without rows. Set before the first
+    // row; nullptr keeps every row.
+    void streamTo(RowBlockSink* sink);
+    void endRow() {
+        if (m_sink && ++m_blockFill >= m_blockRows) handOff(false);
+    }
+    bool streaming() const { return m_sink != nullptr; }
+
     // For the binary persistence: a whole column at once, and the saved sort.
     void setColumn(int col, ColumnStore&& column);
     void setRowOrder(std::vector<int> rows, const QString& sortText);
@@ -61,6 +86,9 @@ class RecordsetBuilder {
 
   private:
     ColumnStore& columnOf(int col, StorageKind kind);
+    // The rows so far as a recordset of their own; the columns start again empty.
+    void handOff(bool last);
+    Recordset takeRows(bool squeeze);
 
     QList<FieldInfo> m_fields;
     std::vector<ColumnStore> m_columns;
@@ -68,6 +96,9 @@ class RecordsetBuilder {
     QString m_sortText;
     bool m_updatable = true;
     bool m_hasCells = false; // once a cell is in, no field can be added
+    RowBlockSink* m_sink = nullptr;
+    qsizetype m_blockRows = 0;
+    qsizetype m_blockFill = 0;
 };
 
 } // namespace mv

@@ -13,6 +13,8 @@
 #include "exec/run_settings.h"
 #include "exec/sql_names.h"
 #include "exec/sql_text.h"
+#include "results/csv_stream_writer.h"
+#include "results/export_commands.h"
 #include "session/session_log.h"
 
 #include <QCoreApplication>
@@ -63,7 +65,34 @@ void ExecuteCommand::cmdExecuteText(const QString& text) {
     execute(&text);
 }
 
-void ExecuteCommand::execute(const QString* given) {
+void ExecuteCommand::cmdExecuteToFile(const QString& text) {
+    if (m_running || !m_cn.hasConnection()) return;
+    if (TrimStr(StripComment(text, sqlDialectOf(m_cn))).isEmpty()) return;
+    if (SplitStmts(text, sqlDialectOf(m_cn)).size() != 1) {
+        showMessage(ui_text("„In Datei ausführen“ führt eine einzelne Anweisung aus: markieren Sie sie oder setzen "
+                            "Sie den Cursor hinein.",
+                            "Execute to File runs a single statement: select it or place the cursor in it."),
+                    MsgIcon::Exclamation);
+        return;
+    }
+    const std::optional<QString> chosen = userPort().chooseFile(ResultExporter::csvFileDialog());
+    if (!chosen || chosen->isEmpty()) return;
+    execute(&text, &*chosen);
+    if (m_writtenFile.isEmpty()) return;
+    const QString path = m_writtenFile;
+    m_writtenFile.clear();
+    // As after the CSV export: the file opens with the desktop's program for it.
+    if (!userPort().openExternal(path))
+        showMessage(ui_text(QStringLiteral("Export beendet: %1\n\nAuf diesem Desktop ist kein Programm "
+                                           "eingerichtet, das diese Datei öffnet.")
+                                .arg(path),
+                            QStringLiteral("Export finished: %1\n\nThis desktop has no program set up "
+                                           "to open this file.")
+                                .arg(path)),
+                    MsgIcon::Information, MsgButtons::Ok, {}, QStringLiteral("Morvenda"));
+}
+
+void ExecuteCommand::execute(const QString* given, const QString* file) {
     if (m_running) return; // a second start while a run waits is refused
     if (!m_cn.hasConnection()) return;
     m_running = true;
@@ -85,7 +114,7 @@ void ExecuteCommand::execute(const QString* given) {
         const QStringList statements = SplitStmts(text, dialect);
         if (statements.isEmpty()) return; // too many statements: reported
         if (statements.size() - 1 < 1) {
-            save = runSingle(TrimStr(StripComment(statements.first(), dialect)));
+            save = runSingle(TrimStr(StripComment(statements.first(), dialect)), file);
         } else {
             runScript(statements);
         }
@@ -100,7 +129,7 @@ void ExecuteCommand::execute(const QString* given) {
     if (runEnded) runEnded();
 }
 
-bool ExecuteCommand::runSingle(const QString& statement) {
+bool ExecuteCommand::runSingle(const QString& statement, const QString* file) {
     QString runText = statement;
     m_cn.SetScriptMode(false);
     m_host.setGridBusy(false);
@@ -128,12 +157,57 @@ bool ExecuteCommand::runSingle(const QString& statement) {
     }
     QString block = QStringLiteral("//-{ '") + generalDate(now()) + u'\'' + mark +
                     ui_text("Ausführung gestartet! }", "execution start! }") + QString(35, u'-') + kCrLf + kCrLf;
+    std::shared_ptr<CsvStreamWriter> writer;
+    if (file) {
+        writer = std::make_shared<CsvStreamWriter>(*file);
+        try {
+            writer->start();
+        } catch (const MvError& e) {
+            // The file cannot even be created: nothing is sent.
+            showMessage(e.description(), MsgIcon::Exclamation);
+            m_host.setPanelText(QStringLiteral("kRecords"), ui_text(" -- Datensätze ", " -- Records "));
+            return false;
+        }
+    }
     Recordset rs;
-    const qint32 status = m_cn.Execute(runText, rs, true, m_run.maxRecords, false);
+    // A file gets the whole result: the row limit is for the grid.
+    const qint32 maxRecords = writer ? 0 : m_run.maxRecords;
+    qint32 status = m_cn.Execute(runText, rs, true, maxRecords, false, writer);
+    const bool hasRows = status == C_DbConnect::ExecSucceeded && (rs.isOpen() || rs.fieldCount() > 0);
+    QString lastError = m_cn.LastError();
+    QString fileLine;
+    if (writer) {
+        QString writeError;
+        if (hasRows && writer->complete()) {
+            try {
+                writer->commit();
+                fileLine = ui_text("// { In Datei geschrieben: ", "// { Written to file: ") + *file + kCrLf;
+                m_writtenFile = *file;
+            } catch (const MvError& e) {
+                writeError = e.description();
+            }
+        } else {
+            if (writer->failed()) writeError = writer->failure();
+            writer->discard();
+            if (status == C_DbConnect::ExecSucceeded && writeError.isEmpty())
+                fileLine = ui_text("// { Keine Datensätze: die Datei blieb unverändert",
+                                   "// { No rows: the file was left as it was") + kCrLf;
+        }
+        if (!writeError.isEmpty()) {
+            // The statement was stopped for the file's sake: it failed, for this reason.
+            status = C_DbConnect::ExecFailed;
+            lastError = ui_text("// { Fehlernummer: ", "// { Error Number: ") + QString::number(err::PathFileAccess) +
+                        kCrLf + ui_text("// { Fehlerbeschreibung: ", "// { Error Description: ") + writeError;
+            showMessage(lastError, MsgIcon::Exclamation);
+        }
+    }
     qint64 count = 0;
     int logType = LogUnknown;
     if (status == C_DbConnect::ExecSucceeded) {
-        if (rs.isOpen() || rs.fieldCount() > 0) {
+        if (hasRows && writer) {
+            count = writer->rowsWritten();
+            logType = LogSelect;
+        } else if (hasRows) {
             m_host.bindGrid(rs.clone());
             m_host.refreshGrid();
             count = rs.recordCount();
@@ -143,11 +217,12 @@ bool ExecuteCommand::runSingle(const QString& statement) {
             logType = LogSql;
         }
     }
+    writer.reset();
     if (status != C_DbConnect::ExecFailed && m_cn.Transaction()) {
         ++m_run.transactionStmtCount;
         m_host.SetGridState(2);
     }
-    const int columns = logType == LogSelect ? m_host.gridColumnsShown() : 0;
+    const int columns = logType != LogSelect ? 0 : file ? rs.fieldCount() : m_host.gridColumnsShown();
     QString execTime;
     if (status == C_DbConnect::ExecStopped) {
         showMessage(ui_text("Die Abfrage wurde vom benutzer unterbrochen!", "Execution canceled by user!"),
@@ -158,13 +233,14 @@ bool ExecuteCommand::runSingle(const QString& statement) {
         block += runText + kCrLf + kCrLf;
         block += ui_text("// { Die Abfrage lieferte ", "// { The Query delivered ") + signed_(columns) +
                  ui_text(" Spalten und ", " Columns and ") + signed_(count) + ui_text(" Zeilen!", " Rows!") +
-                 maxRemark(true) + kCrLf;
+                 (file ? QString() : maxRemark(true)) + kCrLf;
+        block += fileLine;
         block += QStringLiteral("// { ") + execTime + kCrLf;
         if (status == C_DbConnect::ExecSucceeded)
             block += ui_text("// { Abfrage OK", "// { Query OK") + kCrLf;
         else
             block += ui_text("// { Die Abfrage verursachte Fehler", "// { The query caused errors") + kCrLf +
-                     m_cn.LastError() + kCrLf;
+                     lastError + kCrLf;
     }
     m_session.append(block + kCrLf);
     SessionLogRecord r;
@@ -174,12 +250,12 @@ bool ExecuteCommand::runSingle(const QString& statement) {
     r.sql = QString(runText).replace(u'\t', u' ');
     r.error = status == C_DbConnect::ExecFailed;
     r.affectedRecords = double(count);
-    r.recordLimit = m_run.maxRecords;
+    r.recordLimit = maxRecords;
     r.async = m_cn.async();
     r.timeout = m_run.queryTimeout * 60.0;
     r.execTime = execTime;
     r.transaction = m_cn.Transaction();
-    r.errorText = status == C_DbConnect::ExecFailed ? m_cn.LastError() : QString();
+    r.errorText = status == C_DbConnect::ExecFailed ? lastError : QString();
     r.connectionString = HidePassword(m_cn.InitConString());
     m_session.SessionLogInsert(r);
     if (statementLogged) statementLogged(r, status == C_DbConnect::ExecStopped);

@@ -48,6 +48,11 @@ public:
     void cmdExecute();
     // Runs the given text exactly as cmdExecute runs a selection of it (the statement at the caret).
     void cmdExecuteText(const QString& text);
+    // Runs one statement (the given text: the selection or the statement at the caret) as Execute
+    // runs it, but its rows go to a CSV file instead of the grid: the CSV export's save dialog asks
+    // for it, and the rows are written while they are fetched. The row limit does not apply: the
+    // file gets the whole result. The file is replaced only when the whole result is in it.
+    void cmdExecuteToFile(const QString& text);
     bool running() const { return m_running; }
     // Told of every statement sent to the database (alone or in a script) with its log record;
     // stopped when the user stopped it.
@@ -72,9 +77,10 @@ public:
     static QString signed_(qint64 n);
 
 private:
-    void execute(const QString* given);
-    // False when the parameter step ended the run (nothing sent, nothing logged).
-    bool runSingle(const QString& runText);
+    void execute(const QString* given, const QString* file = nullptr);
+    // False when the parameter step ended the run (nothing sent, nothing logged). With a file the
+    // rows stream into it.
+    bool runSingle(const QString& runText, const QString* file);
     void runScript(const QStringList& statements);
     QString elapsed() const;
     QString maxRemark(bool single) const;
@@ -85,6 +91,7 @@ private:
     RunSettings& m_run;
     ExecuteHost& m_host;
     bool m_running = false;
+    QString m_writtenFile; // the file the last run to a file put in place
 };
 
 } // namespace mv

@@ -48,7 +48,7 @@ void MainExecuteHost::showSessionText(const QString& text) {
 }
 
 void MainExecuteHost::setExecuteEnabled(bool enabled) {
-    for (const char* key : {"kStart", "kExecute", "kStartStatement"}) m_bars->setEnabled(QString::fromUtf8(key), enabled);
+    for (const char* key : {"kStart", "kExecute", "kStartStatement", "kStartToFile"}) m_bars->setEnabled(QString::fromUtf8(key), enabled);
 }
 
 } // namespace mv

@@ -57,12 +57,14 @@ bool ResultExporter::exportFile(const char* procedure, const Recordset& rs, File
     });
 }
 
+FileDialogRequest ResultExporter::csvFileDialog() {
+    return saveDialog(ui_text("CSV-Datei speichern", "Save CSV File"),
+                      ui_text("CSV Datei (*.csv) | *.csv", "CSV file (*.csv) | *.csv"), QString());
+}
+
 bool ResultExporter::ExportRecordsetAsCSVFile(const Recordset& rs, const ExportColumns& columns,
                                               const CsvExportOptions& options) {
-    return exportFile("ExportRecordsetAsCSVFile", rs,
-                      saveDialog(ui_text("CSV-Datei speichern", "Save CSV File"),
-                                 ui_text("CSV Datei (*.csv) | *.csv", "CSV file (*.csv) | *.csv"), QString()),
-                      Completion::OpenFile, [&](QIODevice& device) {
+    return exportFile("ExportRecordsetAsCSVFile", rs, csvFileDialog(), Completion::OpenFile, [&](QIODevice& device) {
                           ExportSink sink(device);
                           writeCsv(sink, rs, columns, m_text, options);
                       });

@@ -7,6 +7,7 @@
 // "modResultview"; the command then returns false. True otherwise (a cancelled dialog included).
 //
 // The exports read the rows by index in the recordset's current order and do not move its cursor.
+#include "app/user_port.h"
 #include "results/export_columns.h"
 #include "results/export_delimited.h"
 #include "results/export_html.h"
@@ -17,8 +18,6 @@
 #include <functional>
 
 namespace mv {
-
-struct FileDialogRequest;
 
 class ResultExporter {
   public:
@@ -44,6 +43,8 @@ class ResultExporter {
     static bool handlesCommand(const QString& key);
 
     const QString& lastFileName() const { return *m_fileName; }
+    // The save dialog of the CSV export.
+    static FileDialogRequest csvFileDialog();
 
   private:
     enum class Completion { OpenFile, OpenInBrowser, Message };

@@ -326,6 +326,7 @@ void MariaDbConnection::readRows(ExecResult& result, const ExecOptions& options)
         reads.push_back(t.read);
     }
     RecordsetBuilder builder(infos);
+    builder.streamTo(options.rowBlocks);
     const qint64 limit = qMax<qint64>(0, options.maxRecords);
     qint64 seen = 0, kept = 0;
     bool stopping = false;
@@ -348,6 +349,7 @@ void MariaDbConnection::readRows(ExecResult& result, const ExecOptions& options)
             else
                 appendText(builder, int(c), reads[c], std::string_view(row[c], lengths[c]));
         }
+        builder.endRow();
         ++kept;
     }
     if (mysql_errno(m)) fail(statementError(options));

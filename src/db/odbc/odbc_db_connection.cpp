@@ -294,7 +294,8 @@ ExecResult OdbcDbConnection::run(Statement& statement, const QByteArray& sql, co
         if (statement.numResultCols() > 0) {
             if (stopAsked() || m_timedOut.load()) throw stopError(statement.takeMessages());
             FetchOutcome fetched = fetchResult(statement, m_session->connection.family(), options.maxRecords,
-                                               [&] { return stopAsked() || m_timedOut.load(); });
+                                               [&] { return stopAsked() || m_timedOut.load(); },
+                                               options.rowBlocks);
             if (fetched.end == FetchEnd::Stopped) throw stopError();
             result.rows = std::move(fetched.rows);
             result.limitReached = fetched.end == FetchEnd::LimitReached;

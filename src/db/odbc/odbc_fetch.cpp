@@ -189,6 +189,7 @@ class BlockReader {
                                                 m_statement.connection().driverName()),
                                 "SQLFetch");
             appendRow(builder, r);
+            builder.endRow();
             ++appended;
             if (room > 0 && appended >= room) break;
         }
@@ -251,7 +252,7 @@ SQLULEN blockRows(const std::vector<ColumnPlan>& plans, qint64 maxRecords) {
 } // namespace
 
 FetchOutcome fetchResult(Statement& statement, DriverFamily family, qint64 maxRecords,
-                         const std::function<bool()>& stopRequested) {
+                         const std::function<bool()>& stopRequested, RowBlockSink* blocks) {
     std::vector<ColumnPlan> plans;
     QList<FieldInfo> fields;
     bool allBound = true;
@@ -263,11 +264,14 @@ FetchOutcome fetchResult(Statement& statement, DriverFamily family, qint64 maxRe
     // MDBTools refuses row arrays (the driver manager reports HY092): its rows come one by one.
     if (family == DriverFamily::MDBTools) allBound = false;
     RecordsetBuilder builder(fields);
+    builder.streamTo(blocks);
     FetchOutcome outcome;
     qint64 total = 0;
     auto stopNow = [&] { return stopRequested && stopRequested(); };
     auto finishWith = [&](FetchEnd end) {
         if (end != FetchEnd::Complete) statement.closeCursor();
+        // A stopped result is not complete: its rest is no last block.
+        if (end == FetchEnd::Stopped) builder.streamTo(nullptr);
         outcome.end = end;
         outcome.rows = builder.finish();
         return std::move(outcome);
@@ -295,6 +299,7 @@ FetchOutcome fetchResult(Statement& statement, DriverFamily family, qint64 maxRe
         statement.collectInfo(rc);
         for (int c = 0; c < int(plans.size()); ++c)
             readValue(statement, builder, c, plans[size_t(c)]);
+        builder.endRow();
         ++total;
     }
     return finishWith(FetchEnd::Complete);

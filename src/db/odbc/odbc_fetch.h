@@ -20,8 +20,9 @@ struct FetchOutcome {
 constexpr SQLULEN MaxBlockRows = 1000;
 
 // maxRecords 0: every row. `stopRequested` is asked between blocks; when it answers true the
-// cursor is closed and the rows so far come back with FetchEnd::Stopped.
+// cursor is closed and the rows so far come back with FetchEnd::Stopped. With `blocks` the rows
+// stream to it (see RecordsetBuilder::streamTo).
 FetchOutcome fetchResult(Statement& statement, DriverFamily family, qint64 maxRecords,
-                         const std::function<bool()>& stopRequested);
+                         const std::function<bool()>& stopRequested, RowBlockSink* blocks = nullptr);
 
 } // namespace mv::odbc

@@ -427,6 +427,7 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
             origins.emplace_back(PQftable(r, col), PQftablecol(r, col));
         }
         builder.emplace(fields);
+        builder->streamTo(options.rowBlocks);
     };
 
     // After a failure the statement is ending on its own: nothing more is sent.
@@ -456,6 +457,7 @@ ExecResult PgDbConnection::readResults(const ExecOptions& options, bool stopAtLi
                     appendText(*builder, col, reads[size_t(col)],
                                std::string_view(PQgetvalue(raw, 0, col), size_t(PQgetlength(raw, 0, col))));
             }
+            builder->endRow();
             ++rows;
             if ((rows & 1023) == 0) between();
             break;

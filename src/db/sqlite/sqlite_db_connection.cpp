@@ -382,6 +382,7 @@ ExecResult SqliteDbConnection::step(sqlite3_stmt* st, const ExecOptions& options
         reads.push_back(readOf(storageKindOf(fields.last().type), fields.last().type));
     }
     RecordsetBuilder builder(fields);
+    builder.streamTo(options.rowBlocks);
     const qint64 limit = qMax<qint64>(0, options.maxRecords);
     qint64 rows = 0;
     while (rc == SQLITE_ROW) {
@@ -391,6 +392,7 @@ ExecResult SqliteDbConnection::step(sqlite3_stmt* st, const ExecOptions& options
         }
         for (int c = 0; c < columns; ++c)
             appendCell(builder, st, c, reads[size_t(c)]);
+        builder.endRow();
         ++rows;
         if (rows % RowsBetweenStopChecks == 0 && (stopAsked() || m_timedOut.load())) throw stopError();
         rc = sqlite3_step(st);
