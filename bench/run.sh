@@ -365,7 +365,11 @@ bench_database() {
     for engine in "" ";Engine=ODBC"; do
         [[ -n $engine && " $NATIVE_ENGINES " != *" $db "* ]] && continue
         last=$("$BENCH" --phases csv "$conn$engine" "$SQL_TEXT" "$WORK/phases.csv" 2>&1 >/dev/null | tail -n 1) || true
-        PHASES+=("$db${engine:+ (ODBC)}: $last")
+        PHASES+=("$db${engine:+ (ODBC)} csv: $last")
+        if [[ " $CASES " == *" csv-stream"* ]]; then
+            last=$("$BENCH" --phases csv-stream "$conn$engine" "$SQL_TEXT" "$WORK/phases.csv" 2>&1 >/dev/null | tail -n 1) || true
+            PHASES+=("$db${engine:+ (ODBC)} csv-stream: $last")
+        fi
     done
     rm -f "$WORK/phases.csv"
 }

@@ -60,8 +60,10 @@ QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
 
-// Rows 1..n of a counter, as each database writes a recursive query.
-QString counter(int n) {
+// Rows 1..n of a counter as a table s(n) in front of a query (MariaDB stops a recursive query
+// after 1000 rounds: it has a sequence table for it).
+QString counter(const std::string& dialect, int n) {
+    if (dialect == "mariadb") return QStringLiteral("WITH s(n) AS (SELECT seq FROM seq_1_to_%1) ").arg(n);
     return QStringLiteral("WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < %1) ").arg(n);
 }
 
@@ -143,7 +145,7 @@ TEST_P(ExecuteToFile, TheStreamedFileIsTheCsvExportOfTheSameRows) {
     const int matrixRows = fillMatrixTable();
     ASSERT_GT(matrixRows, 0) << port.lastText().toStdString();
     const int copies = 10000 / matrixRows + 2;
-    const QString query = counter(copies) + "SELECT s.n, t.* FROM s CROSS JOIN " + table() + " t ORDER BY s.n, t.id";
+    const QString query = counter(GetParam(), copies) + "SELECT s.n, t.* FROM s CROSS JOIN " + table() + " t ORDER BY s.n, t.id";
     const int expectedRows = copies * matrixRows;
     ASSERT_GT(expectedRows, 10000);
 
@@ -196,7 +198,7 @@ TEST_P(ExecuteToFile, TheRunIsLoggedAsAnExecuteOfTheWholeResult) {
     EXPECT_EQ(log.value(r, 0).toInt(), 1);
     EXPECT_EQ(log.text(r, 3), statement);
     EXPECT_FALSE(log.value(r, 4).toBool());
-    EXPECT_EQ(log.value(r, 5).toDouble(), 2.0);
+    EXPECT_EQ(log.value(r, 5).toDouble(), 3.0);
     EXPECT_EQ(log.value(r, 6).toDouble(), 0.0); // no row limit applied
     EXPECT_EQ(stoppedFlags, QList<bool>{false});
     EXPECT_EQ(host.panels["kRecords"], "3 Records");
@@ -229,7 +231,7 @@ TEST_P(ExecuteToFile, StopWhileRowsAreWrittenKeepsTheEarlierFileAndLeavesNoTempo
     });
     poll.start();
     const int logBefore = session.records().recordCount();
-    toFile(counter(1000) + "SELECT a.n, b.n, 'a fairly long text to make the lines longer' FROM s a CROSS JOIN s b",
+    toFile(counter(GetParam(), 1000) + "SELECT a.n, b.n, 'a fairly long text to make the lines longer' FROM s a CROSS JOIN s b",
            path);
     poll.stop();
     EXPECT_TRUE(sawRows) << "the statement ended before any row was written: " << port.lastText().toStdString();
@@ -263,7 +265,7 @@ TEST_P(ExecuteToFile, AnErrorMidWayKeepsTheEarlierFile) {
         f.write(earlier);
     }
     const int logBefore = session.records().recordCount();
-    toFile(counter(30000) + "SELECT n, " + failing + " AS v FROM s", path);
+    toFile(counter(GetParam(), 30000) + "SELECT n, " + failing + " AS v FROM s", path);
     EXPECT_EQ(readAll(path), earlier);
     EXPECT_EQ(filesIn(out->path()), QStringList{"kept.csv"});
     ASSERT_FALSE(port.messages.isEmpty());

@@ -1,3 +1,4 @@
+#include "app/mv_error.h"
 #include "db/recordset_builder.h"
 #include "results/csv_stream_writer.h"
 #include "results/export_delimited.h"
