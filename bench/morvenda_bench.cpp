@@ -219,9 +219,7 @@ class ScriptHost : public mv::ExecuteHost, public mv::ParameterInputs {
     int gridColumnsShown() const override { return 0; }
     void refreshGrid() override {}
     void setGridBusy(bool) override {}
-    void setPanelText(const QString& key, const QString& text) override {
-        if (key == QLatin1String("kRecords")) m_records = text;
-    }
+    void setPanelText(const QString&, const QString&) override {}
     void SetGridState(int) override {}
     void showParameters(const mv::ParameterSet&) override {}
     const mv::ParameterInputs& parameterInputs() const override { return *this; }
@@ -236,8 +234,6 @@ class ScriptHost : public mv::ExecuteHost, public mv::ParameterInputs {
     void setExecuteEnabled(bool) override {}
 
     int shown() const { return m_shown; }
-    // The record count the status bar shows last.
-    const QString& recordsPanel() const { return m_records; }
     qsizetype shownChars() const { return m_shownChars; }
 
   private:
@@ -245,7 +241,6 @@ class ScriptHost : public mv::ExecuteHost, public mv::ParameterInputs {
     int m_shown = 0;
     qsizetype m_shownChars = 0;
     bool m_sessionTab = true;
-    QString m_records;
 };
 
 int runScript(const Request& r, mvbench::ConsoleUserPort& port) {
@@ -310,12 +305,8 @@ int runCsvStream(const Request& r, mvbench::ConsoleUserPort& port) {
     ScriptHost host(r.sql);
     host.setSessionTab(false);
     mv::ExecuteCommand command(cn, session, parameters, settings, host);
-    int columns = -1;
     bool failed = true;
-    command.statementLogged = [&](const mv::SessionLogRecord& rec, bool stopped) {
-        columns = int(rec.affectedRecords);
-        failed = rec.error || stopped;
-    };
+    command.statementLogged = [&](const mv::SessionLogRecord& rec, bool stopped) { failed = rec.error || stopped; };
     port.answerFilesWith(r.outFile);
     command.cmdExecuteToFile(r.sql);
     clock.lap("execute and write");
@@ -327,9 +318,14 @@ int runCsvStream(const Request& r, mvbench::ConsoleUserPort& port) {
         fail(QStringLiteral("the run to the file failed (see above)"));
         return ExitFailed;
     }
-    QString digits = host.recordsPanel();
-    digits.remove(QRegularExpression(QStringLiteral("[^0-9]")));
-    std::printf("%s rows, %d columns\n", digits.toUtf8().constData(), columns);
+    // The counts as the protocol reports them.
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("The Query delivered +(\\d+) Columns and +(\\d+) Rows!")).match(session.SessionText());
+    if (!m.hasMatch()) {
+        fail(QStringLiteral("the protocol has no result line"));
+        return ExitFailed;
+    }
+    std::printf("%s rows, %s columns\n", m.captured(2).toUtf8().constData(), m.captured(1).toUtf8().constData());
     return 0;
 }
 
