@@ -1,5 +1,7 @@
 #include "db/recordset_values.h"
 
+#include "db/byte_append.h"
+
 #include "db/ado_types.h"
 
 #include <cctype>
@@ -216,7 +218,7 @@ template <class T> void appendFloating(QByteArray& out, T value) {
     const auto r = std::to_chars(buf, buf + sizeof buf, value);
     for (char* p = buf; p != r.ptr; ++p)
         if (*p == 'e') *p = 'E';
-    out.append(buf, r.ptr - buf);
+    appendRaw(out, buf, r.ptr - buf);
 }
 } // namespace
 
@@ -324,7 +326,7 @@ void appendInteger(QByteArray& out, qint64 value, int adoType) {
     char buf[24];
     const auto r = adoType == ado::adUnsignedBigInt ? std::to_chars(buf, buf + sizeof buf, quint64(value))
                                                     : std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, r.ptr - buf);
+    appendRaw(out, buf, r.ptr - buf);
 }
 
 QString formatInteger(qint64 value, int adoType) {

@@ -1,5 +1,7 @@
 #include "results/export_delimited.h"
 
+#include "db/byte_append.h"
+
 #include <cstring>
 
 namespace mv {
@@ -89,22 +91,22 @@ void writeDelimited(ExportSink& sink, const Recordset& rs, const ExportColumns& 
                 if (oneByteSep)
                     line += sep[0];
                 else
-                    line += sep;
+                    appendRaw(line, sep);
             }
             const Source& source = sources[i];
             if (source.binary) {
-                line += Placeholder;
+                appendRaw(line, Placeholder);
                 continue;
             }
             if (oneByteOpening)
                 line += opening[0];
             else
-                line += opening;
+                appendRaw(line, opening);
             const qsizetype from = line.size();
             text.appendUtf8(line, *source.column, *source.field, physical, rs, row, source.index);
             finish(line, from, false);
         }
-        line += end;
+        appendRaw(line, end);
         sink.write(line);
     }
 }

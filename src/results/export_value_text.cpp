@@ -1,5 +1,7 @@
 #include "results/export_value_text.h"
 
+#include "db/byte_append.h"
+
 #include "db/recordset_values.h"
 
 namespace mv {
@@ -282,21 +284,23 @@ void ValueText::appendDateTimeText(QString& out, const DateTimeValue& value, int
 void ValueText::appendFormattedUtf8(QByteArray& out, const NumericFormat& format, const int (&values)[3]) const {
     using Field = NumericFormat::Field;
     auto number = [&out](int value, int width) {
-        char digits[12];
-        int n = 0;
+        // Written from the end of the buffer backwards, zeros in front up to the width, then
+        // appended in one piece.
+        char digits[24];
+        char* end = digits + sizeof digits;
+        char* p = end;
         do {
-            digits[n++] = char('0' + value % 10);
+            *--p = char('0' + value % 10);
             value /= 10;
-        } while (value != 0);
-        for (int i = n; i < width; ++i)
-            out += '0';
-        while (n > 0)
-            out += digits[--n];
+        } while (value != 0 && p > digits);
+        while (end - p < width && p > digits)
+            *--p = '0';
+        appendRaw(out, p, end - p);
     };
     for (const NumericFormat::Part& part : format.parts) {
         switch (part.field) {
         case Field::Literal:
-            out += part.literalUtf8;
+            appendRaw(out, part.literalUtf8);
             break;
         case Field::Day:
         case Field::Hour:
@@ -314,7 +318,7 @@ void ValueText::appendFormattedUtf8(QByteArray& out, const NumericFormat& format
             number(values[2] % 100, part.width);
             break;
         case Field::MonthName:
-            out += m_monthNamesUtf8[values[1] - 1];
+            appendRaw(out, m_monthNamesUtf8[values[1] - 1]);
             break;
         }
     }
@@ -406,7 +410,7 @@ void ValueText::appendUtf8(QByteArray& out, const ColumnStore& column, const Fie
         // replacement characters).
         const QByteArrayView bytes = column.bytesAt(physical);
         if (isAscii(bytes) || bytes.isValidUtf8())
-            out.append(bytes.data(), bytes.size());
+            appendRaw(out, bytes.data(), bytes.size());
         else
             out += text(rs, row, col).toUtf8();
         return;
