@@ -2,6 +2,7 @@
 
 #include "app/texts.h"
 #include "app/user_port.h"
+#include "session/history_writer.h"
 
 #include <QAtomicInteger>
 #include <QFile>
@@ -154,9 +155,10 @@ void QueryHistory::close() {
     if (!QSqlDatabase::contains(m_connectionName)) return;
     // What waits is written (after a failed write nothing waits any more).
     QString ignored;
-    if (m_open) writeWaiting(ignored);
+    if (m_open && m_writer) writeWaiting(ignored);
     m_waiting.clear();
     m_writeTimer.reset();
+    m_writer.reset();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         db.close();
@@ -290,6 +292,14 @@ bool QueryHistory::open() {
     m_open = true;
     prune(true);
     if (m_open) {
+        m_writer = std::make_unique<HistoryWriter>(m_file);
+        QString error;
+        if (!m_writer->start(error)) {
+            m_writer.reset();
+            fail(error);
+        }
+    }
+    if (m_open) {
         QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
         m_lastId = q.exec(QStringLiteral("SELECT max(id) FROM history")) && q.next() ? q.value(0).toLongLong() : 0;
     }
@@ -333,54 +343,32 @@ bool QueryHistory::add(HistoryEntry& e) {
             m_writeTimer = std::make_unique<QTimer>();
             m_writeTimer->setSingleShot(true);
             m_writeTimer->setInterval(int(GroupCommitMs));
-            QObject::connect(m_writeTimer.get(), &QTimer::timeout, [this] { flush(); });
+            QObject::connect(m_writeTimer.get(), &QTimer::timeout, [this] { handOver(); });
         }
         m_writeTimer->start();
     }
     m_waiting.append(e);
-    if (m_waitingSince.elapsed() >= GroupCommitMs || m_waiting.size() >= WaitingMost) flush();
+    if (m_waitingSince.elapsed() >= GroupCommitMs || m_waiting.size() >= WaitingMost) handOver();
     return m_open;
+}
+
+void QueryHistory::handOver() {
+    if (m_writeTimer) m_writeTimer->stop();
+    if (!m_open || !m_writer) return;
+    // A write that failed before is reported now: the history stops with it.
+    if (const QString failure = m_writer->failure(); !failure.isEmpty()) {
+        fail(failure);
+        return;
+    }
+    if (m_waiting.isEmpty()) return;
+    m_writer->write(entriesJson(std::exchange(m_waiting, {})), m_max);
 }
 
 bool QueryHistory::writeWaiting(QString& error) {
     if (m_writeTimer) m_writeTimer->stop();
-    if (m_waiting.isEmpty()) return true;
-    const QList<HistoryEntry> waiting = std::exchange(m_waiting, {});
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    if (!db.transaction()) {
-        error = db.lastError().text();
-        return false;
-    }
-    // The entries go into the history with one statement, handed over as one JSON array: the
-    // index's triggers run within it and its new terms are written once.
-    QSqlQuery move(db);
-    move.prepare(QStringLiteral("INSERT INTO history (started, connection, sql, duration_ms, row_count, ok, error) "
-                                "SELECT value ->> 0, value ->> 1, value ->> 2, value ->> 3, value ->> 4, "
-                                "value ->> 5, value ->> 6 FROM json_each(CAST(? AS TEXT)) ORDER BY key"));
-    // Bound as bytes, read as the UTF-8 text they are: no conversion to UTF-16 and back.
-    move.addBindValue(entriesJson(waiting));
-    bool ok = move.exec();
-    if (ok) m_lastId = move.lastInsertId().toLongLong();
-    if (!ok) {
-        error = move.lastError().text();
-        move = QSqlQuery();
-        db.rollback();
-        return false;
-    }
-    move.finish();
-    // The oldest go in the same transaction.
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("DELETE FROM history WHERE id <= (SELECT max(id) FROM history) - ?"));
-    q.addBindValue(m_max);
-    const bool pruned = q.exec();
-    q.finish();
-    if (!pruned || !db.commit()) {
-        error = pruned ? db.lastError().text() : q.lastError().text();
-        q = QSqlQuery();
-        db.rollback();
-        return false;
-    }
-    return true;
+    if (!m_writer) return true;
+    if (!m_waiting.isEmpty()) m_writer->write(entriesJson(std::exchange(m_waiting, {})), m_max);
+    return m_writer->wait(error, m_lastId);
 }
 
 void QueryHistory::flush() {

@@ -12,6 +12,8 @@ class QTimer;
 
 namespace mv {
 
+class HistoryWriter;
+
 struct HistoryEntry {
     qint64 id = 0;
     QDateTime started;
@@ -66,7 +68,11 @@ class QueryHistory {
     bool healthy();
     void close();
     void prune(bool exact);
-    // Writes the waiting entries in one transaction; false with the reason when that failed.
+    // Hands the waiting entries to the writer, which puts them into the file in one transaction
+    // on its own thread.
+    void handOver();
+    // Hands over and waits until the writer has written everything; false with the reason when
+    // a write failed.
     bool writeWaiting(QString& error);
     void fail(const QString& detail);
 
@@ -78,8 +84,9 @@ class QueryHistory {
     QList<HistoryEntry> m_waiting;
     QElapsedTimer m_waitingSince;
     qint64 m_lastId = 0;
-    // Writes the waiting entries when no further entry comes (on the owner's thread).
+    // Hands the waiting entries over when no further entry comes (on the owner's thread).
     std::unique_ptr<QTimer> m_writeTimer;
+    std::unique_ptr<HistoryWriter> m_writer;
 };
 
 // The messages of the history file, in the current language.

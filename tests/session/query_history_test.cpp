@@ -181,6 +181,41 @@ TEST(QueryHistory, EveryCharacterOfAnEntryArrivesUnchanged) {
               "2026-03-14T09:26:53.589|integer|integer");
 }
 
+// The entries are written on a thread of their own: a write that fails there (here the table is
+// gone, taken by another program) is told once, on the window's side, and the history stops; the
+// program goes on.
+TEST(QueryHistory, AWriteThatFailsLaterIsToldOnceAndTheHistoryStops) {
+    if (!haveSqlite3()) GTEST_SKIP() << "sqlite3 client missing";
+    mvtest::TempFolder dir;
+    mvtest::ScriptedUserPort port;
+    const QString file = dir.file("MorvendaHistory.sqlite");
+    QueryHistory h(file, 10000);
+    ASSERT_TRUE(h.open());
+    HistoryEntry first = entry("SELECT 1");
+    ASSERT_TRUE(h.add(first));
+    h.flush();
+    EXPECT_EQ(sqlite3(file, "SELECT count(*) FROM history"), "1");
+    EXPECT_EQ(sqlite3(file, "DROP TRIGGER history_ai; DROP TRIGGER history_ad; DROP TABLE history; SELECT 'gone'"),
+              "gone");
+    // More than wait together: handed to the writer without waiting for it.
+    bool accepted = true;
+    for (int i = 0; i < 600 && accepted; ++i) {
+        HistoryEntry e = entry(QStringLiteral("INSERT INTO t VALUES (%1)").arg(i));
+        accepted = h.add(e);
+    }
+    h.flush();
+    EXPECT_FALSE(h.isOpen());
+    ASSERT_EQ(port.messages.size(), 1);
+    EXPECT_TRUE(port.lastText().startsWith(historyUnavailableText(file, QString()).section(':', 0, 0)))
+        << port.lastText().toStdString();
+    EXPECT_TRUE(port.lastText().contains("history")) << port.lastText().toStdString();
+    HistoryEntry after = entry("SELECT 2");
+    EXPECT_FALSE(h.add(after));
+    h.flush();
+    EXPECT_TRUE(h.search(QString()).isEmpty());
+    EXPECT_EQ(port.messages.size(), 1);
+}
+
 struct SearchCase {
     const char* typed;
     QStringList found; // newest first
