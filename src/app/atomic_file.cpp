@@ -1,5 +1,6 @@
 #include "app/atomic_file.h"
 
+#include "app/byte_append.h"
 #include "app/texts.h"
 
 #include <QFile>
@@ -103,7 +104,8 @@ qint64 AtomicFile::writeData(const char* data, qint64 size) {
             return flushBuffer() ? size : -1;
         }
     }
-    m_buffer.append(data, size);
+    if (m_buffer.capacity() < BufferSize) m_buffer.reserve(BufferSize);
+    appendRaw(m_buffer, data, size);
     return size;
 }
 
@@ -120,7 +122,8 @@ bool AtomicFile::flushBuffer() {
         p += n;
         left -= n;
     }
-    m_buffer.clear();
+    // Emptied, not freed: the next lines fill the same memory.
+    m_buffer.resize(0);
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "db/recordset_values.h"
 
-#include "db/byte_append.h"
+#include "app/byte_append.h"
 
 #include "db/ado_types.h"
 

@@ -1,6 +1,6 @@
 #include "results/export_delimited.h"
 
-#include "db/byte_append.h"
+#include "app/byte_append.h"
 
 #include <cstring>
 

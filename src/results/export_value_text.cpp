@@ -1,6 +1,6 @@
 #include "results/export_value_text.h"
 
-#include "db/byte_append.h"
+#include "app/byte_append.h"
 
 #include "db/recordset_values.h"
 
