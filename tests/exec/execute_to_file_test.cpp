@@ -304,6 +304,29 @@ TEST_P(ExecuteToFile, AStatementWithoutRowsLeavesTheFileAlone) {
     EXPECT_EQ(session.records().value(session.records().recordCount() - 1, 0).toInt(), 2);
 }
 
+TEST_P(ExecuteToFile, GermanProtocolAndAFileThatCannotBeCreated) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    setLanguage(1);
+    const QString path = out->filePath("zwei.csv");
+    const qsizetype textBefore = session.SessionText().size();
+    toFile("select 1 as a union all select 2 order by 1", path);
+    EXPECT_EQ(session.SessionText().mid(textBefore),
+              "//-{ '" + generalDate(kNow) + "'Ausführung gestartet! }" + QString(35, '-') +
+                  "\r\n\r\nselect 1 as a union all select 2 order by 1\r\n\r\n"
+                  "// { Die Abfrage lieferte  1 Spalten und  2 Zeilen!\r\n// { In Datei geschrieben: " +
+                  path + "\r\n// { 00:00:00.00\r\n// { Abfrage OK\r\n\r\n");
+    EXPECT_EQ(host.panels["kRecords"], "2 Datensätze");
+    // A folder that is not there: refused before anything is sent, nothing logged.
+    const int logBefore = session.records().recordCount();
+    const QString missing = out->filePath("fehlt/x.csv");
+    toFile("select 1 as a", missing);
+    ASSERT_FALSE(port.messages.isEmpty());
+    EXPECT_TRUE(port.lastText().contains(missing)) << port.lastText().toStdString();
+    EXPECT_EQ(session.records().recordCount(), logBefore);
+    EXPECT_EQ(filesIn(out->path()), QStringList{"zwei.csv"});
+}
+
 INSTANTIATE_TEST_SUITE_P(Targets, ExecuteToFile, ::testing::ValuesIn(mvtest::testDatabaseNames()),
                          mvtest::DatabaseNamePrinter());
 
