@@ -28,7 +28,9 @@
 // idle again; "finished before the stop" when the whole result came first.
 //
 // Standard output gets "<rows> rows, <columns> columns". --phases adds the wall time of each phase,
-// the recordset's storage and the peak resident memory on standard error. Exit status 0 on
+// the recordset's storage, the resident memory just before the statement runs, the fetch's own
+// peak ("fetch peak <MB> (+<MB over before>)") and the whole process's peak resident memory on
+// standard error. Exit status 0 on
 // success, 1 when the program reported a failure, 2 for a wrong command line.
 #include "console_user_port.h"
 
@@ -133,6 +135,23 @@ std::optional<Request> parse(QStringList args) {
         (r.mode != Mode::Fetch && r.mode != Mode::Script && r.outFile.trimmed().isEmpty()))
         return std::nullopt;
     return r;
+}
+
+// A "Vm...:   <kB> kB" line of /proc/self/status in MB; -1 when it cannot be read.
+double statusMegabytes(const char* key) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray prefix = QByteArray(key) + ':';
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(prefix)) return line.mid(prefix.size()).trimmed().split(' ').first().toDouble() / 1024.0;
+    return -1;
+}
+
+// Sets the resident high-water mark back to the current size, so the next peak read is the work's
+// own. False when the kernel does not allow it (the peak then includes what came before).
+bool resetPeakResident() {
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
 }
 
 double peakRssMegabytes() {
@@ -370,9 +389,14 @@ int run(const Request& r, mvbench::ConsoleUserPort& port) {
     clock.lap("connect");
 
     mv::Recordset rs;
+    const double before = statusMegabytes("VmRSS");
+    const bool peakReset = resetPeakResident();
+    clock.note(QStringLiteral("resident before %1 MB").arg(before, 0, 'f', 1));
     const qint32 status = cn.Execute(r.sql, rs, true, 0, false);
     clock.lap("execute and fetch");
     clock.note(threadSeconds());
+    const double fetchPeak = peakReset ? statusMegabytes("VmHWM") : peakRssMegabytes();
+    clock.note(QStringLiteral("fetch peak %1 MB (+%2 MB)").arg(fetchPeak, 0, 'f', 1).arg(fetchPeak - before, 0, 'f', 1));
     int rc = 0;
     if (status != mv::C_DbConnect::ExecSucceeded) {
         // A failed statement was shown as a message; a stop has no message of its own.

@@ -439,3 +439,23 @@ fi
 echo
 echo "Phases of one more CSV run of ours:"
 for p in "${PHASES[@]}"; do echo "  $p"; done
+# The fetch's own memory out of those lines: its peak over the resident size just before the
+# statement ran, against the recordset's own storage (target at most 1.3).
+echo
+echo "Memory of the fetch (peak over the resident size before the statement / the recordset's size):"
+echo
+echo "| database | before MB | fetch peak MB | recordset MB | fetch memory ratio |"
+echo "|---|---:|---:|---:|---:|"
+for p in "${PHASES[@]}"; do
+    awk -v line="$p" 'BEGIN {
+        name = line; sub(/: .*/, "", name)
+        if (match(line, /resident before [0-9.]+ MB/)) before = substr(line, RSTART + 16, RLENGTH - 19)
+        if (match(line, /fetch peak [0-9.]+ MB/)) peak = substr(line, RSTART + 11, RLENGTH - 14)
+        if (match(line, /recordset [0-9.]+ MB/)) size = substr(line, RSTART + 10, RLENGTH - 13)
+        if (before == "" || peak == "" || size == "" || size + 0 <= 0) {
+            printf "| %s | - | - | - | (not measured) |\n", name
+            exit
+        }
+        printf "| %s | %.1f | %.1f | %.1f | %.2f |\n", name, before, peak, size, (peak - before) / size
+    }'
+done
