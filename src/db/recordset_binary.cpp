@@ -11,6 +11,7 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <span>
 
 namespace mv {
 
@@ -71,9 +72,10 @@ class BinaryOut {
         scalar<quint32>(quint32(utf8.size()));
         raw(utf8.constData(), utf8.size());
     }
-    template <class T> void array(const std::vector<T>& values) {
+    template <class T> void array(const std::vector<T>& values) { array(std::span<const T>(values)); }
+    template <class T> void array(std::span<const T> values) {
         if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN && sizeof(T) > 1) {
-            std::vector<T> copy = values;
+            std::vector<T> copy(values.begin(), values.end());
             toLittleEndianInPlace(copy.data(), copy.size());
             raw(reinterpret_cast<const char*>(copy.data()), qint64(copy.size() * sizeof(T)));
         } else {
@@ -125,10 +127,10 @@ class BinaryIn {
         raw(bytes.data(), size);
         return QString::fromUtf8(bytes);
     }
-    template <class T> std::vector<T> array(quint64 count) {
+    template <class T, class Container = std::vector<T>> Container array(quint64 count) {
         if (count > quint64(std::max<qint64>(m_remaining, 0)) / sizeof(T))
             fail("die Datei ist zu kurz", "the file is cut off");
-        std::vector<T> values(static_cast<size_t>(count));
+        Container values(static_cast<size_t>(count), T{});
         raw(reinterpret_cast<char*>(values.data()), qint64(count * sizeof(T)));
         toLittleEndianInPlace(values.data(), values.size());
         return values;
@@ -177,22 +179,22 @@ ColumnStore readColumn(BinaryIn& in, StorageKind expected, quint64 rows) {
     if (kind != quint8(expected))
         in.fail("eine Spalte passt nicht zu ihrem Feldtyp", "a column does not match its field type");
     ColumnStore::Parts parts;
-    parts.nulls = in.array<quint64>((rows + 63) / 64);
+    parts.nulls = in.array<quint64, PodBuffer<quint64>>((rows + 63) / 64);
     switch (expected) {
     case StorageKind::Integer:
-        parts.ints = in.array<qint64>(rows);
+        parts.ints = in.array<qint64, PodBuffer<qint64>>(rows);
         break;
     case StorageKind::Real:
-        parts.reals = in.array<double>(rows);
+        parts.reals = in.array<double, PodBuffer<double>>(rows);
         break;
     case StorageKind::DateTime:
-        parts.ints = in.array<qint64>(rows);
-        parts.nanos = in.array<quint32>(rows);
+        parts.ints = in.array<qint64, PodBuffer<qint64>>(rows);
+        parts.nanos = in.array<quint32, PodBuffer<quint32>>(rows);
         break;
     default: {
         const quint64 arenaSize = in.scalar<quint64>();
-        parts.arena = in.array<char>(arenaSize);
-        parts.offsets = in.array<quint64>(rows + 1);
+        parts.arena = in.array<char, PodBuffer<char>>(arenaSize);
+        parts.offsets = in.array<quint64, PodBuffer<quint64>>(rows + 1);
         break;
     }
     }

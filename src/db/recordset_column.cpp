@@ -59,7 +59,7 @@ void ColumnStore::appendDateTime(DateTimeValue value) {
 }
 
 void ColumnStore::appendBytes(QByteArrayView bytes) {
-    m_arena.insert(m_arena.end(), bytes.data(), bytes.data() + bytes.size());
+    m_arena.append(bytes.data(), size_t(bytes.size()));
     m_offsets.push_back(m_arena.size());
     pushNullBit(false);
 }
@@ -67,9 +67,9 @@ void ColumnStore::appendBytes(QByteArrayView bytes) {
 void ColumnStore::appendUtf16(QStringView text) {
     QStringEncoder encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
     const size_t start = m_arena.size();
-    m_arena.resize(start + size_t(encoder.requiredSpace(text.size())));
-    const char* end = encoder.appendToBuffer(m_arena.data() + start, text);
-    m_arena.resize(size_t(end - m_arena.data()));
+    char* begin = m_arena.extend(size_t(encoder.requiredSpace(text.size())));
+    const char* end = encoder.appendToBuffer(begin, text);
+    m_arena.resize(start + size_t(end - begin));
     m_offsets.push_back(m_arena.size());
     pushNullBit(false);
 }
@@ -114,9 +114,9 @@ void ColumnStore::setBytes(qsizetype row, QByteArrayView bytes) {
     const qint64 delta = qint64(bytes.size()) - qint64(end - begin);
     // The arena stays one block: later cells move by the length difference.
     if (delta > 0)
-        m_arena.insert(m_arena.begin() + qsizetype(end), size_t(delta), '\0');
+        m_arena.insert(end, size_t(delta), '\0');
     else if (delta < 0)
-        m_arena.erase(m_arena.begin() + qsizetype(end) + delta, m_arena.begin() + qsizetype(end));
+        m_arena.erase(size_t(qint64(end) + delta), size_t(-delta));
     if (!bytes.isEmpty()) std::memcpy(m_arena.data() + begin, bytes.data(), size_t(bytes.size()));
     if (delta != 0)
         for (size_t i = size_t(row) + 1; i < m_offsets.size(); ++i)
@@ -128,20 +128,20 @@ void ColumnStore::erase(qsizetype row) {
     const size_t r = size_t(row);
     switch (m_kind) {
     case StorageKind::Integer:
-        m_ints.erase(m_ints.begin() + qsizetype(r));
+        m_ints.erase(r);
         break;
     case StorageKind::Real:
-        m_reals.erase(m_reals.begin() + qsizetype(r));
+        m_reals.erase(r);
         break;
     case StorageKind::DateTime:
-        m_ints.erase(m_ints.begin() + qsizetype(r));
-        m_nanos.erase(m_nanos.begin() + qsizetype(r));
+        m_ints.erase(r);
+        m_nanos.erase(r);
         break;
     default: {
         const quint64 begin = m_offsets[r], end = m_offsets[r + 1];
         const quint64 length = end - begin;
-        m_arena.erase(m_arena.begin() + qsizetype(begin), m_arena.begin() + qsizetype(end));
-        m_offsets.erase(m_offsets.begin() + qsizetype(r) + 1);
+        m_arena.erase(size_t(begin), size_t(length));
+        m_offsets.erase(r + 1);
         for (size_t i = r + 1; i < m_offsets.size(); ++i)
             m_offsets[i] -= length;
         break;
@@ -198,10 +198,8 @@ void ColumnStore::squeeze() {
 }
 
 qsizetype ColumnStore::memoryUsage() const {
-    return qsizetype(sizeof(*this) + m_nulls.capacity() * sizeof(quint64) +
-                     m_ints.capacity() * sizeof(qint64) + m_reals.capacity() * sizeof(double) +
-                     m_nanos.capacity() * sizeof(quint32) + m_arena.capacity() +
-                     m_offsets.capacity() * sizeof(quint64));
+    return qsizetype(sizeof(*this) + m_nulls.allocatedBytes() + m_ints.allocatedBytes() + m_reals.allocatedBytes() +
+                     m_nanos.allocatedBytes() + m_arena.allocatedBytes() + m_offsets.allocatedBytes());
 }
 
 std::optional<ColumnStore> ColumnStore::fromParts(StorageKind kind, qsizetype rows, Parts&& parts) {

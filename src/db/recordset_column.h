@@ -1,13 +1,15 @@
 #pragma once
-// Typed storage of one recordset column: one vector per value kind, a null bit per cell, and for
+// Typed storage of one recordset column: one array per value kind, a null bit per cell, and for
 // texts and bytes a single byte arena with offsets (no object per cell). A million short texts cost
-// their bytes plus eight bytes each.
+// their bytes plus eight bytes each. The arrays grow without a second copy of themselves (PodBuffer).
 #include "db/ado_types.h"
+#include "db/pod_buffer.h"
 #include "db/recordset_values.h"
 
 #include <QByteArrayView>
+#include <optional>
+#include <span>
 #include <string_view>
-#include <vector>
 
 namespace mv {
 
@@ -50,21 +52,22 @@ class ColumnStore {
     // Bytes held, reserve included.
     qsizetype memoryUsage() const;
 
-    // Raw parts, for the binary persistence. Offsets hold size()+1 entries starting at 0.
-    const std::vector<quint64>& nullWords() const { return m_nulls; }
-    const std::vector<qint64>& ints() const { return m_ints; }
-    const std::vector<double>& reals() const { return m_reals; }
-    const std::vector<quint32>& nanos() const { return m_nanos; }
-    const std::vector<char>& arena() const { return m_arena; }
-    const std::vector<quint64>& offsets() const { return m_offsets; }
+    // Raw parts, for the binary persistence; valid until the column changes. Offsets hold size()+1
+    // entries starting at 0.
+    std::span<const quint64> nullWords() const { return m_nulls; }
+    std::span<const qint64> ints() const { return m_ints; }
+    std::span<const double> reals() const { return m_reals; }
+    std::span<const quint32> nanos() const { return m_nanos; }
+    std::span<const char> arena() const { return m_arena; }
+    std::span<const quint64> offsets() const { return m_offsets; }
 
     struct Parts {
-        std::vector<quint64> nulls;
-        std::vector<qint64> ints;
-        std::vector<double> reals;
-        std::vector<quint32> nanos;
-        std::vector<char> arena;
-        std::vector<quint64> offsets;
+        PodBuffer<quint64> nulls;
+        PodBuffer<qint64> ints;
+        PodBuffer<double> reals;
+        PodBuffer<quint32> nanos;
+        PodBuffer<char> arena;
+        PodBuffer<quint64> offsets;
     };
     // A column from raw parts; checks every size and offset. Empty on any inconsistency.
     static std::optional<ColumnStore> fromParts(StorageKind kind, qsizetype rows, Parts&& parts);
@@ -79,12 +82,12 @@ class ColumnStore {
 
     StorageKind m_kind;
     qsizetype m_size = 0;
-    std::vector<quint64> m_nulls;
-    std::vector<qint64> m_ints;   // Integer values; DateTime seconds
-    std::vector<double> m_reals;  // Real values
-    std::vector<quint32> m_nanos; // DateTime nanoseconds
-    std::vector<char> m_arena;    // Text / Decimal / Binary bytes
-    std::vector<quint64> m_offsets{0};
+    PodBuffer<quint64> m_nulls;
+    PodBuffer<qint64> m_ints;   // Integer values; DateTime seconds
+    PodBuffer<double> m_reals;  // Real values
+    PodBuffer<quint32> m_nanos; // DateTime nanoseconds
+    PodBuffer<char> m_arena;    // Text / Decimal / Binary bytes
+    PodBuffer<quint64> m_offsets{0};
 };
 
 } // namespace mv
