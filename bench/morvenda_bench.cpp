@@ -29,12 +29,13 @@
 //
 // Standard output gets "<rows> rows, <columns> columns". --phases adds the wall time of each phase,
 // the recordset's storage, the resident memory just before the statement runs, the fetch's own
-// peak ("fetch peak <MB> (+<MB over before>)") and the whole process's peak resident memory on
-// standard error. Exit status 0 on
+// peak ("fetch peak <MB> (+<MB over before>)"), the resident size once the rows are let go and
+// freed memory is given back, and the whole process's peak resident memory on standard error. Exit status 0 on
 // success, 1 when the program reported a failure, 2 for a wrong command line.
 #include "console_user_port.h"
 
 #include "app/error_report.h"
+#include "app/memory_return.h"
 #include "db/db_access.h"
 #include "db/db_connect.h"
 #include "db/recordset.h"
@@ -427,6 +428,10 @@ int run(const Request& r, mvbench::ConsoleUserPort& port) {
     cn.EndCn();
     mv::closePooledConnections();
     clock.lap("close");
+    // What the process keeps once the rows are let go, as the window does after a run.
+    rs = mv::Recordset();
+    mv::returnFreedMemory();
+    clock.note(QStringLiteral("resident after release %1 MB").arg(statusMegabytes("VmRSS"), 0, 'f', 1));
     clock.print();
     // Any message the program showed on the way (a warning at close, say) makes the run suspect.
     if (rc == 0 && port.messageCount() > 0) {
