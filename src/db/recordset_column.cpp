@@ -179,22 +179,14 @@ void ColumnStore::reserve(qsizetype rows, qsizetype arenaBytes) {
     }
 }
 
-namespace {
-// Gives back a vector's unused room when it is a fair share of it: shrinking means copying the
-// whole vector, which for the last few percent of a million rows costs more than it saves.
-template <typename T>
-void shrinkSlack(std::vector<T>& v) {
-    if (v.capacity() - v.size() > v.capacity() / 16) v.shrink_to_fit();
-}
-} // namespace
-
+// Shrinking costs no copy: a mapping gives its tail back in place, a heap block is cut by realloc.
 void ColumnStore::squeeze() {
-    shrinkSlack(m_nulls);
-    shrinkSlack(m_ints);
-    shrinkSlack(m_reals);
-    shrinkSlack(m_nanos);
-    shrinkSlack(m_arena);
-    shrinkSlack(m_offsets);
+    m_nulls.shrink_to_fit();
+    m_ints.shrink_to_fit();
+    m_reals.shrink_to_fit();
+    m_nanos.shrink_to_fit();
+    m_arena.shrink_to_fit();
+    m_offsets.shrink_to_fit();
 }
 
 qsizetype ColumnStore::memoryUsage() const {
