@@ -85,29 +85,27 @@ void C_DbConnect::dropConnection() {
 
 void C_DbConnect::afterFailure(const std::exception_ptr& error) {
     if (!m_cn || !error) return;
-    bool broken = false;
-    bool stopped = false;
+    if (!sessionGone(error, *m_cn)) return;
+    // The server has ended the session: inside a transaction that took the transaction with it,
+    // and nothing may reconnect silently under it.
+    if (m_transaction) m_transactionLost = true;
+    dropConnection();
+}
+
+bool C_DbConnect::sessionGone(const std::exception_ptr& error, const DbConnection& cn) {
+    // An ordinary SQL error, a stop and a time-out leave the session as it was (its SET values,
+    // temporary tables, attached databases), as every native client keeps it: every engine ends
+    // a stop cleanly, and all calls of a connection come from its one worker thread, so a driver
+    // lock left with the thread that saw an error is taken again by that same thread. Only a
+    // connection that broke is closed; the next statement opens a fresh one.
+    if (!cn.isOpen()) return true;
     try {
         std::rethrow_exception(error);
     } catch (const DbError& e) {
-        broken = e.connectionBroken();
-        stopped = e.kind() == DbError::Kind::Cancelled || e.kind() == DbError::Kind::TimedOut;
+        return e.connectionBroken();
     } catch (...) {
     }
-    if (m_transaction) {
-        // Inside a transaction the connection stays (it holds the transaction), unless it broke:
-        // then the server has rolled the transaction back, and nothing may reconnect silently.
-        if (broken || !m_cn->isOpen()) {
-            m_transactionLost = true;
-            dropConnection();
-        }
-        return;
-    }
-    // A connection whose statement failed or was stopped is in a state nobody knows (the MariaDB
-    // connector keeps its lock with the thread that saw the error): it is closed on this thread,
-    // never pooled or handed on, and the next statement opens a fresh one.
-    (void)stopped;
-    dropConnection();
+    return false;
 }
 
 void C_DbConnect::settleTransactionLoss() {

@@ -182,9 +182,11 @@ private:
     // Runs the work on the worker and waits for it in the event loop; rethrows what it threw.
     void onWorker(std::function<void()> work);
     void openPhysical();
-    // After a statement or call failed: a connection in an unknown state is dropped (outside a
-    // transaction), and a broken one inside a transaction marks the transaction as lost.
+    // After a statement or call failed: a broken connection is dropped (and inside a transaction
+    // marks the transaction as lost); any other failure keeps the session.
     void afterFailure(const std::exception_ptr& error);
+    // The failure ended the session on the server (or the connection is closed).
+    static bool sessionGone(const std::exception_ptr& error, const DbConnection& cn);
     void dropConnection();
     QString failureReport(const std::exception_ptr& error) const;
     void reportFailure(const std::exception_ptr& error, const char* procedure);

@@ -68,7 +68,6 @@ namespace {
 constexpr int ScriptTickMs = 50;
 
 struct FailureKind {
-    bool broken = false;
     bool cancelled = false;
 };
 
@@ -77,7 +76,6 @@ FailureKind kindOfFailure(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);
     } catch (const DbError& e) {
-        k.broken = e.connectionBroken();
         k.cancelled = e.kind() == DbError::Kind::Cancelled;
     } catch (...) {
     }
@@ -201,14 +199,14 @@ void C_DbConnect::runScriptOnWorker(const QStringList& statements, qint32 nMaxRe
             if (o.error) {
                 const FailureKind k = kindOfFailure(o.error);
                 last = k.cancelled;
-                // As after a single statement: a connection in an unknown state is closed, never
-                // pooled; inside a transaction only a broken one goes, and takes the transaction.
-                if (!transaction) {
+                // As after a single statement: only a broken connection goes (the next statement
+                // opens a fresh one), and inside a transaction it takes the transaction.
+                if (sessionGone(o.error, *cn)) {
                     cn->disconnect();
-                } else if (k.broken || !cn->isOpen()) {
-                    o.transactionLost = true;
-                    cn->disconnect();
-                    last = true;
+                    if (transaction) {
+                        o.transactionLost = true;
+                        last = true;
+                    }
                 }
             }
             if (reopen && cn->isOpen()) cn->close();
