@@ -56,6 +56,9 @@ SessionState stateFor(const std::string& target, const QString& own, const QStri
                    QStringLiteral("insert into %1_tmp (k) values (1)").arg(own),
                    QStringLiteral("set @mv_kept = 41"),
                    QStringLiteral("set session sql_mode = 'ANSI_QUOTES'")};
+        // The connector rejects a lone END (a cut trigger body) and keeps its connection lock with
+        // the calling thread; the same thread takes it again, so the session can stay.
+        s.failing << QStringLiteral("END") << QStringLiteral("SELECT 'it\\'s'; SELECT 2");
         s.probes = {{QStringLiteral("select count(*) from %1_tmp").arg(own), QStringLiteral("1")},
                     {QStringLiteral("select @mv_kept + 1"), QStringLiteral("42")},
                     {QStringLiteral("select @@session.sql_mode"), QStringLiteral("ANSI_QUOTES")}};
