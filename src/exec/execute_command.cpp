@@ -281,6 +281,14 @@ void ExecuteCommand::runScript(const QStringList& statements) {
     // The protocol as last shown: the text before the script (screenHead characters), then block.
     QString screen;
     qsizetype screenHead = -1;
+    // The protocol before the script is still the one on screen (nothing else was written to it,
+    // it was not cleared): `length` is its length now.
+    auto headIntact = [&](qsizetype length) {
+        if (screenHead < 0 || screenHead != length) return false;
+        const QString& head = m_session.SessionText();
+        const qsizetype tail = std::min<qsizetype>(screenHead, 256);
+        return QStringView(screen).mid(screenHead - tail, tail) == QStringView(head).mid(screenHead - tail, tail);
+    };
     const SqlDialect dialect = sqlDialectOf(m_cn);
     QStringList runTexts;
     runTexts.reserve(statements.size());
@@ -346,15 +354,15 @@ void ExecuteCommand::runScript(const QStringList& statements) {
             // The text on screen grows by what came since it was last shown; it is made anew only
             // when the protocol before the script changed meanwhile.
             const QString& head = m_session.SessionText();
-            const qsizetype tailOfHead = std::min<qsizetype>(head.size(), 256);
-            if (screenHead != head.size() ||
-                QStringView(screen).mid(screenHead - tailOfHead, tailOfHead) != QStringView(head).right(tailOfHead)) {
+            if (!headIntact(head.size())) {
                 screen = head + block;
                 screenHead = head.size();
+                m_host.showSessionText(screen);
             } else {
-                screen += QStringView(block).mid(screen.size() - screenHead);
+                const qsizetype kept = screen.size();
+                screen += QStringView(block).mid(kept - screenHead);
+                m_host.growSessionText(screen, kept);
             }
-            m_host.showSessionText(screen);
             shown.start();
         }
         // Stop ends the whole script, and so does a transaction lost with its connection (on a
@@ -369,8 +377,10 @@ void ExecuteCommand::runScript(const QStringList& statements) {
                                  .arg(secs % 60, 2, 10, QLatin1Char('0'));
     block += ui_text("// { Skriptaussführung beendet! [", "// { Script execution finished! [") + footTime +
              QStringLiteral("] }") + QString(18, u'-') + kCrLf;
-    screen = QString(); // a second copy of the protocol is not needed any more
     block += kCrLf;
+    // What is on screen grows by the rest of the block unless the protocol changed under it.
+    const qsizetype keptOnScreen = headIntact(m_session.SessionText().size()) ? screen.size() : 0;
+    screen = QString(); // a second copy of the protocol is not needed any more
     m_session.append(block);
     SessionLogRecord stop;
     stop.logType = LogBatchStop;
@@ -379,7 +389,12 @@ void ExecuteCommand::runScript(const QStringList& statements) {
     stop.execTime = footTime;
     m_session.SessionLogInsert(stop);
     m_host.refreshGrid();
-    if (m_host.sessionTabSelected()) m_host.showSessionText(m_session.SessionText());
+    if (m_host.sessionTabSelected()) {
+        if (keptOnScreen > 0)
+            m_host.growSessionText(m_session.SessionText(), keptOnScreen);
+        else
+            m_host.showSessionText(m_session.SessionText());
+    }
     m_host.setPanelText(QStringLiteral("kRecords"), formatCount(0) + ui_text(" Datensätze", " Records"));
     m_cn.SetScriptMode(false);
     m_cn.settleTransactionLoss();

@@ -34,6 +34,12 @@ public:
     // The session document is the selected tab: show the protocol in the editor, caret at its end.
     virtual bool sessionTabSelected() const = 0;
     virtual void showSessionText(const QString& text) = 0;
+    // The protocol grew: the first `kept` characters of text are the text shown last, so a view
+    // that still holds them need only add the rest.
+    virtual void growSessionText(const QString& text, qsizetype kept) {
+        (void)kept;
+        showSessionText(text);
+    }
     // While a run waits, Execute is refused and its entries are disabled.
     virtual void setExecuteEnabled(bool enabled) = 0;
 };

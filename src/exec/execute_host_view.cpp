@@ -18,7 +18,7 @@ MainExecuteHost::MainExecuteHost(SqlEditorWidget* editor, ResultGridWidget* grid
                                  ToolboxWidget* toolbox, ParameterPanelWidget* panel, QueryParameters& parameters,
                                  QLabel* stateLabel, const RunSettings& run, CommandBarsWidget* bars)
     : m_editor(editor), m_grid(grid), m_status(status), m_toolbox(toolbox), m_panel(panel), m_parameters(parameters),
-      m_stateLabel(stateLabel), m_run(run), m_bars(bars) {}
+      m_stateLabel(stateLabel), m_run(run), m_bars(bars), m_protocol(new ProtocolView(editor)) {}
 
 QString MainExecuteHost::editorSelectedText() const { return m_editor->selectedText(); }
 QString MainExecuteHost::editorText() const { return m_editor->text(); }
@@ -41,11 +41,8 @@ void MainExecuteHost::showParameters(const ParameterSet& set) {
 const ParameterInputs& MainExecuteHost::parameterInputs() const { return *m_panel; }
 bool MainExecuteHost::sessionTabSelected() const { return m_sessionSelected; }
 
-void MainExecuteHost::showSessionText(const QString& text) {
-    m_editor->setText(text);
-    const int last = m_editor->lines() - 1;
-    m_editor->SetCaret(last, m_editor->text(last).size(), false);
-}
+void MainExecuteHost::showSessionText(const QString& text) { m_protocol->show(text); }
+void MainExecuteHost::growSessionText(const QString& text, qsizetype kept) { m_protocol->grow(text, kept); }
 
 void MainExecuteHost::setExecuteEnabled(bool enabled) {
     for (const char* key : {"kStart", "kExecute", "kStartStatement", "kStartToFile"}) m_bars->setEnabled(QString::fromUtf8(key), enabled);

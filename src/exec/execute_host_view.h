@@ -2,6 +2,7 @@
 // The execute command's view of the main window: editor, grid, status bar, parameter tab, the
 // grid state label and the Execute entries.
 #include "exec/execute_command.h"
+#include "exec/protocol_view.h"
 
 #include <QStringList>
 #include <functional>
@@ -38,6 +39,7 @@ public:
     const ParameterInputs& parameterInputs() const override;
     bool sessionTabSelected() const override;
     void showSessionText(const QString& text) override;
+    void growSessionText(const QString& text, qsizetype kept) override;
     void setExecuteEnabled(bool enabled) override;
 
     // The session document is being shown (the documents subsystem tells).
@@ -55,6 +57,7 @@ private:
     QLabel* m_stateLabel;
     const RunSettings& m_run;
     CommandBarsWidget* m_bars;
+    ProtocolView* m_protocol;
     bool m_sessionSelected = false;
 };
 

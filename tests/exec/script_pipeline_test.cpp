@@ -3,7 +3,9 @@
 // in the database: every statement in order, and after a stop nothing more than what was logged.
 #include "app/clock.h"
 #include "db/db_connect.h"
+#include "documents/sql_editor_widget.h"
 #include "exec/execute_command.h"
+#include "exec/protocol_view.h"
 #include "exec/run_settings.h"
 #include "session/session_log.h"
 #include "support/hang_guard.h"
@@ -27,8 +29,17 @@ struct ScriptHost : mvtest::QuietExecuteHost {
     QStringList shownTexts; // kept when keepShown is set
     bool keepShown = false;
     std::function<void()> onShow;
+    ProtocolView* view = nullptr; // the session tab's editor, where a test looks at it
     bool sessionTabSelected() const override { return true; }
     void showSessionText(const QString& text) override {
+        if (view) view->show(text);
+        record(text);
+    }
+    void growSessionText(const QString& text, qsizetype kept) override {
+        if (view) view->grow(text, kept);
+        record(text);
+    }
+    void record(const QString& text) {
         ++shown;
         if (keepShown) shownTexts << text;
         if (onShow) onShow();
@@ -191,6 +202,48 @@ TEST_P(ScriptPipeline, ProtocolShownDuringTheRunIsTheProtocolSoFar) {
     EXPECT_EQ(host.shownTexts.last(), final);
     EXPECT_TRUE(host.shownTexts[1].contains("// written by someone else during the run\r\n//-{ Script execution start! }"));
     EXPECT_EQ(rowsInTable(), 40);
+}
+
+// The session tab's editor shown while a long script runs: it ends up holding exactly the
+// protocol, though the protocol got another write and was cleared during the run, and the whole
+// text is set only when the protocol before the script changed, not at every refresh.
+TEST_P(ScriptPipeline, ProtocolEditorHoldsTheProtocolAfterALongRun) {
+    MVTEST_REQUIRE(db);
+    ASSERT_TRUE(connect());
+    mvtest::HangGuard guard(std::chrono::seconds(180), "protocol editor");
+    makeTable();
+    SqlEditorWidget editor;
+    ProtocolView view(&editor);
+    host.view = &view;
+    const int n = 3000;
+    QStringList statements = inserts(n);
+    if (GetParam() == "sqlite") statements.prepend("pragma synchronous = off");
+    host.script = statements.join(";\n");
+    host.onShow = [&] {
+        if (host.shown == 2) session.append("// written by someone else during the run\r\n");
+        if (host.shown == 5) session.SessionlogClear();
+    };
+    int logged = 0;
+    // Slow moments so that the screen is refreshed often during the run.
+    command.statementLogged = [&](const SessionLogRecord&, bool) {
+        if (++logged % 300 == 0) QThread::msleep(260);
+    };
+    command.cmdExecute();
+    EXPECT_GE(host.shown, 9);
+    EXPECT_EQ(editor.text(), session.SessionText());
+    // The first show, then once after the other write and once after the clear.
+    EXPECT_EQ(view.fullSets(), 3);
+    EXPECT_TRUE(session.SessionText().contains(statements.last() + "\r\n"));
+    EXPECT_TRUE(session.SessionText().contains("// { Script execution finished! ["));
+    EXPECT_EQ(rowsInTable(), n);
+
+    // A second run on the same editor: one whole set when it starts.
+    command.statementLogged = nullptr;
+    host.onShow = nullptr;
+    host.script = inserts(5).join(";\n");
+    command.cmdExecute();
+    EXPECT_EQ(editor.text(), session.SessionText());
+    EXPECT_EQ(view.fullSets(), 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, ScriptPipeline, ::testing::ValuesIn(mvtest::testDatabaseNames()),
