@@ -174,6 +174,44 @@ TEST_P(SessionKept, AFailedStatementInAScriptLeavesTheSessionToTheStatementsAfte
     expectStateKept("after the script");
 }
 
+TEST_P(SessionKept, AfterAStopDuringTheFetchTheKeptSessionStillCommitsEachStatement) {
+    MVTEST_REQUIRE(db);
+    connectAndSet();
+    mvtest::HangGuard guard(std::chrono::seconds(60), "statements after a stopped fetch");
+    // Outside the session's own search path on PostgreSQL, so the other session finds it.
+    const QString table = (GetParam() == "postgresql" ? QStringLiteral("public.") : QString()) +
+                          mvtest::ownName(QStringLiteral("mv_keep_rows_"));
+    ASSERT_EQ(run(QStringLiteral("create table %1 (k integer)").arg(table)), C_DbConnect::ExecSucceeded)
+        << cn.LastError().toStdString();
+    state.cleanup << QStringLiteral("drop table if exists %1").arg(table);
+    // A row limit reads through a server cursor where the driver has one: its stop must not leave
+    // the session inside the cursor's transaction.
+    const QString many = GetParam() == "mariadb"
+                             ? "select a.seq * 1000 + b.seq as n from seq_0_to_999 a, seq_0_to_999 b"
+                         : GetParam() == "postgresql"
+                             ? "select g as n, repeat('x', 200) as pad from generate_series(1, 1500000) g"
+                             : "with recursive c(x) as (select 1 union all select x + 1 from c where x < 3000000) "
+                               "select x as n, 'some text to carry along' as pad from c";
+    for (qint32 limit : {0, 1000000}) {
+        QObject scope;
+        QTimer::singleShot(250, &scope, [&] { cn.ExecuteStop(); });
+        Recordset rs;
+        const qint32 status = cn.Execute(many, rs, true, limit, false);
+        EXPECT_TRUE(status == C_DbConnect::ExecStopped || status == C_DbConnect::ExecSucceeded) << limit;
+        ASSERT_EQ(run(QStringLiteral("insert into %1 (k) values (%2)").arg(table).arg(limit)),
+                  C_DbConnect::ExecSucceeded)
+            << cn.LastError().toStdString();
+        expectStateKept("after a stopped fetch with limit " + std::to_string(limit));
+    }
+    // Another session sees both rows: nothing waits uncommitted in the kept one.
+    auto other = createDbConnection();
+    other->open(db.connectionString);
+    const ExecResult seen = other->execute(QStringLiteral("select count(*) from %1").arg(table));
+    ASSERT_TRUE(seen.rows);
+    EXPECT_EQ(seen.rows->text(0, 0), QStringLiteral("2"));
+    other->disconnect();
+}
+
 INSTANTIATE_TEST_SUITE_P(Targets, SessionKept, ::testing::ValuesIn(mvtest::testDatabaseNames()),
                          mvtest::DatabaseNamePrinter());
 
