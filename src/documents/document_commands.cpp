@@ -83,14 +83,20 @@ DocumentCommands::~DocumentCommands() { m_session.setChangeListener({}); }
 
 void DocumentCommands::sessionChanged(SessionChange what) {
     if (m_currentKey != sessionTabKey() || m_followingSession) return;
-    const QScopedValueRollback<bool> following(m_followingSession, true);
-    if (what == SessionChange::Text) {
-        putEditorText(m_session.SessionText());
-        m_view.setCaret(m_view.editorLineCount(), 0, false);
-    } else {
-        m_grid.updateSessionLog();
-        showRecordCount();
+    if (what == SessionChange::Records) {
+        m_logFollow.request();
+        return;
     }
+    const QScopedValueRollback<bool> following(m_followingSession, true);
+    putEditorText(m_session.SessionText());
+    m_view.setCaret(m_view.editorLineCount(), 0, false);
+}
+
+void DocumentCommands::followSessionLog() {
+    if (m_currentKey != sessionTabKey() || m_followingSession) return;
+    const QScopedValueRollback<bool> following(m_followingSession, true);
+    m_grid.updateSessionLog();
+    showRecordCount();
 }
 
 QString DocumentCommands::lastFolder() const {
@@ -537,6 +543,7 @@ void DocumentCommands::enterSession() {
     m_view.setCaret(m_view.editorLineCount(), 0, false);
     loadStandardLayout();
     m_grid.showSessionLog();
+    m_logFollow.cancelPending();
     showRecordCount();
 }
 

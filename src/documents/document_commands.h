@@ -11,6 +11,7 @@
 #include "documents/document_ports.h"
 #include "documents/document_recovery.h"
 #include "documents/recent_files.h"
+#include "documents/refresh_throttle.h"
 #include "documents/sql_tabs.h"
 
 #include <QString>
@@ -86,6 +87,7 @@ class DocumentCommands {
     void txtSQL_Change();
     // The session log changed: the Session tab, when shown, follows it at once.
     void sessionChanged(SessionChange what);
+    void followSessionLog();
 
     // ---- recovery copies of unsaved documents ----
     // The copies follow the documents once set (the object outlives these commands).
@@ -165,6 +167,9 @@ class DocumentCommands {
     bool m_switchPending = false;
     bool m_followingSession = false;
     DocumentRecovery* m_recovery = nullptr;
+    // A long script adds many log records a second; rebinding the grid for each would cost time
+    // growing with the square of the log.
+    RefreshThrottle m_logFollow{[this] { followSessionLog(); }};
 };
 
 // The question for each recovered document (Yes/No).

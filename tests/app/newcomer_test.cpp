@@ -74,6 +74,10 @@ struct Window {
     }
     SqlEditorWidget* editor() const { return w.queryPanes()->editor(); }
     ResultGridWidget* grid() const { return w.queryPanes()->grid(); }
+    // Waits until the grid shows every session log record.
+    bool gridFollowsLog() {
+        return QTest::qWaitFor([&] { return grid()->recordCount() == w.session().records().recordCount(); }, 2000);
+    }
 };
 
 // The buttons named prefix_0, prefix_1, ... below a widget.
@@ -127,6 +131,8 @@ TEST(Newcomer, SessionTabFollowsConnectingAndTransactionsWhileShown) {
     const QString textBefore = t.editor()->text();
 
     ASSERT_TRUE(t.connectDemo()) << t.port.lastText().toStdString();
+    // Records close together reach the grid together a moment later.
+    EXPECT_TRUE(t.gridFollowsLog());
     EXPECT_GT(t.editor()->text().size(), textBefore.size());
     EXPECT_EQ(t.editor()->text(), t.w.session().SessionText()) << "the protocol shows what was written";
     EXPECT_GT(t.grid()->recordCount(), before) << "the connection records are in the grid";
@@ -142,6 +148,7 @@ TEST(Newcomer, SessionTabFollowsConnectingAndTransactionsWhileShown) {
     QApplication::processEvents();
     const int rows = t.grid()->recordCount();
     t.w.queryPanes()->transactions().cmdStartTrans_Click();
+    EXPECT_TRUE(t.gridFollowsLog());
     EXPECT_EQ(t.grid()->recordCount(), rows + 1);
     EXPECT_TRUE(t.editor()->text().contains("Begin Transaction")) << t.editor()->text().right(200).toStdString();
     EXPECT_EQ(t.grid()->tableView()->columnWidth(3), widened / 15);
@@ -153,6 +160,43 @@ TEST(Newcomer, SessionTabFollowsConnectingAndTransactionsWhileShown) {
     t.w.queryPanes()->transactions().cmdStartTrans_Click();
     EXPECT_EQ(t.editor()->text(), "select 1");
     t.w.queryPanes()->transactions().cmdRollbackTrans_Click();
+}
+
+TEST(Newcomer, SessionTabFollowsABurstOfRecordsWithFewBindsAndMissesNone) {
+    Window t;
+    t.selectTab(sessionTabCaption());
+    ASSERT_TRUE(t.gridFollowsLog());
+    int binds = 0;
+    QObject::connect(t.grid()->tableView()->model(), &QAbstractItemModel::modelAboutToBeReset, [&] { ++binds; });
+    const int before = t.grid()->recordCount();
+
+    // One record after a quiet spell is shown at once.
+    SessionLogRecord single;
+    single.logType = LogSql;
+    single.sql = QStringLiteral("select 1");
+    t.w.session().SessionLogInsert(single);
+    EXPECT_EQ(t.grid()->recordCount(), before + 1);
+    QTest::qWait(300);
+
+    // A script's worth of records in quick succession: a few binds, and the last record arrives.
+    constexpr int kBurst = 400;
+    binds = 0;
+    for (int i = 0; i < kBurst; ++i) {
+        SessionLogRecord r;
+        r.logType = LogSql;
+        r.sql = QStringLiteral("insert into t values (%1)").arg(i);
+        r.affectedRecords = 1;
+        t.w.session().SessionLogInsert(r);
+        if (i % 50 == 0) QApplication::processEvents();
+    }
+    ASSERT_TRUE(t.gridFollowsLog());
+    EXPECT_EQ(t.grid()->recordCount(), before + 1 + kBurst);
+    EXPECT_LT(binds, kBurst / 20) << "binds for " << kBurst << " records";
+    const QAbstractItemModel* model = t.grid()->tableView()->model();
+    EXPECT_TRUE(model->data(model->index(model->rowCount() - 1, 3)).toString().contains("values (399)"))
+        << model->data(model->index(model->rowCount() - 1, 3)).toString().toStdString();
+    QTest::qWait(300);
+    EXPECT_EQ(t.grid()->recordCount(), before + 1 + kBurst) << "nothing owed after the burst";
 }
 
 TEST(Newcomer, SessionLogGridShowsTimesAndHeadingsWholeAndTheTypeAsText) {
