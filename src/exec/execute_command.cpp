@@ -82,14 +82,7 @@ void ExecuteCommand::cmdExecuteToFile(const QString& text) {
     const QString path = m_writtenFile;
     m_writtenFile.clear();
     // As after the CSV export: the file opens with the desktop's program for it.
-    if (!userPort().openExternal(path))
-        showMessage(ui_text(QStringLiteral("Export beendet: %1\n\nAuf diesem Desktop ist kein Programm "
-                                           "eingerichtet, das diese Datei öffnet.")
-                                .arg(path),
-                            QStringLiteral("Export finished: %1\n\nThis desktop has no program set up "
-                                           "to open this file.")
-                                .arg(path)),
-                    MsgIcon::Information, MsgButtons::Ok, {}, QStringLiteral("Morvenda"));
+    openExportedFile(path);
 }
 
 void ExecuteCommand::execute(const QString* given, const QString* file) {

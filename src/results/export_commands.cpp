@@ -44,17 +44,21 @@ bool ResultExporter::exportFile(const char* procedure, const Recordset& rs, File
                         {}, AppTitle);
             return true;
         }
-        // The file is written: a desktop without a viewer for its type is worth a note, not an error.
-        if (!userPort().openExternal(path))
-            showMessage(ui_text(QStringLiteral("Export beendet: %1\n\nAuf diesem Desktop ist kein Programm "
-                                               "eingerichtet, das diese Datei öffnet.")
-                                    .arg(path),
-                                QStringLiteral("Export finished: %1\n\nThis desktop has no program set up "
-                                               "to open this file.")
-                                    .arg(path)),
-                        MsgIcon::Information, MsgButtons::Ok, {}, AppTitle);
+        openExportedFile(path);
         return true;
     });
+}
+
+void openExportedFile(const QString& path) {
+    // The file is written: a desktop without a viewer for its type is worth a note, not an error.
+    if (!userPort().openExternal(path))
+        showMessage(ui_text(QStringLiteral("Export beendet: %1\n\nAuf diesem Desktop ist kein Programm "
+                                           "eingerichtet, das diese Datei öffnet.")
+                                .arg(path),
+                            QStringLiteral("Export finished: %1\n\nThis desktop has no program set up "
+                                           "to open this file.")
+                                .arg(path)),
+                    MsgIcon::Information, MsgButtons::Ok, {}, AppTitle);
 }
 
 FileDialogRequest ResultExporter::csvFileDialog() {

@@ -19,6 +19,9 @@
 
 namespace mv {
 
+// Opens a written export with the desktop's program for its type; without one, says where it is.
+void openExportedFile(const QString& path);
+
 class ResultExporter {
   public:
     // `sharedFileName` is the file name kept by the main window's shared file dialog: the RTF and
