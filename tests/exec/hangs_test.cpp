@@ -36,16 +36,6 @@ struct Host : mvtest::QuietExecuteHost {
     void SetGridState(int state) override { gridStates << state; }
 };
 
-// A statement that runs until it is stopped, per target. On MariaDB it works rather than sleeps:
-// with other sessions sleeping at the same time, a KILL that met a SLEEP() just entering its wait
-// itself took 2 s to return (the server's wake-up of the waiting session), and a killed SLEEP() or
-// BENCHMARK() ends without an error.
-QString endless(const std::string& target) {
-    if (target == "postgresql") return "select pg_sleep(30)";
-    if (target == "mariadb") return "select count(*) from seq_1_to_100000 a, seq_1_to_100000 b";
-    return "with recursive c(x) as (select 1 union all select x + 1 from c where x < 4000000000) "
-           "select count(*) from c";
-}
 
 class Hangs : public ::testing::TestWithParam<std::string> {
 protected:
@@ -98,7 +88,7 @@ TEST_P(Hangs, StopEndsTheRunWithinHalfASecondAtEveryStage) {
             cn.ExecuteStop();
         });
         Recordset rs;
-        EXPECT_EQ(cn.Execute(endless(GetParam()), rs, true, 0, false), C_DbConnect::ExecStopped) << delay;
+        EXPECT_EQ(cn.Execute(mvtest::endlessQuery(GetParam()), rs, true, 0, false), C_DbConnect::ExecStopped) << delay;
         ASSERT_TRUE(sinceStop.isValid());
         EXPECT_LT(sinceStop.elapsed(), 500) << "stop after " << delay << " ms";
     }
@@ -146,7 +136,7 @@ TEST_P(Hangs, AStopThatMeetsTheStatementOnItsWayToTheServerIsNeverLost) {
             cn.ExecuteStop();
         });
         Recordset rs;
-        EXPECT_EQ(cn.Execute(endless(GetParam()), rs, true, 0, false), C_DbConnect::ExecStopped) << delay;
+        EXPECT_EQ(cn.Execute(mvtest::endlessQuery(GetParam()), rs, true, 0, false), C_DbConnect::ExecStopped) << delay;
         ASSERT_TRUE(sinceStop.isValid()) << delay;
         EXPECT_LT(sinceStop.elapsed(), 500) << "stop after " << delay << " ms";
     }
@@ -357,7 +347,9 @@ TEST_P(Hangs, AFailedStatementNeverLeavesTheConnectionHanging) {
     for (const QString& sql : refused) {
         // PostgreSQL takes a lone END as the end of no transaction (a warning); the others refuse it.
         const qint32 status = run(sql);
-        if (!(sql == "END" && GetParam() == "postgresql")) EXPECT_EQ(status, C_DbConnect::ExecFailed) << sql.toStdString();
+        if (!(sql == "END" && GetParam() == "postgresql")) {
+            EXPECT_EQ(status, C_DbConnect::ExecFailed) << sql.toStdString();
+        }
         for (int i = 0; i < 3; ++i) {
             Recordset rs;
             ASSERT_EQ(run("select 2", &rs), C_DbConnect::ExecSucceeded) << sql.toStdString() << " "

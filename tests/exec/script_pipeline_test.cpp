@@ -122,7 +122,9 @@ TEST_P(ScriptPipeline, LongScriptLogsEveryStatementInOrder) {
         const bool bad = statements[i].contains("no_such_table_xyz");
         ASSERT_EQ(log.value(r, 4).toBool(), bad) << "record " << i;
         ASSERT_EQ(log.value(r, 5).toDouble(), bad ? 0.0 : 1.0) << "record " << i;
-        if (bad) EXPECT_TRUE(log.text(r, 11).contains("no_such_table_xyz", Qt::CaseInsensitive)) << log.text(r, 11).toStdString();
+        if (bad) {
+            EXPECT_TRUE(log.text(r, 11).contains("no_such_table_xyz", Qt::CaseInsensitive)) << log.text(r, 11).toStdString();
+        }
     }
     const QString text = session.SessionText();
     EXPECT_EQ(text.count("// { Query OK\r\n"), statements.size() - 1);

@@ -75,13 +75,6 @@ SessionState stateFor(const std::string& target, const QString& own, const QStri
     return s;
 }
 
-// A statement that runs until it is stopped.
-QString endless(const std::string& target) {
-    if (target == "postgresql") return "select pg_sleep(30)";
-    if (target == "mariadb") return "select count(*) from seq_1_to_100000 a, seq_1_to_100000 b";
-    return "with recursive c(x) as (select 1 union all select x + 1 from c where x < 4000000000) "
-           "select count(*) from c";
-}
 
 class SessionKept : public ::testing::TestWithParam<std::string> {
 protected:
@@ -154,7 +147,7 @@ TEST_P(SessionKept, AStoppedStatementLeavesTheSessionAsItWas) {
         QObject scope; // a stop that never fired must not hit a later statement
         QTimer::singleShot(delay, &scope, [&] { cn.ExecuteStop(); });
         Recordset rs;
-        EXPECT_EQ(cn.Execute(endless(GetParam()), rs, true, 0, false), C_DbConnect::ExecStopped) << delay;
+        EXPECT_EQ(cn.Execute(mvtest::endlessQuery(GetParam()), rs, true, 0, false), C_DbConnect::ExecStopped) << delay;
         expectStateKept("after a stop at " + std::to_string(delay) + " ms");
     }
 }

@@ -134,4 +134,11 @@ QString withTable(const char* text, const QString& table) {
     return QString::fromUtf8(text).replace(QLatin1String("%T%"), table);
 }
 
+QString endlessQuery(const std::string& target) {
+    if (target == "postgresql") return QStringLiteral("select pg_sleep(30)");
+    if (target == "mariadb") return QStringLiteral("select count(*) from seq_1_to_100000 a, seq_1_to_100000 b");
+    return QStringLiteral("with recursive c(x) as (select 1 union all select x + 1 from c where x < 4000000000) "
+                          "select count(*) from c");
+}
+
 } // namespace mvtest

@@ -47,6 +47,12 @@ QString ownName(const QString& stem);
 // The statement with every %T% replaced by `table`.
 QString withTable(const char* text, const QString& table);
 
+// A statement that runs until it is stopped, per target. On MariaDB it works rather than sleeps:
+// with other sessions sleeping at the same time, a KILL that met a SLEEP() just entering its wait
+// itself took 2 s to return (the server's wake-up of the waiting session), and a killed SLEEP() or
+// BENCHMARK() ends without an error.
+QString endlessQuery(const std::string& target);
+
 // True when the tests run under CI (CI=true): a missing database is then a failure, not a skip.
 bool underCI();
 
