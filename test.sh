@@ -72,7 +72,7 @@ mkdir -p /tmp/mv-xdg-runtime && chmod 700 /tmp/mv-xdg-runtime || true
 
 mv_say "running the tests"
 rc=0
-ctest --test-dir "$BUILD" --output-on-failure -j2 || rc=$?
+ctest --test-dir "$BUILD" --output-on-failure -j2 -O "$BUILD/ctest-run.log" || rc=$?
 # The desktop keyring once more, on a bus of its own with a keyring of its own (ctest has none).
 mv_say "running the keyring test against a private GNOME Keyring"
 "$ROOT/scripts/with-keyring.sh" "$BUILD/tests/tests_db" --gtest_filter='SecretPasswordStoreTest.*' || rc=$?
@@ -95,9 +95,10 @@ if [[ ${MV_SKIP_SANITIZERS:-} != 1 ]]; then
         # leaks would not be seen inside the driver. The tests on Access files unwind fully (eight
         # times slower, so only they do).
         access='OrderDetails[.]|Mdb|Access|/access$'
-        ctest --test-dir "$ASAN_BUILD" --output-on-failure -j2 -E "$left_out|$access" || rc=1
+        ctest --test-dir "$ASAN_BUILD" --output-on-failure -j2 -E "$left_out|$access" -O "$ASAN_BUILD/ctest-run.log" || rc=1
         ASAN_OPTIONS=$ASAN_OPTIONS:fast_unwind_on_malloc=0 \
-            ctest --test-dir "$ASAN_BUILD" --output-on-failure -j2 -R "$access" -E "$left_out" || rc=1
+            ctest --test-dir "$ASAN_BUILD" --output-on-failure -j2 -R "$access" -E "$left_out" \
+                -O "$ASAN_BUILD/ctest-run-access.log" || rc=1
         mv_say "fuzzing (${MV_FUZZ_SECONDS:-20} s per target)"
         "$ROOT/scripts/fuzz.sh" "$ASAN_BUILD" "${MV_FUZZ_SECONDS:-20}" || rc=1
     else
@@ -106,4 +107,17 @@ if [[ ${MV_SKIP_SANITIZERS:-} != 1 ]]; then
     fi
 fi
 missing_servers
+# The output of every failed test once more at the very end, where a log cut to its tail still has it.
+if ((rc != 0)); then
+    for log in "$BUILD/ctest-run.log" "${ASAN_BUILD:-}/ctest-run.log" "${ASAN_BUILD:-}/ctest-run-access.log"; do
+        [[ -f $log ]] || continue
+        awk -v file="$log" '
+            /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / { inside = ($0 !~ /(  Passed|\*\*\*Skipped|\*\*\*Not Run) +[0-9.]+ sec/); n = 0
+                if (inside) print "==> failed, from " file ":" }
+            /^ *Start +[0-9]+: / { inside = 0 }
+            /^[0-9]+% tests passed/ { inside = 0 }
+            inside && n++ < 80 { print }
+        ' "$log"
+    done
+fi
 exit "$rc"

@@ -2,19 +2,18 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/user_port_dialog.h"
-#include "db/db_connect_worker.h"
+#include "db/detached_thread.h"
 #include "db/secret_password_store.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <clocale>
-#include <cstdio>
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 #include <unistd.h>
 
-int main(int argc, char** argv) {
+// Q_INIT_RESOURCE declares its function where it stands: this cannot be in a namespace.
+static int run(int argc, char** argv) {
     QApplication app(argc, argv);
     // The help pages and pictures live in the static GUI library.
     Q_INIT_RESOURCE(morvenda);
@@ -44,11 +43,12 @@ int main(int argc, char** argv) {
     const int rc = window.finished() ? 0 : app.exec();
     mv::setUserPort(nullptr);
     mv::setPasswordStore(nullptr);
-    // A driver call that never returned must not keep the process alive, nor may anything call
-    // into the driver manager it may hold: the files are written, so the process ends here.
-    if (mv::ConnectionWorker::strandedThreads() > 0) {
-        std::fflush(nullptr);
-        std::_Exit(rc);
-    }
     return rc;
+}
+
+int main(int argc, char** argv) {
+    const int rc = run(argc, argv);
+    // A driver call that never returned must not keep the process alive, nor may anything call
+    // into the driver manager it may hold: the files are written, so the process ends then.
+    mv::endProgram(rc, std::chrono::seconds(2));
 }

@@ -3,13 +3,13 @@
 #include "app/error_report.h"
 #include "db/db_access.h"
 #include "db/db_connect.h"
+#include "db/detached_thread.h"
 #include "exec/sql_names.h"
 
 #include <QMetaObject>
 #include <algorithm>
 #include <atomic>
 #include <mutex>
-#include <thread>
 
 namespace mv {
 
@@ -247,7 +247,7 @@ void CatalogLoader::load(const QString& connectionString, int databaseKind) {
     job->owner = this;
     m_job = job;
     m_loading = true;
-    std::thread([job, connectionString, databaseKind] {
+    startDetached([job, connectionString, databaseKind] {
         CatalogPtr result;
         QString error;
         // Outside the try: the stop request may cancel it until it is unhooked below.
@@ -306,7 +306,7 @@ void CatalogLoader::load(const QString& connectionString, int databaseKind) {
                     }
                 },
                 Qt::QueuedConnection);
-    }).detach();
+    });
 }
 
 } // namespace mv

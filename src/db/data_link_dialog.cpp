@@ -4,6 +4,7 @@
 #include "app/texts.h"
 #include "app/user_port.h"
 #include "db/connection_string.h"
+#include "db/detached_thread.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,7 +23,6 @@
 
 #include <memory>
 #include <mutex>
-#include <thread>
 
 namespace mv {
 namespace {
@@ -285,12 +285,12 @@ bool DataLinkDialog::testConnection() {
         ConnectionTestResult result;
     };
     auto shared = std::make_shared<Try>();
-    std::thread([shared, test = m_test, cs = connectionStringOf(settings(), true)] {
+    startDetached([shared, test = m_test, cs = connectionStringOf(settings(), true)] {
         ConnectionTestResult r = test(cs);
         const std::lock_guard<std::mutex> guard(shared->lock);
         shared->result = std::move(r);
         shared->done = true;
-    }).detach();
+    });
     auto finished = [&] {
         const std::lock_guard<std::mutex> guard(shared->lock);
         return shared->done;

@@ -1,4 +1,6 @@
 // Every test program runs with a QApplication, offscreen, under a UTF-8 locale.
+#include "db/detached_thread.h"
+
 #include <QApplication>
 #include <clocale>
 #include <gtest/gtest.h>
@@ -11,7 +13,12 @@ int main(int argc, char** argv) {
     if (qgetenv("LC_ALL").isEmpty()) qputenv("LC_ALL", "C.UTF-8");
     std::setlocale(LC_ALL, "");
     ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    Q_INIT_RESOURCE(morvenda);
-    return RUN_ALL_TESTS();
+    int rc = 0;
+    {
+        QApplication app(argc, argv);
+        Q_INIT_RESOURCE(morvenda);
+        rc = RUN_ALL_TESTS();
+    }
+    // A catalog read or connection test a test left behind may still be at work.
+    mv::endProgram(rc, std::chrono::seconds(20));
 }
