@@ -372,9 +372,19 @@ TEST_F(PostgresEngines, AFailedStatementInATransactionTakesBackOnlyItself) {
         EXPECT_THROW(c->execute(named("INSERT INTO %T% VALUES ('not a number')")), DbError) << engine;
         c->execute(named("INSERT INTO %T% VALUES (3)"));
         c->commitTransaction();
+        // The next transaction, with several statements after a savepoint of the user's.
+        c->beginTransaction();
+        c->execute(named("INSERT INTO %T% VALUES (5)"));
+        c->execute(QStringLiteral("SAVEPOINT mine"));
+        c->execute(named("INSERT INTO %T% VALUES (6)"));
+        c->execute(named("INSERT INTO %T% VALUES (7)"));
+        c->execute(QStringLiteral("ROLLBACK TO SAVEPOINT mine"));
+        c->execute(named("INSERT INTO %T% VALUES (8)"));
+        c->execute(QStringLiteral("RELEASE SAVEPOINT mine"));
+        c->commitTransaction();
         const ExecResult sum = c->execute(named("SELECT sum(a) FROM %T%"));
         ASSERT_TRUE(sum.rows) << engine;
-        EXPECT_EQ(sum.rows->value(0, 0).toLongLong(), 4) << engine;
+        EXPECT_EQ(sum.rows->value(0, 0).toLongLong(), 17) << engine;
         c->execute(named("DROP TABLE %T%"));
     }
     // A catalog read that is stopped takes back only itself too, wherever the stop meets it.

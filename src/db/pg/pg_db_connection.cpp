@@ -231,6 +231,7 @@ void PgDbConnection::open(const QString& connectionString) {
     setConnection(c);
     m_connectionString = connectionString;
     m_inTransaction = false;
+    m_releasePending = false;
     m_broken = false;
     m_serverTimeout = serverTimeout;
     m_open = true;
@@ -353,7 +354,11 @@ ExecResult PgDbConnection::execute(const QString& sql, const ExecOptions& option
         QStringLiteral("BEGIN"),     QStringLiteral("START"),   QStringLiteral("COMMIT"),
         QStringLiteral("END"),       QStringLiteral("ROLLBACK"), QStringLiteral("ABORT"),
         QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE"), QStringLiteral("PREPARE")};
-    const bool guarded = !transactionWords.contains(word) && openStatementSavepoint();
+    const bool ownTransactionWork = transactionWords.contains(word);
+    // The user's own savepoints must come after ours is released, or releasing ours later would
+    // release theirs with it.
+    if (ownTransactionWork) flushStatementSavepoint();
+    const bool guarded = !ownTransactionWork && openStatementSavepoint();
 
     if (!PQsendQuery(c, sql.toUtf8().constData())) fail(connectionError(c));
     PQsetSingleRowMode(c);
@@ -378,18 +383,34 @@ ExecResult PgDbConnection::execute(const QString& sql, const ExecOptions& option
 // Inside a transaction a failed statement takes back only itself, as with the ODBC driver: the
 // transaction goes on, and its catalog stays readable.
 bool PgDbConnection::openStatementSavepoint() {
-    if (PQtransactionStatus(conn()) != PQTRANS_INTRANS) return false;
-    // A stop waits for the work itself: a savepoint cut short would abort the transaction.
-    run("SAVEPOINT mv_statement", false);
+    if (PQtransactionStatus(conn()) != PQTRANS_INTRANS) {
+        m_releasePending = false;
+        return false;
+    }
+    // A stop waits for the work itself: a savepoint cut short would abort the transaction. The
+    // last statement's savepoint is released in the same round trip.
+    const bool pending = std::exchange(m_releasePending, false);
+    run(pending ? "RELEASE SAVEPOINT mv_statement; SAVEPOINT mv_statement" : "SAVEPOINT mv_statement", false);
     return true;
 }
 
+// Released with the next statement's savepoint (one round trip less per statement of a
+// transaction); the transaction's end takes it anyway.
 void PgDbConnection::releaseStatementSavepoint() {
-    if (m_conn && PQtransactionStatus(m_conn) == PQTRANS_INTRANS) run("RELEASE SAVEPOINT mv_statement", false);
+    m_releasePending = m_conn && PQtransactionStatus(m_conn) == PQTRANS_INTRANS;
+}
+
+void PgDbConnection::flushStatementSavepoint() {
+    if (std::exchange(m_releasePending, false) && m_conn && PQtransactionStatus(m_conn) == PQTRANS_INTRANS)
+        run("RELEASE SAVEPOINT mv_statement", false);
 }
 
 void PgDbConnection::rollBackToStatementSavepoint() {
-    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK || PQtransactionStatus(m_conn) != PQTRANS_INERROR) return;
+    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) return;
+    // Failed here without harm to the transaction (a stop after the work was done): the savepoint
+    // only has to go.
+    if (PQtransactionStatus(m_conn) == PQTRANS_INTRANS) m_releasePending = true;
+    if (PQtransactionStatus(m_conn) != PQTRANS_INERROR) return;
     try {
         run("ROLLBACK TO SAVEPOINT mv_statement; RELEASE SAVEPOINT mv_statement", false);
     } catch (const DbError&) {
@@ -551,6 +572,7 @@ void PgDbConnection::beginTransaction() {
     m_cancelRequested = false;
     run("BEGIN");
     m_inTransaction = true;
+    m_releasePending = false;
 }
 
 void PgDbConnection::commitTransaction() {
@@ -558,6 +580,7 @@ void PgDbConnection::commitTransaction() {
         throw DbError(DbError::Kind::Failed, ui_text("Es ist keine Transaktion geöffnet.", "No transaction is open."));
     m_cancelRequested = false;
     m_serverTimeout = -1; // the commit of an aborted transaction takes its settings back
+    m_releasePending = false;
     run("COMMIT");
     m_inTransaction = false;
 }
@@ -567,6 +590,7 @@ void PgDbConnection::rollbackTransaction() {
         throw DbError(DbError::Kind::Failed, ui_text("Es ist keine Transaktion geöffnet.", "No transaction is open."));
     m_cancelRequested = false;
     m_serverTimeout = -1; // a time-out set inside the transaction is taken back with it
+    m_releasePending = false;
     run("ROLLBACK");
     m_inTransaction = false;
 }

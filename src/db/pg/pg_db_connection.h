@@ -56,6 +56,7 @@ class PgDbConnection final : public DbConnection {
     // A savepoint around one statement or catalog read of an open transaction; false outside one.
     bool openStatementSavepoint();
     void releaseStatementSavepoint();
+    void flushStatementSavepoint();
     void rollBackToStatementSavepoint();
     // Marks a connection the server or the network dropped, so it is never pooled.
     [[noreturn]] void fail(const DbError& error);
@@ -71,6 +72,7 @@ class PgDbConnection final : public DbConnection {
     QString m_infoOf; // the connection string m_info and m_properties were read for
     std::atomic<bool> m_open{false};
     bool m_inTransaction = false;
+    bool m_releasePending = false; // the last statement's savepoint waits to be released
     bool m_broken = false;
     int m_serverTimeout = 0;
     std::vector<DbDiagnostic> m_notices;
