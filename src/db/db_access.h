@@ -154,6 +154,10 @@ class DbConnection {
     virtual void commitTransaction() = 0;
     virtual void rollbackTransaction() = 0;
     virtual bool inTransaction() const = 0;
+    // A transaction the statements themselves opened (a BEGIN of the user's, or autocommit turned
+    // off) and not yet ended. Closing the connection would roll it back, so it stays open between
+    // statements until it ends. False where the connection cannot tell (ODBC).
+    virtual bool sessionTransactionOpen() const = 0;
 
     // Facts of the data source, read when the connection was last opened.
     virtual const DbInfo& info() const = 0;

@@ -365,8 +365,15 @@ bool C_DbConnect::ReConnect() {
 bool C_DbConnect::CloseConnection() {
     guardedVoid(Reporter::ErrorMsg, "CloseConnection", "C_DbConnect", [&] {
         if (!IsConnected() || m_transaction || m_execRunning) return;
-        onWorker([cn = m_cn] { cn->close(); });
-        setIcon("kOpenConnection");
+        // A transaction the user's own statements began stays with its connection until they end it:
+        // closing would roll it back, and the next statements would commit one by one.
+        bool closed = false;
+        onWorker([cn = m_cn, &closed] {
+            if (cn->sessionTransactionOpen()) return;
+            cn->close();
+            closed = true;
+        });
+        setIcon(closed ? "kOpenConnection" : "kActiveConnection");
     });
     return false;
 }

@@ -77,7 +77,7 @@ qint32 C_DbConnect::Execute(const QString& sSQL, Recordset& rs, bool bUseClient,
         } else {
             m_execRunning = false;
             CloseConnection();
-            setIcon("kOpenConnection");
+            setIcon(IsConnected() ? "kActiveConnection" : "kOpenConnection");
         }
     });
     m_execRunning = false;

@@ -187,6 +187,7 @@ void C_DbConnect::runScriptOnWorker(const QStringList& statements, qint32 nMaxRe
             }
             // The wall clock is read twice per statement: each reading looks at the time zone.
             o.start = now();
+            const bool heldTransaction = cn->sessionTransactionOpen();
             try {
                 ExecResult r = cn->execute(sql, options);
                 o.recordsAffected = r.recordsAffected;
@@ -203,13 +204,17 @@ void C_DbConnect::runScriptOnWorker(const QStringList& statements, qint32 nMaxRe
                 // opens a fresh one), and inside a transaction it takes the transaction.
                 if (sessionGone(o.error, *cn)) {
                     cn->disconnect();
+                    // A transaction of the script's own went with the session: what follows must
+                    // not run as if it were still inside one.
+                    if (heldTransaction) last = true;
                     if (transaction) {
                         o.transactionLost = true;
                         last = true;
                     }
                 }
             }
-            if (reopen && cn->isOpen()) cn->close();
+            // A transaction the script's own statements began keeps its connection until it ends.
+            if (reopen && cn->isOpen() && !cn->sessionTransactionOpen()) cn->close();
             if (!deliver(std::move(o)) || last) break;
         }
         std::lock_guard lock(channel->mutex);

@@ -83,6 +83,7 @@ class EngineConnection final : public DbConnection {
     void commitTransaction() override { inner().commitTransaction(); }
     void rollbackTransaction() override { inner().rollbackTransaction(); }
     bool inTransaction() const override { return m_inner && m_inner->inTransaction(); }
+    bool sessionTransactionOpen() const override { return m_inner && m_inner->sessionTransactionOpen(); }
 
     const DbInfo& info() const override { return m_inner ? m_inner->info() : m_noInfo; }
     QList<DbProperty> properties() const override { return m_inner ? m_inner->properties() : QList<DbProperty>{}; }

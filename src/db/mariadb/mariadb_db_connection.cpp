@@ -357,6 +357,13 @@ void MariaDbConnection::readRows(ExecResult& result, const ExecOptions& options)
     result.rows = builder.finish();
 }
 
+bool MariaDbConnection::sessionTransactionOpen() const {
+    // The server says so after every statement, also for work begun with autocommit off.
+    unsigned int status = 0;
+    return m_mysql && mariadb_get_infov(m_mysql, MARIADB_CONNECTION_SERVER_STATUS, &status) == 0 &&
+           (status & SERVER_STATUS_IN_TRANS) != 0;
+}
+
 void MariaDbConnection::beginTransaction() {
     MYSQL* m = handle();
     if (m_inTransaction) return;

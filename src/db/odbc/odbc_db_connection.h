@@ -30,6 +30,8 @@ class OdbcDbConnection final : public DbConnection {
     void commitTransaction() override;
     void rollbackTransaction() override;
     bool inTransaction() const override { return m_inTransaction; }
+    // ODBC has no way to ask whether the statements began a transaction of their own.
+    bool sessionTransactionOpen() const override { return false; }
 
     const DbInfo& info() const override { return m_info; }
     QList<DbProperty> properties() const override { return m_properties; }

@@ -567,6 +567,13 @@ void PgDbConnection::fillNullability(RecordsetBuilder& builder, const std::vecto
     }
 }
 
+bool PgDbConnection::sessionTransactionOpen() const {
+    if (!m_conn) return false;
+    const PGTransactionStatusType s = PQtransactionStatus(m_conn);
+    // A failed one too: it waits for the user's ROLLBACK, as in psql.
+    return s == PQTRANS_INTRANS || s == PQTRANS_INERROR;
+}
+
 void PgDbConnection::beginTransaction() {
     if (m_inTransaction) return;
     m_cancelRequested = false;

@@ -38,6 +38,7 @@ class PgDbConnection final : public DbConnection {
     void commitTransaction() override;
     void rollbackTransaction() override;
     bool inTransaction() const override { return m_inTransaction; }
+    bool sessionTransactionOpen() const override;
 
     const DbInfo& info() const override { return m_info; }
     QList<DbProperty> properties() const override { return m_properties; }

@@ -416,6 +416,10 @@ void SqliteDbConnection::run(const char* sql) {
     if (rc != SQLITE_OK) throw sqliteError(h, rc);
 }
 
+bool SqliteDbConnection::sessionTransactionOpen() const {
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
+
 void SqliteDbConnection::beginTransaction() {
     if (m_inTransaction) return;
     run("BEGIN");
