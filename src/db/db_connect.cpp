@@ -378,6 +378,17 @@ bool C_DbConnect::CloseConnection() {
     return false;
 }
 
+bool C_DbConnect::sessionTransactionOpen() {
+    if (!IsConnected() || m_execRunning) return false;
+    bool open = false;
+    try {
+        onWorker([cn = m_cn, &open] { open = cn->sessionTransactionOpen(); });
+    } catch (...) {
+        return false;
+    }
+    return open;
+}
+
 void C_DbConnect::EndCn() {
     guardedVoid(Reporter::ErrorMsg, "EndCn", "C_DbConnect", [&] {
         // A statement still running is stopped; a driver that does not return is left behind.

@@ -61,6 +61,8 @@ public:
     bool Init(const QString& sConStr, const QString& sUser, const QString& sPwd, bool bDisconnect);
     bool ReConnect();
     bool CloseConnection();
+    // A transaction the user's own statements began (BEGIN typed) and have not ended yet.
+    bool sessionTransactionOpen();
     void EndCn();
     void RepeatInitLog();
 

@@ -120,14 +120,19 @@ bool TransactionCommands::finish(bool commit) {
 bool TransactionCommands::cmdCommitTrans_Click() { return finish(true); }
 bool TransactionCommands::cmdRollbackTrans_Click() { return finish(false); }
 
+namespace {
+MsgResult askToKeepOpenTransaction() {
+    return showMessage(ui_text("Eine Transaktion ist noch offen. Sollen ihre Änderungen gespeichert werden?\r\n\r\n"
+                               "Ja: Commit, Nein: Rollback, Abbrechen: die Verbindung bleibt, wie sie ist.",
+                               "A transaction is still open. Do you want to keep its changes?\r\n\r\n"
+                               "Yes: commit, No: roll back, Cancel: keep the connection as it is."),
+                       MsgIcon::Question, MsgButtons::YesNoCancel, MsgResult::Cancel);
+}
+} // namespace
+
 bool TransactionCommands::resolveOpenTransaction() {
-    if (!m_cn.Transaction()) return true;
-    const MsgResult answer = showMessage(
-        ui_text("Eine Transaktion ist noch offen. Sollen ihre Änderungen gespeichert werden?\r\n\r\n"
-                "Ja: Commit, Nein: Rollback, Abbrechen: die Verbindung bleibt, wie sie ist.",
-                "A transaction is still open. Do you want to keep its changes?\r\n\r\n"
-                "Yes: commit, No: roll back, Cancel: keep the connection as it is."),
-        MsgIcon::Question, MsgButtons::YesNoCancel, MsgResult::Cancel);
+    if (!m_cn.Transaction()) return resolveSessionTransaction();
+    const MsgResult answer = askToKeepOpenTransaction();
     if (answer == MsgResult::Cancel) return false;
     const bool done = answer == MsgResult::Yes ? cmdCommitTrans_Click() : cmdRollbackTrans_Click();
     if (!done) {
@@ -135,6 +140,18 @@ bool TransactionCommands::resolveOpenTransaction() {
         m_cn.setTransaction(false);
         if (m_host.setButtons) m_host.setButtons(false);
     }
+    return true;
+}
+
+// A transaction begun by a BEGIN of the user's own gets the same question; the answer is sent as
+// the statement the user would have typed. Closing the connection unasked would roll it back.
+bool TransactionCommands::resolveSessionTransaction() {
+    if (!m_cn.sessionTransactionOpen()) return true;
+    const MsgResult answer = askToKeepOpenTransaction();
+    if (answer == MsgResult::Cancel) return false;
+    Recordset rs;
+    // A refused COMMIT is reported like any statement's failure; the connection's end then rolls back.
+    m_cn.Execute(answer == MsgResult::Yes ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"), rs, true, 0, false);
     return true;
 }
 

@@ -36,6 +36,7 @@ public:
 
 private:
     bool finish(bool commit);
+    bool resolveSessionTransaction();
     // The transaction ended: counter, label, buttons, protocol line and log record.
     void ended(bool commit, const QString& errorText);
     // The connection broke under the transaction: it ends as after a rollback and the user is told.

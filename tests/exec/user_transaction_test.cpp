@@ -3,6 +3,8 @@
 // run inside it, nothing is committed early, and a ROLLBACK takes them all back.
 #include "db/db_access.h"
 #include "db/db_connect.h"
+#include "exec/run_settings.h"
+#include "exec/transactions.h"
 #include "session/session_log.h"
 #include "support/hang_guard.h"
 #include "support/scripted_user_port.h"
@@ -86,6 +88,37 @@ TEST_P(UserTransaction, ARollbackInAScriptTakesBackEveryStatementSinceItsBegin) 
         EXPECT_EQ(statuses[i], C_DbConnect::ExecSucceeded) << script[i].toStdString();
     EXPECT_EQ(committed(), QStringLiteral("1:10"));
     EXPECT_FALSE(cn.IsConnected());
+}
+
+// Before the connection goes (exit, another connection) the user is asked, as for a transaction
+// begun with the button, and the answer is sent as COMMIT or ROLLBACK.
+TEST_P(UserTransaction, ItsEndIsAskedForBeforeTheConnectionGoes) {
+    mvtest::HangGuard guard(std::chrono::seconds(60), "the question about a transaction of the user's own");
+    RunSettings settings;
+    TransactionCommands tx(cn, session, settings, {});
+    const QString insert = QStringLiteral("insert into %1 (k) values (1)").arg(table);
+    EXPECT_TRUE(tx.resolveOpenTransaction()); // nothing open: nothing asked
+    EXPECT_TRUE(port.messages.isEmpty());
+    struct Case {
+        MsgResult answer;
+        bool proceeds;
+        const char* committedAfter;
+    } cases[] = {{MsgResult::Cancel, false, "0:0"}, {MsgResult::No, true, "0:0"}, {MsgResult::Yes, true, "1:1"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.answer));
+        if (!cn.sessionTransactionOpen()) {
+            ASSERT_EQ(run(QStringLiteral("begin")), C_DbConnect::ExecSucceeded);
+            ASSERT_EQ(run(insert), C_DbConnect::ExecSucceeded);
+        }
+        port.messages.clear();
+        port.answers = {c.answer};
+        EXPECT_EQ(tx.resolveOpenTransaction(), c.proceeds);
+        ASSERT_EQ(port.messages.size(), 1);
+        EXPECT_EQ(port.lastText(), "A transaction is still open. Do you want to keep its changes?\r\n\r\n"
+                                   "Yes: commit, No: roll back, Cancel: keep the connection as it is.");
+        EXPECT_EQ(cn.sessionTransactionOpen(), !c.proceeds);
+        EXPECT_EQ(committed(), QLatin1String(c.committedAfter));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, UserTransaction, ::testing::ValuesIn(mvtest::testDatabaseNames()),
